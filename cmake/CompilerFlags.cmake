@@ -1,0 +1,15 @@
+# Warning and sanitizer flags live on INTERFACE targets that every target links.
+add_library(tervalo_flags INTERFACE)
+target_compile_options(tervalo_flags INTERFACE
+  -Wall -Wextra -Wpedantic -Werror
+  -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+  -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough)
+target_compile_definitions(tervalo_flags INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY QT_NO_URL_CAST_FROM_STRING
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_NO_KEYWORDS)
+
+if(TERVALO_SANITIZE)
+  target_compile_options(tervalo_flags INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(tervalo_flags INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tervalo {
+
+// What a file dialog needs to know. `filter` uses the "Description|*.EXT|..." pairs of the program's
+// texts; each front end turns it into its own form.
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    QString defaultExtension;
+    QString fileName;
+    QString initialFolder;
+};
+
+// The one port through which logic reaches the user. The GUI implements it with widgets,
+// tervalo-cli with stderr lines and options, tests with a scripted fake.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Modal message boxes with one OK button.
+    virtual void information(const QString& text) = 0;
+    virtual void warning(const QString& text) = 0;
+    virtual void error(const QString& text) = 0;
+    // Modal question with Yes and No; true for Yes.
+    virtual bool confirm(const QString& text) = 0;
+
+    // The borderless waiting window; callers hide it with an empty text and `show` false.
+    virtual void showWaitMessage(const QString& text, bool show) = 0;
+    // Lets the window repaint between steps of long work.
+    virtual void processEvents() = 0;
+    // The main window's progress bar.
+    virtual void setProgressMaximum(int maximum) = 0;
+    virtual void setProgress(int value) = 0;
+
+    // Empty when the user cancels.
+    virtual std::optional<QString> chooseOpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> chooseSaveFile(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace tervalo

@@ -1,0 +1,74 @@
+#include "platform/SystemLocale.h"
+
+#include <gtest/gtest.h>
+
+using tervalo::platform::LocaleSettings;
+using tervalo::platform::parseDecimal;
+using tervalo::platform::SystemLocale;
+
+TEST(SystemLocale, czechDefaultsAsWindowsGivesThem) {
+    SystemLocale czech;
+    EXPECT_EQ(czech.ansiCodePage(), 1250);
+    EXPECT_EQ(czech.localeId(), 0x0405u);
+    EXPECT_EQ(czech.decimalSeparator(), QLatin1Char(','));
+    EXPECT_EQ(czech.formatShortDate(QDate(2026, 3, 5)), QStringLiteral("5.3.2026"));
+}
+
+TEST(SystemLocale, environmentNamesLanguageOrFallsBackToCzech) {
+    EXPECT_EQ(SystemLocale::settingsForLocaleName(QStringLiteral("C.UTF-8")).localeId, 0x0405u);
+    EXPECT_EQ(SystemLocale::settingsForLocaleName(QStringLiteral("cs_CZ.UTF-8")).ansiCodePage, 1250);
+    auto german = SystemLocale::settingsForLocaleName(QStringLiteral("de_DE.UTF-8"));
+    EXPECT_EQ(german.ansiCodePage, 1252);
+    EXPECT_EQ(german.localeId, 0x0407u);
+    EXPECT_EQ(german.decimalSeparator, QLatin1Char(','));
+    auto english = SystemLocale::settingsForLocaleName(QStringLiteral("en_US.UTF-8"));
+    EXPECT_EQ(english.decimalSeparator, QLatin1Char('.'));
+    EXPECT_EQ(SystemLocale::settingsForLocaleName(QStringLiteral("ru_RU")).ansiCodePage, 1251);
+}
+
+TEST(SystemLocale, parsesShortDates) {
+    SystemLocale czech;
+    struct Case {
+        const char* text;
+        QDate expected;
+    };
+    const Case cases[] = {
+        {"5.3.2026", QDate(2026, 3, 5)},   {"05.03.2026", QDate(2026, 3, 5)}, {" 31.12.1999 ", QDate(1999, 12, 31)},
+        {"29.2.2024", QDate(2024, 2, 29)}, {"29.2.2023", QDate()},             {"", QDate()},
+        {"5.3.", QDate()},                  {"a.3.2026", QDate()},              {"32.1.2026", QDate()},
+        {"5/3/2026", QDate()},
+    };
+    for (const auto& c : cases) {
+        auto parsed = czech.parseShortDate(QString::fromUtf8(c.text));
+        EXPECT_EQ(parsed.value_or(QDate()), c.expected) << c.text;
+    }
+}
+
+TEST(SystemLocale, upperCasingAndCaseSignificantCollation) {
+    SystemLocale czech;
+    EXPECT_EQ(czech.toUpper(QStringLiteral("ostatní čšř")), QStringLiteral("OSTATNÍ ČŠŘ"));
+    // Czech collation: "ch" sorts after "h", "č" after "c"; letter case is significant but
+    // secondary to the letters themselves.
+    EXPECT_LT(czech.compare(QStringLiteral("hrad"), QStringLiteral("chata")), 0);
+    EXPECT_LT(czech.compare(QStringLiteral("cukr"), QStringLiteral("čaj")), 0);
+    EXPECT_NE(czech.compare(QStringLiteral("abc"), QStringLiteral("ABC")), 0);
+    EXPECT_LT(czech.compare(QStringLiteral("abc"), QStringLiteral("ABD")), 0);
+}
+
+TEST(ParseDecimal, acceptsSignExponentAndTheGivenSeparatorOnly) {
+    struct Case {
+        const char* text;
+        QChar separator;
+        std::optional<double> expected;
+    };
+    const Case cases[] = {
+        {"1234,5", QLatin1Char(','), 1234.5}, {"-0,25", QLatin1Char(','), -0.25}, {"+3", QLatin1Char(','), 3.0},
+        {"1,5E3", QLatin1Char(','), 1500.0},   {"1.5", QLatin1Char('.'), 1.5},     {" 7 ", QLatin1Char(','), 7.0},
+        {"1.5", QLatin1Char(','), std::nullopt}, {"1 234,5", QLatin1Char(','), std::nullopt},
+        {"", QLatin1Char(','), std::nullopt},    {"abc", QLatin1Char(','), std::nullopt},
+        {"1,2,3", QLatin1Char(','), std::nullopt}, {"1e", QLatin1Char(','), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), c.separator), c.expected) << c.text;
+    }
+}

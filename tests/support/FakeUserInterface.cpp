@@ -1,0 +1,42 @@
+#include "support/FakeUserInterface.h"
+
+#include <gtest/gtest.h>
+
+namespace tervalo::test {
+
+bool FakeUserInterface::confirm(const QString& text) {
+    m_messages.push_back({QStringLiteral("confirmation"), text});
+    if (m_confirmations.empty()) {
+        ADD_FAILURE() << "unexpected confirmation: " << text.toStdString();
+        return false;
+    }
+    bool answer = m_confirmations.front();
+    m_confirmations.pop_front();
+    return answer;
+}
+
+void FakeUserInterface::showWaitMessage(const QString& text, bool show) {
+    m_waitMessages.push_back(show ? text : QString());
+    m_waitVisible = show;
+}
+
+std::optional<QString> FakeUserInterface::nextFile(const FileDialogRequest& request) {
+    m_fileRequests.push_back(request);
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.title.toStdString();
+        return std::nullopt;
+    }
+    auto answer = m_files.front();
+    m_files.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakeUserInterface::chooseOpenFile(const FileDialogRequest& request) {
+    return nextFile(request);
+}
+
+std::optional<QString> FakeUserInterface::chooseSaveFile(const FileDialogRequest& request) {
+    return nextFile(request);
+}
+
+}  // namespace tervalo::test

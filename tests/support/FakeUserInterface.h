@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/UserInterface.h"
+
+#include <QString>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace tervalo::test {
+
+// A scripted UserInterface: records every message (kind and exact text) and answers questions from
+// queues. A question without a queued answer fails the test instead of blocking.
+class FakeUserInterface : public UserInterface {
+public:
+    struct Message {
+        QString kind;  // "information", "warning", "error", "confirmation"
+        QString text;
+        bool operator==(const Message&) const = default;
+    };
+
+    void information(const QString& text) override { m_messages.push_back({QStringLiteral("information"), text}); }
+    void warning(const QString& text) override { m_messages.push_back({QStringLiteral("warning"), text}); }
+    void error(const QString& text) override { m_messages.push_back({QStringLiteral("error"), text}); }
+    bool confirm(const QString& text) override;
+
+    void showWaitMessage(const QString& text, bool show) override;
+    void processEvents() override { ++m_processEventsCalls; }
+    void setProgressMaximum(int maximum) override { m_progressMaximum = maximum; }
+    void setProgress(int value) override { m_progress = value; }
+
+    std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+
+    // Scripting.
+    void queueConfirmation(bool answer) { m_confirmations.push_back(answer); }
+    void queueFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+
+    const std::vector<Message>& messages() const { return m_messages; }
+    void clearMessages() { m_messages.clear(); }
+    const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    // Every text the waiting window showed, in order; empty strings mark hiding.
+    const std::vector<QString>& waitMessages() const { return m_waitMessages; }
+    bool waitWindowVisible() const { return m_waitVisible; }
+    int progressMaximum() const { return m_progressMaximum; }
+    int progress() const { return m_progress; }
+    int processEventsCalls() const { return m_processEventsCalls; }
+
+private:
+    std::optional<QString> nextFile(const FileDialogRequest& request);
+
+    std::vector<Message> m_messages;
+    std::deque<bool> m_confirmations;
+    std::deque<std::optional<QString>> m_files;
+    std::vector<FileDialogRequest> m_fileRequests;
+    std::vector<QString> m_waitMessages;
+    bool m_waitVisible = false;
+    int m_progressMaximum = 0;
+    int m_progress = 0;
+    int m_processEventsCalls = 0;
+};
+
+}  // namespace tervalo::test

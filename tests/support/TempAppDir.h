@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tervalo::test {
+
+// A temporary program folder for one test; removed with the object.
+class TempAppDir {
+public:
+    TempAppDir();
+    // The folder with a trailing slash, as the program's AppDir.
+    QString path() const;
+    QString file(const QString& name) const { return path() + name; }
+    void write(const QString& name, const QByteArray& bytes) const;
+    // Copies a file of tests/fixtures into the folder under `name` (default: same name).
+    void copyFixture(const QString& fixture, const QString& name = {}) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray readFixture(const QString& name);
+QString fixturePath(const QString& name);
+
+}  // namespace tervalo::test
