@@ -1,6 +1,67 @@
+// tervalo-cli: the program's logic for scripted and scheduled runs.
+//   tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...
+// Messages the program would show in a box go to stderr as "KIND: TEXT" lines. Exit status 0 on
+// success, 1 when start-up or the command ended the program, 2 on wrong usage.
+#include "app/StartUp.h"
+#include "cli/CliContext.h"
+#include "cli/InspectCommand.h"
+#include "platform/AppDir.h"
+
 #include <QCoreApplication>
 
+#include <functional>
+#include <map>
+
+using namespace tervalo;
+
+namespace {
+
+const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
+    static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
+        {QStringLiteral("inspect"), cli::runInspect},
+    };
+    return table;
+}
+
+int usage(QTextStream& err) {
+    err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
+           "commands:\n"
+           "  inspect EXPORT    read an export and print its cells as JSON\n";
+    return cli::Usage;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    return 0;
+    QCoreApplication application(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::Utf8);
+
+    QStringList args = application.arguments().mid(1);
+    QString appDir = platform::AppDir::ofExecutable();
+    bool answerYes = false;
+    while (!args.isEmpty() && args.first().startsWith(QStringLiteral("--"))) {
+        QString option = args.takeFirst();
+        if (option == QStringLiteral("--app-dir") && !args.isEmpty()) {
+            appDir = args.takeFirst();
+        } else if (option == QStringLiteral("--yes")) {
+            answerYes = true;
+        } else {
+            return usage(err);
+        }
+    }
+    if (args.isEmpty() || !commands().count(args.first())) {
+        return usage(err);
+    }
+    const QString command = args.takeFirst();
+
+    cli::CliUserInterface ui(answerYes);
+    app::AppSession session(platform::SystemLocale::fromEnvironment());
+    // The command line of tervalo-cli names no export for the automatic load: nothing is deleted.
+    if (app::StartUp(session, appDir, ui) == app::StartResult::Stop) {
+        return cli::Ended;
+    }
+    cli::CliContext context{session, ui, out, args};
+    return commands().at(command)(context);
 }

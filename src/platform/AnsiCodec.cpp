@@ -18,7 +18,9 @@ const SingleByteTable* findTable(int codePage) {
 }
 }  // namespace
 
-bool AnsiCodec::isSupported(int codePage) { return findTable(codePage) != nullptr; }
+bool AnsiCodec::isSupported(int codePage) {
+    return findTable(codePage) != nullptr;
+}
 
 AnsiCodec::AnsiCodec(int codePage) : m_codePage(codePage) {
     const SingleByteTable* table = findTable(codePage);

@@ -21,7 +21,9 @@ public:
     const char* name() const { return m_name; }
 
     QString decode(const char* data, std::size_t size) const;
-    QString decode(const QByteArray& bytes) const { return decode(bytes.constData(), std::size_t(bytes.size())); }
+    QString decode(const QByteArray& bytes) const {
+        return decode(bytes.constData(), std::size_t(bytes.size()));
+    }
     char16_t decodeByte(unsigned char byte) const { return m_toUnicode[byte]; }
 
     // Characters the code page cannot hold become `replacement`.

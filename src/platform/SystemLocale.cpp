@@ -20,13 +20,13 @@ struct WindowsLanguage {
 
 // Languages whose Windows locale has a single-byte ANSI code page. Longer prefixes first.
 constexpr std::array<WindowsLanguage, 30> kLanguages{{
-    {"en_GB", 0x0809, 1252}, {"en", 0x0409, 1252},   {"cs", 0x0405, 1250},   {"sk", 0x041B, 1250},
-    {"pl", 0x0415, 1250},    {"hu", 0x040E, 1250},   {"sl", 0x0424, 1250},   {"hr", 0x041A, 1250},
-    {"ro", 0x0418, 1250},    {"sq", 0x041C, 1250},   {"de_AT", 0x0C07, 1252}, {"de", 0x0407, 1252},
-    {"fr", 0x040C, 1252},    {"es", 0x0C0A, 1252},   {"it", 0x0410, 1252},   {"nl", 0x0413, 1252},
-    {"pt", 0x0816, 1252},    {"da", 0x0406, 1252},   {"sv", 0x041D, 1252},   {"fi", 0x040B, 1252},
-    {"nb", 0x0414, 1252},    {"ru", 0x0419, 1251},   {"uk", 0x0422, 1251},   {"bg", 0x0402, 1251},
-    {"el", 0x0408, 1253},    {"tr", 0x041F, 1254},   {"he", 0x040D, 1255},   {"ar", 0x0401, 1256},
+    {"en_GB", 0x0809, 1252}, {"en", 0x0409, 1252}, {"cs", 0x0405, 1250},    {"sk", 0x041B, 1250},
+    {"pl", 0x0415, 1250},    {"hu", 0x040E, 1250}, {"sl", 0x0424, 1250},    {"hr", 0x041A, 1250},
+    {"ro", 0x0418, 1250},    {"sq", 0x041C, 1250}, {"de_AT", 0x0C07, 1252}, {"de", 0x0407, 1252},
+    {"fr", 0x040C, 1252},    {"es", 0x0C0A, 1252}, {"it", 0x0410, 1252},    {"nl", 0x0413, 1252},
+    {"pt", 0x0816, 1252},    {"da", 0x0406, 1252}, {"sv", 0x041D, 1252},    {"fi", 0x040B, 1252},
+    {"nb", 0x0414, 1252},    {"ru", 0x0419, 1251}, {"uk", 0x0422, 1251},    {"bg", 0x0402, 1251},
+    {"el", 0x0408, 1253},    {"tr", 0x041F, 1254}, {"he", 0x040D, 1255},    {"ar", 0x0401, 1256},
     {"lt", 0x0427, 1257},    {"lv", 0x0426, 1257},
 }};
 
@@ -46,7 +46,7 @@ LocaleSettings SystemLocale::settingsForLocaleName(const QString& posixName) {
     for (const auto& lang : kLanguages) {
         QString prefix = QString::fromLatin1(lang.posixPrefix);
         bool match = prefix.contains(QLatin1Char('_')) ? name.startsWith(prefix)
-                                                        : name.section(QLatin1Char('_'), 0, 0) == prefix;
+                                                       : name.section(QLatin1Char('_'), 0, 0) == prefix;
         if (!match) {
             continue;
         }
@@ -99,7 +99,9 @@ std::optional<QDate> SystemLocale::parseShortDate(QStringView text) const {
     for (QChar ch : m_settings.shortDateFormat) {
         QChar lower = ch.toLower();
         if (lower == QLatin1Char('d') || ch == QLatin1Char('M') || lower == QLatin1Char('y')) {
-            QChar key = lower == QLatin1Char('d') ? QLatin1Char('d') : lower == QLatin1Char('y') ? QLatin1Char('y') : QLatin1Char('M');
+            QChar key = lower == QLatin1Char('d')   ? QLatin1Char('d')
+                        : lower == QLatin1Char('y') ? QLatin1Char('y')
+                                                    : QLatin1Char('M');
             if (!order.contains(key)) {
                 order.append(key);
             }
@@ -132,11 +134,13 @@ std::optional<QDate> SystemLocale::parseShortDate(QStringView text) const {
         int value = part.toInt();
         switch (order[i].toLatin1()) {
             case 'd':
-                if (part.size() > 2) return std::nullopt;
+                if (part.size() > 2)
+                    return std::nullopt;
                 day = value;
                 break;
             case 'M':
-                if (part.size() > 2) return std::nullopt;
+                if (part.size() > 2)
+                    return std::nullopt;
                 month = value;
                 break;
             default:
@@ -145,8 +149,10 @@ std::optional<QDate> SystemLocale::parseShortDate(QStringView text) const {
                     int current = QDate::currentDate().year();
                     int century = current - current % 100;
                     value += century;
-                    if (value > current + 50) value -= 100;
-                    if (value <= current - 50) value += 100;
+                    if (value > current + 50)
+                        value -= 100;
+                    if (value <= current - 50)
+                        value += 100;
                 } else if (part.size() != 4) {
                     return std::nullopt;
                 }
@@ -160,11 +166,17 @@ std::optional<QDate> SystemLocale::parseShortDate(QStringView text) const {
     return date;
 }
 
-QString SystemLocale::formatShortDate(const QDate& date) const { return date.toString(m_settings.shortDateFormat); }
+QString SystemLocale::formatShortDate(const QDate& date) const {
+    return date.toString(m_settings.shortDateFormat);
+}
 
-QString SystemLocale::toUpper(const QString& text) const { return m_locale.toUpper(text); }
+QString SystemLocale::toUpper(const QString& text) const {
+    return m_locale.toUpper(text);
+}
 
-int SystemLocale::compare(QStringView a, QStringView b) const { return m_collator->compare(a, b); }
+int SystemLocale::compare(QStringView a, QStringView b) const {
+    return m_collator->compare(a, b);
+}
 
 std::optional<double> parseDecimal(QStringView text, QChar decimalSeparator) {
     QStringView t = text.trimmed();
@@ -176,7 +188,8 @@ std::optional<double> parseDecimal(QStringView text, QChar decimalSeparator) {
     bool digits = false, seenSeparator = false, seenExponent = false, exponentDigits = false;
     for (qsizetype i = 0; i < t.size(); ++i) {
         QChar ch = t[i];
-        bool signPosition = i == 0 || (seenExponent && (t[i - 1] == QLatin1Char('e') || t[i - 1] == QLatin1Char('E')));
+        bool signPosition =
+            i == 0 || (seenExponent && (t[i - 1] == QLatin1Char('e') || t[i - 1] == QLatin1Char('E')));
         if (ch.unicode() >= '0' && ch.unicode() <= '9') {
             (seenExponent ? exponentDigits : digits) = true;
             ascii.push_back(char(ch.unicode()));

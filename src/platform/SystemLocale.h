@@ -18,7 +18,7 @@ namespace tervalo::platform {
 // that the program needs goes through here. Nothing else reads the environment for it.
 struct LocaleSettings {
     int ansiCodePage = 1250;
-    unsigned localeId = 0x0405;  // Windows locale identifier (LCID), Czech by default
+    unsigned localeId = 0x0405;                     // Windows locale identifier (LCID), Czech by default
     QString languageTag = QStringLiteral("cs_CZ");  // for QLocale and QCollator
     QChar decimalSeparator = QLatin1Char(',');
     QString shortDateFormat = QStringLiteral("d.M.yyyy");  // QDate format string

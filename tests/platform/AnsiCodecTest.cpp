@@ -26,4 +26,6 @@ TEST(AnsiCodec, undefinedBytesMapToTheirOwnCodePoint) {
     EXPECT_EQ(codec.encode(codec.decode(QByteArray("\x81"))), QByteArray("\x81"));
 }
 
-TEST(AnsiCodec, unknownCodePageIsRefused) { EXPECT_THROW(AnsiCodec(12345), std::invalid_argument); }
+TEST(AnsiCodec, unknownCodePageIsRefused) {
+    EXPECT_THROW(AnsiCodec(12345), std::invalid_argument);
+}

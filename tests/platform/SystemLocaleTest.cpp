@@ -33,9 +33,15 @@ TEST(SystemLocale, parsesShortDates) {
         QDate expected;
     };
     const Case cases[] = {
-        {"5.3.2026", QDate(2026, 3, 5)},   {"05.03.2026", QDate(2026, 3, 5)}, {" 31.12.1999 ", QDate(1999, 12, 31)},
-        {"29.2.2024", QDate(2024, 2, 29)}, {"29.2.2023", QDate()},             {"", QDate()},
-        {"5.3.", QDate()},                  {"a.3.2026", QDate()},              {"32.1.2026", QDate()},
+        {"5.3.2026", QDate(2026, 3, 5)},
+        {"05.03.2026", QDate(2026, 3, 5)},
+        {" 31.12.1999 ", QDate(1999, 12, 31)},
+        {"29.2.2024", QDate(2024, 2, 29)},
+        {"29.2.2023", QDate()},
+        {"", QDate()},
+        {"5.3.", QDate()},
+        {"a.3.2026", QDate()},
+        {"32.1.2026", QDate()},
         {"5/3/2026", QDate()},
     };
     for (const auto& c : cases) {
@@ -62,11 +68,18 @@ TEST(ParseDecimal, acceptsSignExponentAndTheGivenSeparatorOnly) {
         std::optional<double> expected;
     };
     const Case cases[] = {
-        {"1234,5", QLatin1Char(','), 1234.5}, {"-0,25", QLatin1Char(','), -0.25}, {"+3", QLatin1Char(','), 3.0},
-        {"1,5E3", QLatin1Char(','), 1500.0},   {"1.5", QLatin1Char('.'), 1.5},     {" 7 ", QLatin1Char(','), 7.0},
-        {"1.5", QLatin1Char(','), std::nullopt}, {"1 234,5", QLatin1Char(','), std::nullopt},
-        {"", QLatin1Char(','), std::nullopt},    {"abc", QLatin1Char(','), std::nullopt},
-        {"1,2,3", QLatin1Char(','), std::nullopt}, {"1e", QLatin1Char(','), std::nullopt},
+        {"1234,5", QLatin1Char(','), 1234.5},
+        {"-0,25", QLatin1Char(','), -0.25},
+        {"+3", QLatin1Char(','), 3.0},
+        {"1,5E3", QLatin1Char(','), 1500.0},
+        {"1.5", QLatin1Char('.'), 1.5},
+        {" 7 ", QLatin1Char(','), 7.0},
+        {"1.5", QLatin1Char(','), std::nullopt},
+        {"1 234,5", QLatin1Char(','), std::nullopt},
+        {"", QLatin1Char(','), std::nullopt},
+        {"abc", QLatin1Char(','), std::nullopt},
+        {"1,2,3", QLatin1Char(','), std::nullopt},
+        {"1e", QLatin1Char(','), std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), c.separator), c.expected) << c.text;

@@ -20,7 +20,9 @@ public:
         bool operator==(const Message&) const = default;
     };
 
-    void information(const QString& text) override { m_messages.push_back({QStringLiteral("information"), text}); }
+    void information(const QString& text) override {
+        m_messages.push_back({QStringLiteral("information"), text});
+    }
     void warning(const QString& text) override { m_messages.push_back({QStringLiteral("warning"), text}); }
     void error(const QString& text) override { m_messages.push_back({QStringLiteral("error"), text}); }
     bool confirm(const QString& text) override;

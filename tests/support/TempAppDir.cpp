@@ -7,9 +7,13 @@
 
 namespace tervalo::test {
 
-TempAppDir::TempAppDir() { EXPECT_TRUE(m_dir.isValid()); }
+TempAppDir::TempAppDir() {
+    EXPECT_TRUE(m_dir.isValid());
+}
 
-QString TempAppDir::path() const { return m_dir.path() + QLatin1Char('/'); }
+QString TempAppDir::path() const {
+    return m_dir.path() + QLatin1Char('/');
+}
 
 void TempAppDir::write(const QString& name, const QByteArray& bytes) const {
     QFile out(file(name));
@@ -21,7 +25,9 @@ void TempAppDir::copyFixture(const QString& fixture, const QString& name) const 
     write(name.isEmpty() ? QFileInfo(fixture).fileName() : name, readFixture(fixture));
 }
 
-QString fixturePath(const QString& name) { return QStringLiteral(TERVALO_FIXTURES "/") + name; }
+QString fixturePath(const QString& name) {
+    return QStringLiteral(TERVALO_FIXTURES "/") + name;
+}
 
 QByteArray readFixture(const QString& name) {
     QFile file(fixturePath(name));

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "import/CellMatrix.h"
+#include "platform/SystemLocale.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+namespace tervalo::app {
+
+inline const QString AppVersion = QStringLiteral("1.15");
+inline const QString OtherGroupName = QStringLiteral("Ostatní");
+
+// Values fixed at start-up and the state of one program run, shared by the GUI and tervalo-cli.
+struct AppSession {
+    explicit AppSession(platform::SystemLocale systemLocale) : locale(std::move(systemLocale)) {}
+
+    platform::SystemLocale locale;
+    QStringList arguments;  // command-line arguments, without the program name
+    bool StartedWithParams = false;
+
+    QString AppDir;  // always ends with "/"
+    QString TempDir;
+    QString DefFilePath;
+    QString HelpFile;
+
+    // The system's decimal separator at start-up, and the one the export's numbers are written
+    // with (definition record 1). Conversions take the latter as a parameter.
+    QChar SavedDecimalSeparator;
+    QChar ExportDecimalSeparator;
+
+    QString OpenDir;  // folder last browsed for an export, with a trailing "/"
+    QString ExportFilePath;
+    import::CellMatrix sgrCSV;
+    char exportSeparator = 0;  // 0: the export had no separator
+};
+
+}  // namespace tervalo::app

@@ -1,0 +1,120 @@
+#include "app/StartUp.h"
+
+#include "import/DefFile.h"
+#include "platform/AppDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tervalo::app {
+
+namespace {
+
+// Accounting-system version setup on the first run. Filled in with the version-setup feature;
+// until then there is nothing to choose and start-up goes on.
+bool RunVersionSetup(AppSession& /*session*/, UserInterface& /*ui*/) {
+    return true;
+}
+
+// Loading of the compression library. Filled in with the document-archive feature; until then
+// nothing is loaded and start-up goes on.
+bool CheckZipLibrary(AppSession& /*session*/, UserInterface& /*ui*/) {
+    return true;
+}
+
+// Opening of the two state tables. Filled in with the state-table feature; until then no table
+// is opened.
+bool OpenStateTables(AppSession& /*session*/, UserInterface& /*ui*/) {
+    return true;
+}
+
+// Reading and writing of the configuration files. Filled in with the configuration feature; until
+// then the defaults stay in force and nothing is written.
+void LoadSettings(AppSession& /*session*/) {}
+void SaveSettings(AppSession& /*session*/) {}
+
+QString defFileMessage(const QString& path, const QString& middle) {
+    return QStringLiteral("Definiční soubor ") + path + middle +
+           QStringLiteral("Je třeba provést reinstalaci programu!");
+}
+
+// The character whose code definition record 1 gives. A record without a usable code leaves the
+// system's own separator in force rather than reading every amount wrongly.
+QChar exportDecimalSeparator(const AppSession& session) {
+    bool ok = false;
+    int code = import::DefFile::DefVar(1, session.DefFilePath, session.locale.codec()).trimmed().toInt(&ok);
+    if (!ok || code < 1 || code > 255) {
+        return session.SavedDecimalSeparator;
+    }
+    return QChar(session.locale.codec().decodeByte(static_cast<unsigned char>(code)));
+}
+
+}  // namespace
+
+StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& ui) {
+    session.StartedWithParams = !session.arguments.isEmpty();
+    session.AppDir = platform::AppDir::normalized(appDir);
+    session.HelpFile = session.AppDir + QStringLiteral("Tervalo.chm");
+
+    if (!RunVersionSetup(session, ui)) {
+        return StartResult::Stop;
+    }
+    if (session.StartedWithParams && session.arguments.first().toUpper() == QStringLiteral("/END")) {
+        return StartResult::Stop;
+    }
+
+    session.TempDir = session.AppDir + QStringLiteral("Temp/");
+    if (!QFileInfo(session.TempDir).isDir() && !QDir().mkdir(session.TempDir)) {
+        ui.error(QStringLiteral("Chyba : nelze vytvořit adresář ") + session.TempDir);
+        return StartResult::Stop;
+    }
+
+    if (!CheckZipLibrary(session, ui)) {
+        return StartResult::Stop;
+    }
+
+    session.DefFilePath = session.AppDir + QStringLiteral("uhterv.def");
+    if (!QFileInfo::exists(session.DefFilePath)) {
+        ui.error(defFileMessage(session.DefFilePath, QStringLiteral(" neexistuje. ")));
+        return StartResult::Stop;
+    }
+    int code =
+        import::DefFile::CheckDefFile(session.DefFilePath, QStringLiteral("UHTERV"), session.locale.codec());
+    if (code != import::DefFile::Usable) {
+        ui.error(defFileMessage(session.DefFilePath, QStringLiteral(" je poškozený [Error ") +
+                                                         QString::number(code) + QStringLiteral("]. ")));
+        return StartResult::Stop;
+    }
+
+    if (!OpenStateTables(session, ui)) {
+        return StartResult::Stop;
+    }
+
+    session.SavedDecimalSeparator = session.locale.decimalSeparator();
+    session.ExportDecimalSeparator = exportDecimalSeparator(session);
+
+    LoadSettings(session);
+    return StartResult::Continue;
+}
+
+void ShutDown(AppSession& session, const QString& exportEditText, int debtorRowsShown,
+              UserInterface& /*ui*/) {
+    SaveSettings(session);
+    if (session.StartedWithParams && !exportEditText.isEmpty() && debtorRowsShown > 0) {
+        QFile::remove(session.ExportFilePath);
+    }
+}
+
+QString JoinedArguments(const QStringList& arguments) {
+    QString joined;
+    for (const QString& argument : arguments) {
+        joined += argument + QLatin1Char(' ');
+    }
+    while (joined.endsWith(QLatin1Char(' '))) {
+        joined.chop(1);
+    }
+    return joined;
+}
+
+}  // namespace tervalo::app

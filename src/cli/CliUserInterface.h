@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/UserInterface.h"
+
+#include <QTextStream>
+
+namespace tervalo::cli {
+
+// Messages go to stderr as one line each, "information: TEXT" and so on; questions are answered by
+// the command line (--yes), file dialogs are never shown.
+class CliUserInterface : public UserInterface {
+public:
+    explicit CliUserInterface(bool answerYes = false);
+
+    void information(const QString& text) override { line(QStringLiteral("information"), text); }
+    void warning(const QString& text) override { line(QStringLiteral("warning"), text); }
+    void error(const QString& text) override { line(QStringLiteral("error"), text); }
+    bool confirm(const QString& text) override;
+
+    void showWaitMessage(const QString&, bool) override {}
+    void processEvents() override {}
+    void setProgressMaximum(int) override {}
+    void setProgress(int) override {}
+
+    std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+
+private:
+    void line(const QString& kind, const QString& text);
+
+    bool m_answerYes;
+    QTextStream m_err;
+};
+
+}  // namespace tervalo::cli

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/AnsiCodec.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tervalo::import {
+
+// The export as a matrix of text cells (the hidden grid of the main window). Rows may have different
+// numbers of cells; a missing cell reads as empty.
+//
+// Storage: the cells' bytes (ANSI code page) lie back to back in one buffer, each cell ending where
+// the next begins; per cell one 32-bit end offset and per row the index of its first cell. A million
+// document rows cost little more than the file itself, and cells are decoded only when read.
+class CellMatrix {
+public:
+    CellMatrix() = default;
+
+    void clear();
+
+    int rowCount() const { return int(m_rowFirstCell.size()) - 1; }
+    // Index of the last row and of the last column (0-based; -1 when empty).
+    int lastRow() const { return rowCount() - 1; }
+    int lastCol() const { return m_maxCells - 1; }
+    int cellCount(int row) const;
+
+    std::string_view cellBytes(int row, int col) const;
+    QString cell(int row, int col, const platform::AnsiCodec& codec) const;
+
+    // Bytes held by the matrix (buffers, not the object itself).
+    std::size_t memoryBytes() const;
+
+    // Building, used by the reader: cells are appended to the current row.
+    void adoptBuffer(QByteArray buffer);
+    char* buffer() { return m_text.data(); }
+    void addCell(std::uint32_t endOffset);
+    void endRow();
+    void finish(std::uint32_t usedBytes);
+
+private:
+    QByteArray m_text;
+    std::vector<std::uint32_t> m_cellEnd;
+    std::vector<std::uint32_t> m_rowFirstCell{0};
+    int m_maxCells = 0;
+};
+
+}  // namespace tervalo::import

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "import/CellMatrix.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+namespace tervalo::import {
+
+// The export file cannot be opened or read.
+class ExportReadError : public std::runtime_error {
+public:
+    explicit ExportReadError(const QString& path)
+        : std::runtime_error("cannot read " + path.toStdString()), m_path(path) {}
+    const QString& path() const { return m_path; }
+
+private:
+    QString m_path;
+};
+
+namespace ExportReader {
+
+inline constexpr char kSeparatorCandidates[] = {',', ';', '#', '\t', '|'};
+
+// The cell separator detected from the first two lines (a missing second line counts as empty), or
+// nothing when no candidate occurs in either line.
+std::optional<char> DetectSeparator(std::string_view line1, std::string_view line2);
+
+// Reads the file into the matrix. Lines end at LF or CR LF; a lone CR is dropped. Throws
+// ExportReadError when the file cannot be opened or read. Returns the separator used.
+std::optional<char> ReadFile(const QString& path, CellMatrix& matrix);
+
+// The same rules over bytes already in memory.
+std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix);
+
+}  // namespace ExportReader
+
+}  // namespace tervalo::import
