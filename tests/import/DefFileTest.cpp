@@ -40,7 +40,8 @@ TEST_P(CheckDefFileTest, returnsItsCode) {
     if (!bytes.isNull()) {
         dir.write(QStringLiteral("uhterv.def"), bytes);
     }
-    EXPECT_EQ(CheckDefFile(dir.file(QStringLiteral("uhterv.def")), GetParam().section, codec()), GetParam().expected);
+    EXPECT_EQ(CheckDefFile(dir.file(QStringLiteral("uhterv.def")), GetParam().section, codec()),
+              GetParam().expected);
 }
 
 QByteArray withHeaderByte(int offset, char value) {
@@ -74,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"other_section_name", [] { return withSection(QStringLiteral("JINE")); }, kUhterv, -5}),
     test::CaseName());
 
-TEST(DefFile, exactly299BytesLong) { EXPECT_EQ(withSection(QStringLiteral("UHTERV")).size(), 299); }
+TEST(DefFile, exactly299BytesLong) {
+    EXPECT_EQ(withSection(QStringLiteral("UHTERV")).size(), 299);
+}
 
 TEST(DefFile, readsRecordsUpToTheCountAsAnsiText) {
     test::TempAppDir dir;
@@ -115,7 +118,8 @@ TEST(DefFile, tagValues) {
         {"", "VAR", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(GetTagValue(QString::fromUtf8(c.text), QString::fromUtf8(c.tag)), QString::fromUtf8(c.expected))
+        EXPECT_EQ(GetTagValue(QString::fromUtf8(c.text), QString::fromUtf8(c.tag)),
+                  QString::fromUtf8(c.expected))
             << c.text;
     }
 }

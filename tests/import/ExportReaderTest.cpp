@@ -1,7 +1,7 @@
 #include "import/ExportReader.h"
 #include "import/ReadExportFile.h"
-#include "support/FakeUserInterface.h"
 #include "support/CaseName.h"
+#include "support/FakeUserInterface.h"
 #include "support/TempAppDir.h"
 
 #include <gtest/gtest.h>
@@ -48,20 +48,19 @@ TEST_P(SeparatorTest, detectsFromTheFirstTwoLines) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SeparatorTest,
-    ::testing::Values(
-        SeparatorCase{"three_semicolons_each", "a;b;c;d", "e;f;g;h", ';'},
-        SeparatorCase{"comma_and_semicolon_equal_earlier_wins", "a,b;c", "d;e,f", ','},
-        SeparatorCase{"higher_equal_count_wins", "a,b;c;d;e", "f,g;h;i;j", ';'},
-        SeparatorCase{"even_run_counts_nothing", "a;;b|c|d", "e;;f|g|h", '|'},
-        SeparatorCase{"odd_run_counts_once", "a;;;b", "c;d", ';'},
-        SeparatorCase{"last_position_does_not_count", "a;b;", "c;d", ';'},
-        SeparatorCase{"tab_separated", "a\tb\tc", "d\te\tf", '\t'},
-        SeparatorCase{"hash_separated", "a#b", "c#d", '#'},
-        SeparatorCase{"plain_counts_when_runs_disagree", "a;;b;c", "d;e;f;;", ';'},
-        SeparatorCase{"highest_count_when_lines_disagree", "a;b;c,d", "e", ';'},
-        SeparatorCase{"highest_count_tie_earlier_wins", "a;b,c", "", ','},
-        SeparatorCase{"missing_second_line", "a|b", "", '|'},
-        SeparatorCase{"no_candidate", "abc", "def", 0}),
+    ::testing::Values(SeparatorCase{"three_semicolons_each", "a;b;c;d", "e;f;g;h", ';'},
+                      SeparatorCase{"comma_and_semicolon_equal_earlier_wins", "a,b;c", "d;e,f", ','},
+                      SeparatorCase{"higher_equal_count_wins", "a,b;c;d;e", "f,g;h;i;j", ';'},
+                      SeparatorCase{"even_run_counts_nothing", "a;;b|c|d", "e;;f|g|h", '|'},
+                      SeparatorCase{"odd_run_counts_once", "a;;;b", "c;d", ';'},
+                      SeparatorCase{"last_position_does_not_count", "a;b;", "c;d", ';'},
+                      SeparatorCase{"tab_separated", "a\tb\tc", "d\te\tf", '\t'},
+                      SeparatorCase{"hash_separated", "a#b", "c#d", '#'},
+                      SeparatorCase{"plain_counts_when_runs_disagree", "a;;b;c", "d;e;f;;", ';'},
+                      SeparatorCase{"highest_count_when_lines_disagree", "a;b;c,d", "e", ';'},
+                      SeparatorCase{"highest_count_tie_earlier_wins", "a;b,c", "", ','},
+                      SeparatorCase{"missing_second_line", "a|b", "", '|'},
+                      SeparatorCase{"no_candidate", "abc", "def", 0}),
     test::CaseName());
 
 struct SplitCase {
@@ -84,19 +83,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SplitCase{"plain_cells", "a;b;c\nd;e;f\n", {{"a", "b", "c"}, {"d", "e", "f"}}},
         SplitCase{"quoted_cell_with_separator", "a;\"x;y\";c\nd;e;f", {{"a", "x;y", "c"}, {"d", "e", "f"}}},
-        SplitCase{"quoted_last_cell_with_separator", "a;b;\"x;y\"\nd;e;f", {{"a", "b", "x;y"}, {"d", "e", "f"}}},
-        SplitCase{"doubled_quote_in_quoted_cell", "a;\"say \"\"hi\"\"\";c\nd;e;f",
+        SplitCase{
+            "quoted_last_cell_with_separator", "a;b;\"x;y\"\nd;e;f", {{"a", "b", "x;y"}, {"d", "e", "f"}}},
+        SplitCase{"doubled_quote_in_quoted_cell",
+                  "a;\"say \"\"hi\"\"\";c\nd;e;f",
                   {{"a", "say \"hi\"", "c"}, {"d", "e", "f"}}},
-        SplitCase{"quote_inside_unquoted_middle_cell_kept", "a;b\"c;d\ne;f;g", {{"a", "b\"c", "d"}, {"e", "f", "g"}}},
-        SplitCase{"unterminated_quote_middle_cell_is_empty", "a;\"bc;d;e\nf;g;h;i",
+        SplitCase{"quote_inside_unquoted_middle_cell_kept",
+                  "a;b\"c;d\ne;f;g",
+                  {{"a", "b\"c", "d"}, {"e", "f", "g"}}},
+        SplitCase{"unterminated_quote_middle_cell_is_empty",
+                  "a;\"bc;d;e\nf;g;h;i",
                   {{"a", "", "d", "e"}, {"f", "g", "h", "i"}}},
         SplitCase{"unterminated_quote_last_cell", "a;b;\"cd\ne;f;g", {{"a", "b", "cd"}, {"e", "f", "g"}}},
         SplitCase{"last_cell_quote_runs_reduced", "a;b;x\"\"y\ne;f;g", {{"a", "b", "x\"y"}, {"e", "f", "g"}}},
-        SplitCase{"text_after_closing_quote_dropped", "a;\"b\"junk;c\nd;e;f", {{"a", "b", "c"}, {"d", "e", "f"}}},
+        SplitCase{
+            "text_after_closing_quote_dropped", "a;\"b\"junk;c\nd;e;f", {{"a", "b", "c"}, {"d", "e", "f"}}},
         SplitCase{"trailing_separator_adds_no_cell", "a;b;c;\nd;e;f;", {{"a", "b", "c"}, {"d", "e", "f"}}},
-        SplitCase{"two_separators_give_empty_cell", "a;;c;d\ne;f;g;h", {{"a", "", "c", "d"}, {"e", "f", "g", "h"}}},
+        SplitCase{
+            "two_separators_give_empty_cell", "a;;c;d\ne;f;g;h", {{"a", "", "c", "d"}, {"e", "f", "g", "h"}}},
         SplitCase{"cells_not_trimmed", " a ;b;c\nd;e;f", {{" a ", "b", "c"}, {"d", "e", "f"}}},
-        SplitCase{"empty_line_is_row_without_cells", "a;b;c\nd;e;f\n\ng;h", {{"a", "b", "c"}, {"d", "e", "f"}, {}, {"g", "h"}}},
+        SplitCase{"empty_line_is_row_without_cells",
+                  "a;b;c\nd;e;f\n\ng;h",
+                  {{"a", "b", "c"}, {"d", "e", "f"}, {}, {"g", "h"}}},
         SplitCase{"crlf_and_lone_cr", "a;b;c\r\nd;e\r;f\r\n", {{"a", "b", "c"}, {"d", "e", "f"}}},
         SplitCase{"no_final_line_break", "a;b;c\nd;e;f", {{"a", "b", "c"}, {"d", "e", "f"}}},
         SplitCase{"empty_file", "", {}}),
@@ -141,10 +149,12 @@ TEST_P(FormatTest, checksTheFirstRow) {
     if (GetParam().wrong) {
         ASSERT_EQ(ui.messages().size(), 1u);
         EXPECT_EQ(ui.messages()[0].kind, QStringLiteral("warning"));
-        EXPECT_EQ(ui.messages()[0].text,
-                  QStringLiteral("Chybný formát načteného souboru - při exportu z Ekvan je nutné vybrat \"formát CSV\" a "
-                                 "dále zaškrtnout políčko \"názvy polí se budou udávat číselně\". Ukončete tento "
-                                 "program a proveďte znovu export z Ekvan!"));
+        EXPECT_EQ(
+            ui.messages()[0].text,
+            QStringLiteral(
+                "Chybný formát načteného souboru - při exportu z Ekvan je nutné vybrat \"formát CSV\" a "
+                "dále zaškrtnout políčko \"názvy polí se budou udávat číselně\". Ukončete tento "
+                "program a proveďte znovu export z Ekvan!"));
     } else {
         EXPECT_TRUE(ui.messages().empty());
     }
@@ -169,8 +179,9 @@ TEST(ExportReader, unreadableFileGivesTheWarning) {
     EXPECT_EQ(ui.messages()[0],
               (test::FakeUserInterface::Message{
                   QStringLiteral("warning"),
-                  QStringLiteral("Nastala chyba při načítání souboru /proc/self/mem Zkontrolujte, zda není používán "
-                                 "jiným programem (např. zda není otevřen v MS Excel, apod.).")}));
+                  QStringLiteral(
+                      "Nastala chyba při načítání souboru /proc/self/mem Zkontrolujte, zda není používán "
+                      "jiným programem (např. zda není otevřen v MS Excel, apod.).")}));
 }
 
 }  // namespace
