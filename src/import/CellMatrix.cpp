@@ -42,10 +42,6 @@ void CellMatrix::adoptBuffer(QByteArray buffer) {
     m_text = std::move(buffer);
 }
 
-void CellMatrix::addCell(std::uint32_t endOffset) {
-    m_cellEnd.push_back(endOffset);
-}
-
 void CellMatrix::endRow() {
     auto cells = std::uint32_t(m_cellEnd.size());
     m_maxCells = std::max(m_maxCells, int(cells - m_rowFirstCell.back()));
@@ -54,8 +50,12 @@ void CellMatrix::endRow() {
 
 void CellMatrix::finish(std::uint32_t usedBytes) {
     m_text.truncate(usedBytes);
-    m_cellEnd.shrink_to_fit();
-    m_rowFirstCell.shrink_to_fit();
+    // Copying a large vector to trim it costs more than a little slack.
+    for (auto* offsets : {&m_cellEnd, &m_rowFirstCell}) {
+        if (offsets->capacity() > offsets->size() + offsets->size() / 4) {
+            offsets->shrink_to_fit();
+        }
+    }
 }
 
 }  // namespace tervalo::import

@@ -38,7 +38,8 @@ public:
     // Building, used by the reader: cells are appended to the current row.
     void adoptBuffer(QByteArray buffer);
     char* buffer() { return m_text.data(); }
-    void addCell(std::uint32_t endOffset);
+    void reserveCells(std::size_t cells) { m_cellEnd.reserve(cells); }
+    void addCell(std::uint32_t endOffset) { m_cellEnd.push_back(endOffset); }
     void endRow();
     void finish(std::uint32_t usedBytes);
 

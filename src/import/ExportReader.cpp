@@ -56,23 +56,26 @@ std::optional<char> firstEqualCount(std::string_view line1, std::string_view lin
 // position (separators and quotes only ever shrink the text), so the matrix reuses the file buffer.
 class LineSplitter {
 public:
-    LineSplitter(char* buffer, CellMatrix& matrix) : m_base(buffer), m_write(buffer), m_matrix(matrix) {}
-
-    void split(const char* rest, const char* end, std::optional<char> separator) {
+    LineSplitter(char* buffer, CellMatrix& matrix, std::optional<char> separator)
+        : m_base(buffer), m_write(buffer), m_matrix(matrix), m_separator(separator) {
+        m_special['"'] = true;
         if (separator) {
-            const char sep = *separator;
-            while (const char* next = find(rest, end, sep)) {
-                if (*rest == '"') {
-                    rest = quotedCell(rest, end, sep);
-                } else {
-                    copy(rest, next);
-                    closeCell();
-                    rest = next + 1;
-                }
-            }
+            m_special[static_cast<unsigned char>(*separator)] = true;
         }
-        if (rest < end) {
-            lastCell(rest, end);
+    }
+
+    // One line without CRs: repeat while the rest holds the separator; what is left is the last cell.
+    void split(const char* rest, const char* end) {
+        while (rest < end) {
+            if (*rest == '"') {
+                if (m_separator && find(rest, end, *m_separator)) {
+                    rest = quotedCell(rest, end, *m_separator);
+                    continue;
+                }
+                lastCell(rest, end);
+                break;
+            }
+            rest = unquotedCell(rest, end);
         }
         m_matrix.endRow();
     }
@@ -80,6 +83,32 @@ public:
     std::uint32_t used() const { return std::uint32_t(m_write - m_base); }
 
 private:
+    // A cell up to the separator, quotes kept as they stand. Without a separator it is the last cell:
+    // a quote at its end is removed and runs of quotes become one.
+    const char* unquotedCell(const char* rest, const char* end) {
+        char* cellStart = m_write;
+        bool quotes = false;
+        while (rest < end) {
+            char ch = *rest;
+            if (m_special[static_cast<unsigned char>(ch)]) {
+                if (ch != '"') {
+                    closeCell();
+                    return rest + 1;
+                }
+                quotes = true;
+            }
+            *m_write++ = ch;
+            ++rest;
+        }
+        if (quotes) {
+            const char* written = m_write;
+            m_write = cellStart;
+            lastCellText(cellStart, written);
+        }
+        closeCell();
+        return end;
+    }
+
     static const char* find(const char* from, const char* end, char ch) {
         return static_cast<const char*>(std::memchr(from, ch, std::size_t(end - from)));
     }
@@ -119,6 +148,11 @@ private:
         if (*rest == '"') {
             ++rest;
         }
+        lastCellText(rest, end);
+        closeCell();
+    }
+
+    void lastCellText(const char* rest, const char* end) {
         if (rest < end && end[-1] == '"') {
             --end;
         }
@@ -130,15 +164,6 @@ private:
                 }
             }
         }
-        closeCell();
-    }
-
-    void copy(const char* from, const char* to) {
-        std::size_t size = std::size_t(to - from);
-        if (m_write != from) {
-            std::memmove(m_write, from, size);
-        }
-        m_write += size;
     }
 
     void closeCell() { m_matrix.addCell(used()); }
@@ -146,21 +171,26 @@ private:
     char* m_base;
     char* m_write;
     CellMatrix& m_matrix;
+    std::optional<char> m_separator;
+    std::array<bool, 256> m_special{};  // the separator and the double quote
 };
 
-// Removes every CR: one before LF ends the line with it, a lone one is dropped.
-qsizetype removeCarriageReturns(char* data, qsizetype size) {
-    char* cr = static_cast<char*>(std::memchr(data, '\r', std::size_t(size)));
+// Removes every CR from [begin, end) in place and returns the new end: a CR before LF ends the line
+// with it, a lone one is dropped.
+char* removeCarriageReturns(char* begin, char* end) {
+    char* cr = static_cast<char*>(std::memchr(begin, '\r', std::size_t(end - begin)));
     if (!cr) {
-        return size;
+        return end;
     }
     char* write = cr;
-    for (const char* read = cr; read < data + size; ++read) {
-        if (*read != '\r') {
-            *write++ = *read;
-        }
+    for (char* read = cr + 1; read < end;) {
+        char* next = static_cast<char*>(std::memchr(read, '\r', std::size_t(end - read)));
+        char* chunkEnd = next ? next : end;
+        std::memmove(write, read, std::size_t(chunkEnd - read));
+        write += chunkEnd - read;
+        read = chunkEnd + 1;
     }
-    return write - data;
+    return write;
 }
 
 // The line that starts at `offset`, without its LF; empty past the end.
@@ -171,6 +201,13 @@ std::string_view lineAt(const char* data, qsizetype offset, qsizetype size) {
     const char* from = data + offset;
     const char* lf = static_cast<const char*>(std::memchr(from, '\n', std::size_t(size - offset)));
     return {from, std::size_t((lf ? lf : data + size) - from)};
+}
+
+// A line as the separator detection sees it: without its CRs.
+std::string withoutCarriageReturns(std::string_view line) {
+    std::string text(line);
+    text.erase(removeCarriageReturns(text.data(), text.data() + text.size()) - text.data());
+    return text;
 }
 
 }  // namespace
@@ -198,20 +235,27 @@ std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix) {
     if (bytes.size() >= qsizetype(std::numeric_limits<std::uint32_t>::max())) {
         throw std::length_error("export larger than 4 GiB");
     }
-    bytes.detach();
-    qsizetype size = removeCarriageReturns(bytes.data(), bytes.size());
+    const qsizetype size = bytes.size();
     matrix.adoptBuffer(std::move(bytes));
     char* data = matrix.buffer();
+    matrix.reserveCells(std::size_t(size / 8));
 
-    std::string_view line1 = lineAt(data, 0, size);
-    std::string_view line2 = lineAt(data, qsizetype(line1.size()) + 1, size);
+    std::string_view first = lineAt(data, 0, size);
+    std::string line1 = withoutCarriageReturns(first);
+    std::string line2 = withoutCarriageReturns(lineAt(data, qsizetype(first.size()) + 1, size));
     std::optional<char> separator = DetectSeparator(line1, line2);
 
-    LineSplitter splitter(data, matrix);
+    LineSplitter splitter(data, matrix, separator);
     for (qsizetype offset = 0; offset < size;) {
         std::string_view text = lineAt(data, offset, size);
-        splitter.split(text.data(), text.data() + text.size(), separator);
         offset += qsizetype(text.size()) + 1;
+        char* begin = data + (text.data() - data);
+        char* end = begin + text.size();
+        while (end > begin && end[-1] == '\r') {
+            --end;  // the usual CR LF
+        }
+        end = removeCarriageReturns(begin, end);  // lone CRs, rare
+        splitter.split(begin, end);
     }
     matrix.finish(splitter.used());
     return separator;

@@ -1,0 +1,119 @@
+#include "app/GuiUserInterface.h"
+
+#include "app/WaitMessageWindow.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+
+namespace tervalo::app {
+
+namespace {
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+    QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+}  // namespace
+
+GuiUserInterface::GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar)
+    : m_parent(parent), m_waitWindow(waitWindow), m_progressBar(progressBar) {}
+
+void GuiUserInterface::information(const QString& text) {
+    showBox(m_parent, QMessageBox::Information, QStringLiteral("Informace"), text);
+}
+
+void GuiUserInterface::warning(const QString& text) {
+    showBox(m_parent, QMessageBox::Warning, QStringLiteral("Upozornění"), text);
+}
+
+void GuiUserInterface::error(const QString& text) {
+    showBox(m_parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
+}
+
+bool GuiUserInterface::confirm(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), text, QMessageBox::NoButton,
+                    m_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Ne"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void GuiUserInterface::showWaitMessage(const QString& text, bool show) {
+    m_waitWindow.setMessage(text);
+    m_waitWindow.setVisible(show);
+    processEvents();
+}
+
+void GuiUserInterface::processEvents() {
+    QApplication::processEvents();
+}
+
+void GuiUserInterface::setProgressMaximum(int maximum) {
+    m_progressBar.setMaximum(maximum);
+}
+
+void GuiUserInterface::setProgress(int value) {
+    m_progressBar.setValue(value);
+}
+
+QString GuiUserInterface::qtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i];
+        description.remove(QRegularExpression(QStringLiteral("\\s*\\([^)]*\\)\\s*$")));
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (pattern == QStringLiteral("*.*")) {
+                patterns << QStringLiteral("*");
+                continue;
+            }
+            patterns << pattern;
+            if (pattern.toLower() != pattern) {
+                patterns << pattern.toLower();
+            }
+        }
+        filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest& request) {
+    QFileDialog dialog(m_parent, request.title, request.initialFolder, qtNameFilters(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> GuiUserInterface::chooseSaveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(m_parent, request.title, request.initialFolder, qtNameFilters(request.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace tervalo::app

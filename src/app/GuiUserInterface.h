@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/UserInterface.h"
+
+class QProgressBar;
+class QWidget;
+
+namespace tervalo::app {
+
+class TfrmWaitMessage;
+
+// The port implemented with widgets: message boxes with Czech buttons, the waiting window, the main
+// window's progress bar and the file dialogs.
+class GuiUserInterface : public UserInterface {
+public:
+    GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar);
+
+    void information(const QString& text) override;
+    void warning(const QString& text) override;
+    void error(const QString& text) override;
+    bool confirm(const QString& text) override;
+
+    void showWaitMessage(const QString& text, bool show) override;
+    void processEvents() override;
+    void setProgressMaximum(int maximum) override;
+    void setProgress(int value) override;
+
+    std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+
+    // "Description|*.EXT|..." pairs as a Qt name filter list; patterns also match lower case.
+    static QString qtNameFilters(const QString& filter);
+
+private:
+    QWidget* m_parent;
+    TfrmWaitMessage& m_waitWindow;
+    QProgressBar& m_progressBar;
+};
+
+}  // namespace tervalo::app

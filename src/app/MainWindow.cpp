@@ -1,0 +1,188 @@
+#include "app/MainWindow.h"
+
+#include "app/GuiUserInterface.h"
+#include "app/LoadExport.h"
+#include "app/StartUp.h"
+#include "app/WaitMessageWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tervalo::app {
+
+namespace {
+
+constexpr int kBarHeight = 28;
+const QString kBarStyle = QStringLiteral("background: rgb(232, 232, 232);");
+const QString kCommandButtonStyle = QStringLiteral(
+    "QPushButton { border: 1px solid transparent; padding: 2px 8px; background: transparent; }"
+    "QPushButton:hover { background: rgb(191, 191, 223); border: 1px solid navy; }"
+    "QPushButton:pressed { background: rgb(146, 146, 201); border: 1px solid navy; }"
+    "QPushButton:disabled { background: rgb(230, 230, 230); color: grey; }");
+
+}  // namespace
+
+TfrmMain::TfrmMain(AppSession& session)
+    : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tervalo"));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* workArea = new QFrame(central);
+    workArea->setObjectName(QStringLiteral("panWork"));
+    workArea->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(workArea, 1);
+    layout->addWidget(createInputRow());
+    layout->addWidget(createCommandBar());
+    setCentralWidget(central);
+
+    m_ui = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(100);
+    connect(m_timer1, &QTimer::timeout, this, &TfrmMain::autoStart);
+
+    resize(673, 431);
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+TfrmMain::~TfrmMain() = default;
+
+UserInterface& TfrmMain::ui() {
+    return *m_ui;
+}
+
+QWidget* TfrmMain::createInputRow() {
+    auto* row = new QWidget(this);
+    row->setObjectName(QStringLiteral("panInput"));
+    row->setFixedHeight(48);
+    auto* outer = new QVBoxLayout(row);
+    outer->setContentsMargins(6, 4, 6, 2);
+    outer->setSpacing(4);
+    auto* line = new QHBoxLayout;
+    auto* icon = new QLabel(row);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_FileIcon).pixmap(16, 16));
+    auto* label = new QLabel(QStringLiteral("Vstupní CSV soubor"), row);
+    m_edtInputCSVFile = new QLineEdit(row);
+    m_edtInputCSVFile->setObjectName(QStringLiteral("edtInputCSVFile"));
+    label->setBuddy(m_edtInputCSVFile);
+    m_btnProchazet = new QPushButton(QStringLiteral("..."), row);
+    m_btnProchazet->setObjectName(QStringLiteral("btnProchazet"));
+    m_btnProchazet->setFixedSize(22, 22);
+    m_btnOk = new QPushButton(QStringLiteral("OK"), row);
+    m_btnOk->setObjectName(QStringLiteral("btnOk"));
+    m_btnOk->setFixedSize(75, 22);
+    line->addWidget(icon);
+    line->addWidget(label);
+    line->addWidget(m_edtInputCSVFile, 1);
+    line->addWidget(m_btnProchazet);
+    line->addWidget(m_btnOk);
+    m_pbMain = new QProgressBar(row);
+    m_pbMain->setObjectName(QStringLiteral("pbMain"));
+    m_pbMain->setFixedHeight(8);
+    m_pbMain->setTextVisible(false);
+    m_pbMain->setValue(0);
+    outer->addLayout(line);
+    outer->addWidget(m_pbMain);
+
+    connect(m_btnProchazet, &QPushButton::clicked, this, &TfrmMain::browse);
+    connect(m_btnOk, &QPushButton::clicked, this, &TfrmMain::triggerOk);
+    connect(m_edtInputCSVFile, &QLineEdit::returnPressed, this, &TfrmMain::triggerOk);
+    return row;
+}
+
+QWidget* TfrmMain::createCommandBar() {
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("panCommands"));
+    bar->setFixedHeight(kBarHeight);
+    bar->setAutoFillBackground(true);
+    bar->setStyleSheet(kBarStyle + kCommandButtonStyle);
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addStretch(1);
+    auto* btnKonec =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Konec"), bar);
+    btnKonec->setObjectName(QStringLiteral("btnKonec"));
+    btnKonec->setFlat(true);
+    layout->addWidget(btnKonec);
+
+    auto* acKonec = new QAction(QStringLiteral("Konec"), this);
+    acKonec->setObjectName(QStringLiteral("acKonec"));
+    acKonec->setShortcut(Qt::Key_Escape);
+    acKonec->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(acKonec);
+    connect(acKonec, &QAction::triggered, this, &TfrmMain::shutDown);
+    connect(btnKonec, &QPushButton::clicked, acKonec, &QAction::trigger);
+    return bar;
+}
+
+void TfrmMain::armAutoStart() {
+    if (m_session.StartedWithParams) {
+        m_timer1->start();
+    }
+}
+
+void TfrmMain::browse() {
+    if (auto path = BrowseForExport(m_session, *m_ui)) {
+        m_edtInputCSVFile->setText(*path);
+        triggerOk();
+    }
+}
+
+void TfrmMain::triggerOk() {
+    if (!m_btnOk->isEnabled()) {
+        return;
+    }
+    // One load per run: the input row stays disabled from now on.
+    m_btnOk->setEnabled(false);
+    m_btnProchazet->setEnabled(false);
+    if (!LoadExport(m_session, m_edtInputCSVFile->text(), *m_ui)) {
+        shutDown();
+    }
+}
+
+void TfrmMain::autoStart() {
+    m_timer1->stop();
+    if (!m_session.StartedWithParams) {
+        return;
+    }
+    m_edtInputCSVFile->setText(JoinedArguments(m_session.arguments));
+    triggerOk();
+}
+
+void TfrmMain::shutDown() {
+    if (m_shuttingDown) {
+        return;
+    }
+    m_shuttingDown = true;
+    // The debtor list is built by the table feature; until then no row is shown.
+    const int debtorRowsShown = 0;
+    ShutDown(m_session, m_edtInputCSVFile->text(), debtorRowsShown, *m_ui);
+    m_waitWindow->hide();
+    close();
+    QApplication::quit();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    shutDown();
+    event->accept();
+}
+
+}  // namespace tervalo::app

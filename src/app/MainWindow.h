@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/AppSession.h"
+#include "platform/UserInterface.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace tervalo::app {
+
+class GuiUserInterface;
+class TfrmWaitMessage;
+
+// The main window: the work area, the input row for the export with its progress bar, and the
+// command bar. It forwards commands to the core and implements nothing the core can compute.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(AppSession& session);
+    ~TfrmMain() override;
+
+    UserInterface& ui();
+    // After a successful start-up: the automatic load is armed when an export came on the command line.
+    void armAutoStart();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* createInputRow();
+    QWidget* createCommandBar();
+    void browse();
+    void triggerOk();
+    void autoStart();
+    void shutDown();
+
+    AppSession& m_session;
+    std::unique_ptr<TfrmWaitMessage> m_waitWindow;
+    std::unique_ptr<GuiUserInterface> m_ui;
+    QLineEdit* m_edtInputCSVFile = nullptr;
+    QPushButton* m_btnProchazet = nullptr;
+    QPushButton* m_btnOk = nullptr;
+    QProgressBar* m_pbMain = nullptr;
+    QTimer* m_timer1 = nullptr;
+    bool m_shuttingDown = false;
+};
+
+}  // namespace tervalo::app
