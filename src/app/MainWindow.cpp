@@ -33,8 +33,8 @@ const QString kCommandButtonStyle = QStringLiteral(
 
 }  // namespace
 
-TfrmMain::TfrmMain(AppSession& session)
-    : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()) {
+TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
+    : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()), m_ui(userInterface) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tervalo"));
 
@@ -50,7 +50,10 @@ TfrmMain::TfrmMain(AppSession& session)
     layout->addWidget(createCommandBar());
     setCentralWidget(central);
 
-    m_ui = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
+    if (!m_ui) {
+        m_ownUi = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
+        m_ui = m_ownUi.get();
+    }
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

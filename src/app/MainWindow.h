@@ -22,7 +22,8 @@ class TfrmWaitMessage;
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfrmMain(AppSession& session);
+    // Messages and dialogs go through `userInterface` when given (tests), else through the window's own.
+    explicit TfrmMain(AppSession& session, UserInterface* userInterface = nullptr);
     ~TfrmMain() override;
 
     UserInterface& ui();
@@ -42,7 +43,8 @@ private:
 
     AppSession& m_session;
     std::unique_ptr<TfrmWaitMessage> m_waitWindow;
-    std::unique_ptr<GuiUserInterface> m_ui;
+    std::unique_ptr<GuiUserInterface> m_ownUi;
+    UserInterface* m_ui = nullptr;
     QLineEdit* m_edtInputCSVFile = nullptr;
     QPushButton* m_btnProchazet = nullptr;
     QPushButton* m_btnOk = nullptr;

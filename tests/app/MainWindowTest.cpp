@@ -1,0 +1,65 @@
+#include "AppFixture.h"
+#include "app/MainWindow.h"
+#include "app/StartUp.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+using Message = test::FakeUserInterface::Message;
+
+namespace {
+
+struct WindowFixture : test::AppFixture {
+    explicit WindowFixture(QStringList arguments = {}) {
+        session.arguments = std::move(arguments);
+        EXPECT_EQ(app::StartUp(session, dir.path(), ui), app::StartResult::Continue);
+        window.armAutoStart();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+    template <class T>
+    T* child(const char* name) {
+        return window.findChild<T*>(QString::fromLatin1(name));
+    }
+    app::TfrmMain window{session, &ui};
+};
+
+TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {
+    test::TempAppDir exports;
+    exports.write(QStringLiteral("Moje exporty.csv"),
+                  test::readFixture(QStringLiteral("../../data/files/demo/Pohledavky.csv")));
+    QString path = exports.file(QStringLiteral("Moje exporty.csv"));
+    WindowFixture f(path.split(QLatin1Char(' ')));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.child<QPushButton>("btnOk")->isEnabled(), 5000);
+    EXPECT_EQ(f.child<QLineEdit>("edtInputCSVFile")->text(), path);
+    EXPECT_FALSE(f.child<QPushButton>("btnProchazet")->isEnabled());
+    EXPECT_TRUE(f.ui.messages().empty());
+    EXPECT_EQ(f.session.ExportFilePath, path);
+    EXPECT_GT(f.session.sgrCSV.rowCount(), 10);
+    EXPECT_TRUE(f.window.isVisible());
+}
+
+TEST(MainWindow, withoutArgumentsNothingLoadsUntilOk) {
+    WindowFixture f;
+    QTest::qWait(300);
+    EXPECT_TRUE(f.child<QPushButton>("btnOk")->isEnabled());
+    // OK with an empty name: the message, then the program ends.
+    QTest::mouseClick(f.child<QPushButton>("btnOk"), Qt::LeftButton);
+    EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("information"),
+                                                      QStringLiteral("Musíte zadat vstupní CSV soubor.")}}));
+    EXPECT_FALSE(f.window.isVisible());
+}
+
+TEST(MainWindow, escapeEndsTheProgram) {
+    WindowFixture f;
+    QTest::keyClick(&f.window, Qt::Key_Escape);
+    EXPECT_FALSE(f.window.isVisible());
+    EXPECT_TRUE(f.ui.messages().empty());
+}
+
+}  // namespace
