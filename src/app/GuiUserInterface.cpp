@@ -87,10 +87,10 @@ QString GuiUserInterface::qtNameFilters(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest& request) {
+std::optional<QString> GuiUserInterface::runFileDialog(const FileDialogRequest& request, bool save) {
     QFileDialog dialog(m_parent, request.title, request.initialFolder, qtNameFilters(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultExtension);
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
@@ -101,19 +101,13 @@ std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest&
     return dialog.selectedFiles().first();
 }
 
+std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest& request) {
+    return runFileDialog(request, false);
+}
+
+// The dialog asks before overwriting an existing file.
 std::optional<QString> GuiUserInterface::chooseSaveFile(const FileDialogRequest& request) {
-    QFileDialog dialog(m_parent, request.title, request.initialFolder, qtNameFilters(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    dialog.setDefaultSuffix(request.defaultExtension);
-    if (!request.fileName.isEmpty()) {
-        dialog.selectFile(request.fileName);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return dialog.selectedFiles().first();
+    return runFileDialog(request, true);
 }
 
 }  // namespace tervalo::app

@@ -32,6 +32,8 @@ public:
     static QString qtNameFilters(const QString& filter);
 
 private:
+    std::optional<QString> runFileDialog(const FileDialogRequest& request, bool save);
+
     QWidget* m_parent;
     TfrmWaitMessage& m_waitWindow;
     QProgressBar& m_progressBar;

@@ -35,7 +35,7 @@ TEST(LoadExport, missingFileWarnsWithTrimmedPath) {
 
 TEST(LoadExport, readsTheDemoExportShowingTheWaitMessage) {
     LoadFixture f;
-    const QString path = QStringLiteral(TERVALO_SOURCE_DIR "/data/files/demo/Pohledavky.csv");
+    const QString path = test::demoExportPath();
     ASSERT_TRUE(app::LoadExport(f.session, path, f.ui));
     EXPECT_TRUE(f.ui.messages().empty());
     EXPECT_EQ(

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,8 +32,11 @@ struct WindowFixture : test::AppFixture {
 
 TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {
     test::TempAppDir exports;
-    exports.write(QStringLiteral("Moje exporty.csv"),
-                  test::readFixture(QStringLiteral("../../data/files/demo/Pohledavky.csv")));
+    exports.write(QStringLiteral("Moje exporty.csv"), [] {
+        QFile demo(test::demoExportPath());
+        demo.open(QIODevice::ReadOnly);
+        return demo.readAll();
+    }());
     QString path = exports.file(QStringLiteral("Moje exporty.csv"));
     WindowFixture f(path.split(QLatin1Char(' ')));
     QTRY_VERIFY_WITH_TIMEOUT(!f.child<QPushButton>("btnOk")->isEnabled(), 5000);

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "app/StartUp.h"
+#include "defgen/DefFileBuilder.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
 #include "CliRunner.h"
-#include "defgen/DefFileBuilder.h"
-#include "platform/AnsiCodec.h"
+#include "support/DemoData.h"
 #include "support/TempAppDir.h"
 
 #include <QFile>
@@ -15,12 +14,7 @@ using namespace tervalo;
 namespace {
 
 struct CliFixture {
-    CliFixture() {
-        QFile source(QStringLiteral(TERVALO_SOURCE_DIR "/data/uhterv.def.src"));
-        source.open(QIODevice::ReadOnly);
-        dir.write(QStringLiteral("uhterv.def"),
-                  tools::buildDefFile(tools::parseDefSource(QString::fromUtf8(source.readAll()))));
-    }
+    CliFixture() { test::writeDemoDefFile(dir); }
     test::CliResult inspect(const QString& exportName) {
         return test::runCli(
             {QStringLiteral("--app-dir"), dir.path(), QStringLiteral("inspect"), dir.file(exportName)});
@@ -30,9 +24,9 @@ struct CliFixture {
 
 TEST(CliInspect, printsSeparatorBoundsAndCellsAsJson) {
     CliFixture f;
-    platform::AnsiCodec cp1250(1250);
-    f.dir.write(QStringLiteral("e.csv"),
-                cp1250.encode(QStringLiteral("TITUL|HLAVICKA|901\r\nODBERATEL|RADEK|\"Kůň | syn\"|x\r\n")));
+    f.dir.write(
+        QStringLiteral("e.csv"),
+        test::cp1250().encode(QStringLiteral("TITUL|HLAVICKA|901\r\nODBERATEL|RADEK|\"Kůň | syn\"|x\r\n")));
     auto result = f.inspect(QStringLiteral("e.csv"));
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     EXPECT_EQ(result.err, QString());

@@ -1,6 +1,7 @@
 #include "defgen/DefFileBuilder.h"
 #include "import/DefFile.h"
 #include "support/CaseName.h"
+#include "support/DemoData.h"
 #include "support/TempAppDir.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,7 @@ using import::DefFile::ReadDefRecord;
 namespace {
 
 const platform::AnsiCodec& codec() {
-    static const platform::AnsiCodec cp1250(1250);
-    return cp1250;
+    return test::cp1250();
 }
 
 QByteArray validFile() {

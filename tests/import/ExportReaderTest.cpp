@@ -1,6 +1,7 @@
 #include "import/ExportReader.h"
 #include "import/ReadExportFile.h"
 #include "support/CaseName.h"
+#include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
 #include "support/TempAppDir.h"
 
@@ -14,8 +15,7 @@ using import::ExportReader::ParseExport;
 namespace {
 
 const platform::AnsiCodec& codec() {
-    static const platform::AnsiCodec cp1250(1250);
-    return cp1250;
+    return test::cp1250();
 }
 
 using Rows = std::vector<std::vector<std::string>>;
