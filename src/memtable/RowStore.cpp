@@ -11,12 +11,15 @@ int compareValues(T a, T b) {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-// Total order for std::sort: NaN after every number and equal to itself.
+}  // namespace
+
 int compareDoubles(double a, double b) {
-    if (a < b)
+    if (a < b) {
         return -1;
-    if (b < a)
+    }
+    if (b < a) {
         return 1;
+    }
     return int(std::isnan(a)) - int(std::isnan(b));
 }
 
@@ -27,8 +30,6 @@ int compareTexts(QStringView a, QStringView b, const QCollator& collator) {
     }
     return a.compare(b, Qt::CaseSensitive);
 }
-
-}  // namespace
 
 void RowStore::addColumn(const FieldDef& def) {
     Column column;

@@ -12,6 +12,12 @@
 
 namespace tervalo::memtable {
 
+// Index key order of texts: by the collation, then by the exact text, so texts that collate equal
+// but differ still have a fixed order.
+int compareTexts(QStringView a, QStringView b, const QCollator& collator);
+// Total order of doubles: NaN after every number and equal to itself (std::sort needs one).
+int compareDoubles(double a, double b);
+
 // Column-wise storage of a table's rows: one typed vector per field, texts in a shared arena, null
 // flags as bits. About 4 bytes per text cell plus its characters, 8 per float, 4 per integer, 1 per
 // boolean, 24 per memo.
