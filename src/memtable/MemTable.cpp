@@ -255,6 +255,7 @@ void MemTable::edit() {
         m_buffer.push_back(m_store.value(row, f));
     }
     m_modified.assign(std::size_t(fieldCount()), false);
+    m_editRow = row;
     m_state = State::Edit;
 }
 
@@ -344,7 +345,7 @@ void MemTable::postInsert() {
 }
 
 void MemTable::postEdit() {
-    const RowId row = m_current;
+    const RowId row = m_editRow;
     auto modified = [this](int f) { return f >= 0 && m_modified[std::size_t(f)]; };
     const bool viewAffected =
         (m_currentIndex >= 0 && modified(m_indexes[std::size_t(m_currentIndex)].field())) ||
@@ -758,6 +759,9 @@ void MemTable::setFiltered(bool on) {
 
 void MemTable::setMasterLink(MemTable* master, QStringView masterField, QStringView detailField) {
     requireBrowse();
+    if (!master) {
+        throw MemTableError(m_name, QStringLiteral("no master table given"));
+    }
     const int masterF = master->field(masterField);
     const int detailF = field(detailField);
     const FieldType detailType = fieldDef(detailF).type;

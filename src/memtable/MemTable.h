@@ -210,6 +210,7 @@ private:
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_modified;
+    RowId m_editRow = -1;  // the row edit() started on, whatever moves meanwhile
 
     // View and current row; m_currentPosition -1 means "not yet located".
     mutable bool m_viewValid = false;

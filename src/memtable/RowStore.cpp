@@ -91,7 +91,7 @@ void RowStore::reserve(int rows) {
 
 void RowStore::clear() {
     for (auto& c : m_columns) {
-        c = Column{c.def, {}, {}, {}, {}, {}, {}};
+        c = Column{c.def, {}, {}, {}, {}, {}, {}, {}, true};
     }
     m_arena.clear();
     m_rowCount = 0;
@@ -141,7 +141,7 @@ void RowStore::set(RowId row, int field, const QVariant& value) {
     const bool null = !value.isValid();
     switch (c.def.type) {
         case FieldType::Text:
-            c.texts[r] = null ? TextArena::kEmpty : m_arena.add(value.toString());
+            c.texts[r] = null ? TextArena::kEmpty : storeText(c, value.toString());
             return;
         case FieldType::Memo:
             c.memos[r] = null ? QString() : value.toString();
@@ -157,6 +157,24 @@ void RowStore::set(RowId row, int field, const QVariant& value) {
             break;
     }
     c.nulls[r] = null;
+}
+
+TextArena::Handle RowStore::storeText(Column& column, const QString& text) {
+    if (!column.sharing) {
+        return m_arena.add(text);
+    }
+    auto found = column.shared.constFind(text);
+    if (found != column.shared.constEnd()) {
+        return found.value();
+    }
+    const TextArena::Handle handle = m_arena.add(text);
+    if (column.shared.size() < kMaxShared) {
+        column.shared.insert(m_arena.view(handle), handle);  // the arena never moves its texts
+    } else {
+        column.sharing = false;  // mostly distinct values: lookups would cost more than they save
+        column.shared = {};
+    }
+    return handle;
 }
 
 int RowStore::compare(int field, RowId a, RowId b, const QCollator& collator) const {
@@ -222,6 +240,7 @@ bool RowStore::equalsKey(int field, RowId row, const QVariant& key) const {
 std::size_t RowStore::memoryBytes() const {
     std::size_t bytes = m_arena.bytesAllocated();
     for (const auto& c : m_columns) {
+        bytes += std::size_t(c.shared.capacity()) * (sizeof(QStringView) + sizeof(TextArena::Handle) + 8);
         bytes += c.texts.capacity() * sizeof(TextArena::Handle) + c.floats.capacity() * sizeof(double) +
                  c.ints.capacity() * sizeof(std::int32_t) + c.bools.capacity() + c.nulls.capacity() / 8;
         for (const QString& memo : c.memos) {

@@ -4,6 +4,7 @@
 #include "memtable/TextArena.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
@@ -20,7 +21,8 @@ int compareDoubles(double a, double b);
 
 // Column-wise storage of a table's rows: one typed vector per field, texts in a shared arena, null
 // flags as bits. About 4 bytes per text cell plus its characters, 8 per float, 4 per integer, 1 per
-// boolean, 24 per memo.
+// boolean, 24 per memo. A text column stores each of its first kMaxShared distinct values once
+// (dates, currencies and codes repeat from row to row); past that it stops looking values up.
 //
 // Values handed to set() and keys handed to the comparisons are normalised by the caller to the
 // field's type: QString for Text and Memo (already cut), double, int, bool; an invalid QVariant is
@@ -62,7 +64,12 @@ private:
         std::vector<std::int32_t> ints;
         std::vector<std::uint8_t> bools;
         std::vector<bool> nulls;  // numbers and booleans: set while the cell holds no value
+        QHash<QStringView, TextArena::Handle> shared;
+        bool sharing = true;
     };
+    static constexpr qsizetype kMaxShared = 65536;
+
+    TextArena::Handle storeText(Column& column, const QString& text);
 
     const Column& column(int field) const { return m_columns[std::size_t(field)]; }
 

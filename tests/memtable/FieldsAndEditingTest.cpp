@@ -87,6 +87,26 @@ TEST(MemTableEditing, editPostsIntoTheSameRowAndCancelDiscards) {
     EXPECT_EQ(table->rowCount(), 2);
 }
 
+TEST(MemTableEditing, equalTextsAreIndependentCells) {
+    // A column stores a repeated text once; editing one row must not reach the others. Past the
+    // number of distinct values it shares, a column stores every text on its own.
+    auto table = makeTable();
+    const int name = table->field(u"Name");
+    for (int i = 0; i < 80'000; ++i) {  // about 70,000 distinct values
+        appendRow(*table, i % 8 == 1 ? QStringLiteral("1.1.2026") : QString::number(i));
+    }
+    appendRow(*table, QStringLiteral("0"));
+    table->moveTo(1);
+    table->edit();
+    table->setText(u"Name", QStringLiteral("2.1.2026"));
+    table->post();
+    EXPECT_EQ(table->text(1, name), QStringLiteral("2.1.2026"));
+    EXPECT_EQ(table->text(9, name), QStringLiteral("1.1.2026"));
+    EXPECT_EQ(table->text(79'993, name), QStringLiteral("1.1.2026"));
+    EXPECT_EQ(table->text(79'998, name), QStringLiteral("79998"));
+    EXPECT_EQ(table->text(80'000, name), QStringLiteral("0"));
+}
+
 TEST(MemTableEditing, misuseThrowsNamingTheTable) {
     auto table = makeTable(QStringLiteral("mtFirmy"));
     appendRow(*table, QStringLiteral("a"), 1);
