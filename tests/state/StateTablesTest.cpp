@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,45 @@ TEST_F(StateTablesTest, stateSurvivesReopening) {
     EXPECT_FALSE(again.GetAddressExport(QStringLiteral("a@x.cz")));
     EXPECT_FALSE(again.GetDocumentExport(QStringLiteral("FV1")));
     EXPECT_TRUE(again.GetDocumentExport(QStringLiteral("FV2")));
+}
+
+}  // namespace
+
+namespace {
+
+using tervalo::test::oldDocumentRows;
+using tervalo::test::writeOldDocumentTable;
+
+TEST(UpgradeDocumentTable, replacesAnOldTableKeepingEveryFlagButTheDeletedRecords) {
+    TempAppDir dir;
+    writeOldDocumentTable(dir.path(), oldDocumentRows(30), 5);
+    SystemLocale czech;
+    StateTables tables(dir.path(), czech);
+    tables.OpenStateTables();
+    EXPECT_TRUE(tables.dtEDoklady().hasField(QStringLiteral("Pozn")));
+    EXPECT_EQ(tables.dtEDoklady().recordCount(), 29u);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(tables.GetDocumentExport(QStringLiteral("OLD%1").arg(i)), i == 4 || i % 3 == 0) << i;
+    }
+    tables.writeDocumentNote(QStringLiteral("OLD1"), QStringLiteral("nová poznámka"));
+    EXPECT_TRUE(tables.DocumentHasNote(QStringLiteral("OLD1")));
+    EXPECT_FALSE(QFileInfo::exists(dir.file(QStringLiteral("EDoklady.upgrade"))));
+}
+
+TEST(UpgradeDocumentTable, aFailureWhileBuildingTheNewTableKeepsTheOldOne) {
+    TempAppDir dir;
+    writeOldDocumentTable(dir.path(), oldDocumentRows(10));
+    const QByteArray old = tervalo::test::fileBytes(dir.file(QStringLiteral("EDoklady.dat")));
+    dir.write(QStringLiteral("EDoklady.upgrade"), "in the way");  // the new table's folder cannot be made
+    SystemLocale czech;
+    StateTables tables(dir.path(), czech);
+    EXPECT_THROW(tables.OpenStateTables(), StateError);
+    EXPECT_EQ(tervalo::test::fileBytes(dir.file(QStringLiteral("EDoklady.dat"))), old);
+
+    QFile::remove(dir.file(QStringLiteral("EDoklady.upgrade")));
+    tables.OpenStateTables();
+    EXPECT_FALSE(tables.GetDocumentExport(QStringLiteral("OLD1")));
+    EXPECT_TRUE(tables.GetDocumentExport(QStringLiteral("OLD3")));
 }
 
 }  // namespace

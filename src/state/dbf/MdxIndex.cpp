@@ -280,8 +280,12 @@ void MdxIndex::refresh(int tag) {
         m_file.readExactly(qint64(m_tags[std::size_t(tag)].headerPage) * kPage, kTagStateLength);
     TagState fresh{u32(bytes.constData()), u32(bytes.constData() + 4), u32(bytes.constData() + 20)};
     TagState& cached = m_state[std::size_t(tag)];
-    if (fresh.counter != cached.counter || fresh.root != cached.root || fresh.pageCount != cached.pageCount ||
-        m_nodes.size() > kMaxCachedNodes) {
+    if (fresh.counter != cached.counter || fresh.root != cached.root || fresh.pageCount != cached.pageCount) {
+        // Another process changed the tag, and may have added pages.
+        m_nodes.clear();
+        m_pageCount = u32(m_file.readExactly(32, 4).constData());
+        m_writtenPageCount = m_pageCount;
+    } else if (m_nodes.size() > kMaxCachedNodes) {
         m_nodes.clear();
     }
     cached = fresh;
