@@ -41,9 +41,11 @@ void put16(char* p, quint16 v) {
 }
 
 int compareBytes(QByteArrayView a, QByteArrayView b) {
-    const auto common = std::size_t(std::min(a.size(), b.size()));
-    if (int c = common ? memcmp(a.data(), b.data(), common) : 0) {
-        return c;
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (a[i] != b[i]) {
+            return quint8(a[i]) < quint8(b[i]) ? -1 : 1;
+        }
     }
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
