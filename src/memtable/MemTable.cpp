@@ -422,22 +422,42 @@ bool MemTable::boolValue(int field) const {
     return value(field).toBool();
 }
 
+void MemTable::requireRow(RowId row) const {
+    if (row < 0 || row >= m_store.rowCount()) {
+        throw MemTableError(m_name, QStringLiteral("row %1 out of range").arg(row));
+    }
+}
+
+QVariant MemTable::value(RowId row, int field) const {
+    requireRow(row);
+    return m_store.value(row, checkedField(field));
+}
+
+bool MemTable::isNull(RowId row, int field) const {
+    requireRow(row);
+    return m_store.isNull(row, checkedField(field));
+}
+
 QString MemTable::text(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Text);
     return m_store.text(row, field).toString();
 }
 
 double MemTable::floatValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Float);
     return m_store.floatAt(row, field);
 }
 
 int MemTable::intValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Integer);
     return m_store.intAt(row, field);
 }
 
 bool MemTable::boolValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Boolean);
     return m_store.boolAt(row, field);
 }
@@ -524,6 +544,8 @@ void MemTable::buildView() const {
         m_currentPosition = m_current < 0 ? -1 : 0;
         m_bof = true;
         m_eof = m_current < 0;
+    } else {
+        m_bof = m_eof = false;  // only navigation sets them on a row
     }
 }
 
