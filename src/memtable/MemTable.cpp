@@ -297,8 +297,9 @@ void MemTable::postInsert() {
     }
     m_state = State::Browse;
     if (!watched() || !m_viewValid || (m_master && m_master->currentRow() != m_viewMasterRow)) {
-        // Nobody looks: the view and the indexes catch up when next used. The posted row becomes
-        // current; should it be out of view, the rebuilt view starts at its first row.
+        // Nobody looks, or the view is stale anyway: the view and the indexes catch up when next
+        // used. The posted row becomes current; should it be out of view, the rebuilt view starts at
+        // its first row.
         beginViewChange();
         m_current = row;
         if (m_master) {
@@ -376,7 +377,7 @@ void MemTable::postEdit() {
         return;
     }
     if (watched()) {
-        const int position = currentPosition();
+        const int position = positionOf(row);
         const auto observers = m_observers;
         for (auto* observer : observers) {
             observer->rowChanged(position);
