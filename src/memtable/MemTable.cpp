@@ -297,8 +297,9 @@ void MemTable::postInsert() {
     }
     m_state = State::Browse;
     if (!watched() || !m_viewValid || (m_master && m_master->currentRow() != m_viewMasterRow)) {
-        // Nobody looks: the view and the indexes catch up when next used. The posted row becomes
-        // current; should it be out of view, the rebuilt view starts at its first row.
+        // Nobody looks, or the view is stale anyway: the view and the indexes catch up when next
+        // used. The posted row becomes current; should it be out of view, the rebuilt view starts at
+        // its first row.
         beginViewChange();
         m_current = row;
         if (m_master) {
@@ -376,7 +377,7 @@ void MemTable::postEdit() {
         return;
     }
     if (watched()) {
-        const int position = currentPosition();
+        const int position = positionOf(row);
         const auto observers = m_observers;
         for (auto* observer : observers) {
             observer->rowChanged(position);
@@ -422,22 +423,42 @@ bool MemTable::boolValue(int field) const {
     return value(field).toBool();
 }
 
+void MemTable::requireRow(RowId row) const {
+    if (row < 0 || row >= m_store.rowCount()) {
+        throw MemTableError(m_name, QStringLiteral("row %1 out of range").arg(row));
+    }
+}
+
+QVariant MemTable::value(RowId row, int field) const {
+    requireRow(row);
+    return m_store.value(row, checkedField(field));
+}
+
+bool MemTable::isNull(RowId row, int field) const {
+    requireRow(row);
+    return m_store.isNull(row, checkedField(field));
+}
+
 QString MemTable::text(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Text);
     return m_store.text(row, field).toString();
 }
 
 double MemTable::floatValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Float);
     return m_store.floatAt(row, field);
 }
 
 int MemTable::intValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Integer);
     return m_store.intAt(row, field);
 }
 
 bool MemTable::boolValue(RowId row, int field) const {
+    requireRow(row);
     requireType(field, FieldType::Boolean);
     return m_store.boolAt(row, field);
 }
@@ -524,6 +545,8 @@ void MemTable::buildView() const {
         m_currentPosition = m_current < 0 ? -1 : 0;
         m_bof = true;
         m_eof = m_current < 0;
+    } else {
+        m_bof = m_eof = false;  // only navigation sets them on a row
     }
 }
 

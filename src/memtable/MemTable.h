@@ -73,7 +73,9 @@ public:
     State state() const { return m_state; }
     void append();  // starts a new row with every field null
     void edit();    // starts editing the current row
-    void post();    // stores the buffer; an appended row becomes current when it is in view
+    // Stores the buffer. An appended row becomes current when it is in view, else the view's first
+    // row does; an edited row stays current while in view.
+    void post();
     void cancel();
 
     void setValue(int field, const QVariant& value);                         // an invalid QVariant sets null
@@ -104,14 +106,15 @@ public:
     bool boolValue(QStringView name) const { return boolValue(field(name)); }
     bool isNull(QStringView name) const { return isNull(field(name)); }
 
-    // ---- Values of any stored row, for models: no state checks beyond the field's type
+    // ---- Values of any stored row, for models: whatever the state and the view. Throw on a row or
+    // field out of range and, typed, on a field of another type.
     int rowCount() const { return m_store.rowCount(); }  // all stored rows, whatever the view
-    QVariant value(RowId row, int field) const { return m_store.value(row, field); }
+    QVariant value(RowId row, int field) const;
     QString text(RowId row, int field) const;
     double floatValue(RowId row, int field) const;
     int intValue(RowId row, int field) const;
     bool boolValue(RowId row, int field) const;
-    bool isNull(RowId row, int field) const { return m_store.isNull(row, field); }
+    bool isNull(RowId row, int field) const;
 
     // ---- The view
     int recordCount() const;
@@ -142,8 +145,8 @@ public:
     bool filtered() const { return m_filtered; }
 
     // Shows only rows whose detailField equals masterField of master's current row (none while the
-    // master's view is empty). The master must outlive the link or be destroyed first, which
-    // removes it.
+    // master's view is empty). The fields must be of the same type. Destroying either table ends
+    // the link.
     void setMasterLink(MemTable* master, QStringView masterField, QStringView detailField);
     void clearMasterLink();
 
@@ -165,6 +168,7 @@ private:
     void requireOpen() const;
     void requireBrowse() const;
     void requireType(int field, FieldType type) const;
+    void requireRow(RowId row) const;
     int checkedField(int field) const;
     QVariant normalise(int field, const QVariant& value) const;
     TableIndex* findIndex(QStringView name);
