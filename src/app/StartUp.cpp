@@ -23,10 +23,18 @@ bool CheckZipLibrary(AppSession& /*session*/, UserInterface& /*ui*/) {
     return true;
 }
 
-// Opening of the two state tables. Filled in with the state-table feature; until then no table
-// is opened.
-bool OpenStateTables(AppSession& /*session*/, UserInterface& /*ui*/) {
-    return true;
+// Opens the address and document state tables, creating missing ones and upgrading an older
+// document table; a table-layer error stops the start with its message.
+bool OpenStateTables(AppSession& session, UserInterface& ui) {
+    try {
+        auto tables = std::make_unique<state::StateTables>(session.AppDir, session.locale);
+        tables->OpenStateTables();
+        session.stateTables = std::move(tables);
+        return true;
+    } catch (const state::StateError& e) {
+        ui.error(e.message());
+        return false;
+    }
 }
 
 // Reading and writing of the configuration files. Filled in with the configuration feature; until
@@ -95,6 +103,10 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     session.ExportDecimalSeparator = exportDecimalSeparator(session);
 
     LoadSettings(session);
+
+    // The grids stay empty and still until the load has built the tables.
+    session.tables.mtFirmy.disableControls();
+    session.tables.mtDoklady.disableControls();
     return StartResult::Continue;
 }
 
