@@ -2,6 +2,7 @@
 
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -84,6 +85,10 @@ bool TTCPBlockSocket::Connect(const QString& host, const QString& port) {
             continue;
         }
         if (::connect(fd, reinterpret_cast<sockaddr*>(&address), a->ai_addrlen) == 0) {
+            // Commands and the final "." are small separate sends that must not wait for the
+            // acknowledgement of the previous one.
+            const int noDelay = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
             m_fd = fd;
             m_lastError = 0;
             break;

@@ -14,7 +14,8 @@ using Lines = QList<QByteArray>;
 const QByteArray kBoundary = "0123ABCD_89ABCDEF_Synapse_boundary";
 const QByteArray kEmptyZip("PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 22);
 
-MimeEnvironment fixedEnvironment(CharsetConverter::Engine engine = CharsetConverter::Engine::ConversionLibrary) {
+MimeEnvironment fixedEnvironment(
+    CharsetConverter::Engine engine = CharsetConverter::Engine::ConversionLibrary) {
     MimeEnvironment environment;
     environment.charsets = {Charset::CP1250, CharsetConverter(engine)};
     environment.currentTime = [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 3, 7)); };
@@ -47,7 +48,8 @@ TEST_F(TMimeMessTest, reminderWithBodyAndAttachmentIsRenderedLineByLine) {
     message.Header.MailerName = QStringLiteral("Microsoft Office Outlook 11");
     message.Header.SubjectText = QStringLiteral("Upomínka neuhrazených dokladů ke dni 05.03.2024");
     TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));
-    message.AppendTextPart(QStringLiteral("Vážený zákazníku,\r\nevidujeme neuhrazené doklady.\r\nS pozdravem"), root);
+    message.AppendTextPart(
+        QStringLiteral("Vážený zákazníku,\r\nevidujeme neuhrazené doklady.\r\nS pozdravem"), root);
     message.AppendFilePart(writeFile(QStringLiteral("Doklady.zip"), kEmptyZip), root);
     message.RenderMessage();
 
@@ -165,29 +167,41 @@ class TextPartTest : public testing::TestWithParam<BodyCase> {};
 
 TEST_P(TextPartTest, isLabelledAndEncodedInTheChosenCharset) {
     TMimeMess message(fixedEnvironment(GetParam().engine));
-    TMimePart& part = message.AppendTextPart(GetParam().body, message.StartMultipart(QStringLiteral("Mixed")));
+    TMimePart& part =
+        message.AppendTextPart(GetParam().body, message.StartMultipart(QStringLiteral("Mixed")));
     EXPECT_EQ(part.PartHeaderLines.front(), GetParam().contentType);
     EXPECT_EQ(part.PartBodyLines, GetParam().bodyLines);
 }
 
 using Engine = CharsetConverter::Engine;
 
-INSTANTIATE_TEST_SUITE_P(
-    Bodies, TextPartTest,
-    testing::Values(
-        BodyCase{"ascii_is_latin1", Engine::ConversionLibrary, QStringLiteral("Please pay 1 000 CZK = now.\r\n"),
-                 "Content-type: text/plain; charset=ISO-8859-1", {"Please pay 1 000 CZK =3D now."}},
-        BodyCase{"czech_is_latin2", Engine::ConversionLibrary, QStringLiteral("Dluh za kůň\nřádek"),
-                 "Content-type: text/plain; charset=ISO-8859-2", {"Dluh za k=F9=F2", "=F8=E1dek"}},
-        BodyCase{"typographic_quotes_builtin_become_underscore", Engine::BuiltInTables,
-                 QStringLiteral("Firma \u201EKůň\u201C"), "Content-type: text/plain; charset=ISO-8859-2",
-                 {"Firma _K=F9=F2_"}},
-        BodyCase{"typographic_quotes_iconv_are_transliterated", Engine::ConversionLibrary,
-                 QStringLiteral("Firma \u201EKůň\u201C"), "Content-type: text/plain; charset=ISO-8859-2",
-                 {"Firma ,,K=F9=F2\""}},
-        BodyCase{"long_line_broken_softly", Engine::ConversionLibrary, QString(100, u'x'),
-                 "Content-type: text/plain; charset=ISO-8859-1", {QByteArray(78, 'x') + "=", QByteArray(22, 'x')}}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bodies, TextPartTest,
+                         testing::Values(BodyCase{"ascii_is_latin1",
+                                                  Engine::ConversionLibrary,
+                                                  QStringLiteral("Please pay 1 000 CZK = now.\r\n"),
+                                                  "Content-type: text/plain; charset=ISO-8859-1",
+                                                  {"Please pay 1 000 CZK =3D now."}},
+                                         BodyCase{"czech_is_latin2",
+                                                  Engine::ConversionLibrary,
+                                                  QStringLiteral("Dluh za kůň\nřádek"),
+                                                  "Content-type: text/plain; charset=ISO-8859-2",
+                                                  {"Dluh za k=F9=F2", "=F8=E1dek"}},
+                                         BodyCase{"typographic_quotes_builtin_become_underscore",
+                                                  Engine::BuiltInTables,
+                                                  QStringLiteral("Firma \u201EKůň\u201C"),
+                                                  "Content-type: text/plain; charset=ISO-8859-2",
+                                                  {"Firma _K=F9=F2_"}},
+                                         BodyCase{"typographic_quotes_iconv_are_transliterated",
+                                                  Engine::ConversionLibrary,
+                                                  QStringLiteral("Firma \u201EKůň\u201C"),
+                                                  "Content-type: text/plain; charset=ISO-8859-2",
+                                                  {"Firma ,,K=F9=F2\""}},
+                                         BodyCase{"long_line_broken_softly",
+                                                  Engine::ConversionLibrary,
+                                                  QString(100, u'x'),
+                                                  "Content-type: text/plain; charset=ISO-8859-1",
+                                                  {QByteArray(78, 'x') + "=", QByteArray(22, 'x')}}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace tervalo::transport
