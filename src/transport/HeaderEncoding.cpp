@@ -118,7 +118,13 @@ QByteArray EncodeAddressField(QStringView entry, const MimeCharsets& charsets) {
     if (name.isEmpty()) {
         return charsets.toLocal(address);
     }
-    return '"' + EncodeHeaderText(name, charsets) + "\"<" + charsets.toLocal(address) + '>';
+    const QByteArray encodedName = EncodeHeaderText(name, charsets);
+    if (encodedName.startsWith("=?")) {
+        // Encoded words must stand bare and be followed by a blank: inside a quoted string or
+        // run into "<" they are not encoded words to a reader that keeps to the standard.
+        return encodedName + " <" + charsets.toLocal(address) + '>';
+    }
+    return '"' + encodedName + "\"<" + charsets.toLocal(address) + '>';
 }
 
 QByteArray FormatMailDate(const QDateTime& localTime, int biasMinutes) {

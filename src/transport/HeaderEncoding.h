@@ -14,8 +14,9 @@ namespace tervalo::transport {
 // characters in the charset `ChooseMimeCharset` picks, every byte beyond plain text escaped.
 QByteArray EncodeHeaderText(QStringView text, const MimeCharsets& charsets);
 
-// One address entry ("Name <address>", "<address>", "address"): the bare address, or the encoded
-// display name in double quotes immediately followed by "<address>".
+// One address entry ("Name <address>", "<address>", "address"): the bare address; a plain display
+// name in double quotes immediately followed by "<address>"; an encoded display name as bare
+// encoded words, a blank and "<address>".
 QByteArray EncodeAddressField(QStringView entry, const MimeCharsets& charsets);
 
 // "Tue, 5 Mar 2024 14:03:07 +0100". `biasMinutes` follows the Windows convention: minutes to add

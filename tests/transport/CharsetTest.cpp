@@ -3,6 +3,8 @@
 
 #include "platform/SystemLocale.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace tervalo::transport {

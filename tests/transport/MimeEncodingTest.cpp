@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace tervalo::transport {
@@ -61,11 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"empty_name_leading_blank", QStringLiteral(" <info@firma.cz>"), "info@firma.cz"},
         TextCase{"plain_name", QStringLiteral("Firma <info@firma.cz>"), "\"Firma\"<info@firma.cz>"},
         TextCase{"czech_name", QStringLiteral("Jan Novák <jan@firma.cz>"),
-                 "\"=?ISO-8859-1?Q?Jan_Nov=E1k?=\"<jan@firma.cz>"},
+                 "=?ISO-8859-1?Q?Jan_Nov=E1k?= <jan@firma.cz>"},
         TextCase{"name_with_comma", QStringLiteral("Firma, a.s. <info@firma.cz>"),
-                 "\"=?ISO-8859-1?Q?Firma=2C_a.s.?=\"<info@firma.cz>"},
+                 "=?ISO-8859-1?Q?Firma=2C_a.s.?= <info@firma.cz>"},
         TextCase{"quoted_name_wins", QStringLiteral("\"Řezník\" s.r.o. <a@b.cz>"),
-                 "\"=?ISO-8859-2?Q?=D8ezn=EDk?=\"<a@b.cz>"},
+                 "=?ISO-8859-2?Q?=D8ezn=EDk?= <a@b.cz>"},
         TextCase{"missing_closing_bracket", QStringLiteral("Firma <a@b.cz"), "\"Firma\"<a@b.cz>"}),
     caseName);
 

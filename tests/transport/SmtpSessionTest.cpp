@@ -2,6 +2,8 @@
 
 #include "transport/DeliverBySmtp.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
