@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <map>
+#include <mutex>
 #include <optional>
 
 namespace tervalo::transport {
@@ -24,45 +26,81 @@ constexpr std::array kMimeCandidates{
 
 constexpr qsizetype kSampleLength = 1024;
 
-// One iconv conversion; empty when iconv does not know the pair. Input that cannot be converted is
-// skipped `skipUnit` bytes at a time, so the conversion always runs to the end of the input.
+// The descriptors of the conversions used so far, opened once and kept for the life of the
+// program: glibc loads and unloads a conversion module with every open and close, which would
+// cost more than the conversions themselves. The lock also keeps one descriptor from being used
+// by two threads at once.
+class IconvDescriptors {
+public:
+    static IconvDescriptors& instance() {
+        static IconvDescriptors descriptors;
+        return descriptors;
+    }
+
+    // One conversion; empty when iconv does not know the pair. Input that cannot be converted is
+    // skipped `skipUnit` bytes at a time, so the conversion always runs to the end of the input.
+    std::optional<QByteArray> convert(const QByteArray& input, const QByteArray& to, const QByteArray& from,
+                                      int skipUnit) {
+        std::lock_guard lock(m_mutex);
+        const auto key = std::make_pair(to, from);
+        auto found = m_open.find(key);
+        if (found == m_open.end()) {
+            found = m_open.emplace(key, iconv_open(to.constData(), from.constData())).first;
+        }
+        iconv_t cd = found->second;
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            return std::nullopt;
+        }
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
+
+        QByteArray out(input.size() * 2 + 16, Qt::Uninitialized);
+        char* in = const_cast<char*>(input.constData());
+        std::size_t inLeft = std::size_t(input.size());
+        std::size_t written = 0;
+        bool flushing = false;
+        for (;;) {
+            char* dst = out.data() + written;
+            std::size_t outLeft = std::size_t(out.size()) - written;
+            // A null input flushes the shift state: ISO-2022-JP must end in ASCII mode.
+            std::size_t result = flushing ? iconv(cd, nullptr, nullptr, &dst, &outLeft)
+                                          : iconv(cd, &in, &inLeft, &dst, &outLeft);
+            const int error = result == std::size_t(-1) ? errno : 0;
+            written = std::size_t(out.size()) - outLeft;
+            if (error == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            if (flushing) {
+                break;
+            }
+            if (error == EILSEQ && inLeft > 0) {
+                const std::size_t skip = std::min(inLeft, std::size_t(skipUnit));
+                in += skip;
+                inLeft -= skip;
+                continue;
+            }
+            flushing = true;  // all input read, or an incomplete sequence at its end, which is dropped
+        }
+        out.truncate(qsizetype(written));
+        return out;
+    }
+
+private:
+    ~IconvDescriptors() {
+        for (const auto& [names, cd] : m_open) {
+            if (cd != reinterpret_cast<iconv_t>(-1)) {
+                iconv_close(cd);
+            }
+        }
+    }
+
+    std::mutex m_mutex;
+    std::map<std::pair<QByteArray, QByteArray>, iconv_t> m_open;
+};
+
 std::optional<QByteArray> iconvConvert(const QByteArray& input, const QByteArray& to, const QByteArray& from,
                                        int skipUnit) {
-    iconv_t cd = iconv_open(to.constData(), from.constData());
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    QByteArray out(input.size() * 2 + 16, Qt::Uninitialized);
-    char* in = const_cast<char*>(input.constData());
-    std::size_t inLeft = std::size_t(input.size());
-    std::size_t written = 0;
-    bool flushing = false;
-    for (;;) {
-        char* dst = out.data() + written;
-        std::size_t outLeft = std::size_t(out.size()) - written;
-        // A null input flushes the shift state: ISO-2022-JP must end in ASCII mode.
-        std::size_t result =
-            flushing ? iconv(cd, nullptr, nullptr, &dst, &outLeft) : iconv(cd, &in, &inLeft, &dst, &outLeft);
-        const int error = result == std::size_t(-1) ? errno : 0;
-        written = std::size_t(out.size()) - outLeft;
-        if (error == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        if (flushing) {
-            break;
-        }
-        if (error == EILSEQ && inLeft > 0) {
-            const std::size_t skip = std::min(inLeft, std::size_t(skipUnit));
-            in += skip;
-            inLeft -= skip;
-            continue;
-        }
-        flushing = true;  // all input read, or an incomplete sequence at its end, which is dropped
-    }
-    iconv_close(cd);
-    out.truncate(qsizetype(written));
-    return out;
+    return IconvDescriptors::instance().convert(input, to, from, skipUnit);
 }
 
 QByteArray iconvName(Charset charset) {

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <thread>
 
 namespace tervalo::transport {
 
@@ -23,15 +22,16 @@ QString hex8(quint32 value) {
 }  // namespace
 
 QString MakeBoundary() {
-    // The counter must differ from the one the previous boundary used; waiting only when it does
-    // not spares every other message a millisecond of sleep.
+    // The counter must differ from the one the previous boundary used. Rather than sleeping until
+    // the clock moves on, a burst of messages within one millisecond counts on from the previous
+    // value, which keeps boundaries made in a row distinct at no cost in time.
     static std::atomic<std::uint32_t> previous{millisecondCounter() - 1};
-    std::uint32_t counter = millisecondCounter();
-    while (counter == previous.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        counter = millisecondCounter();
-    }
-    previous.store(counter);
+    std::uint32_t last = previous.load();
+    std::uint32_t counter;
+    do {
+        const std::uint32_t now = millisecondCounter();
+        counter = now == last || std::int32_t(now - last) < 0 ? last + 1 : now;
+    } while (!previous.compare_exchange_weak(last, counter));
     const quint32 random = QRandomGenerator::global()->bounded(2147483647U);
     return hex8(counter) + u'_' + hex8(random) + QStringLiteral("_Synapse_boundary");
 }

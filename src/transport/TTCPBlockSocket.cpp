@@ -1,5 +1,6 @@
 #include "transport/TTCPBlockSocket.h"
 
+#include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -50,28 +51,42 @@ bool TTCPBlockSocket::Connect(const QString& host, const QString& port) {
         m_lastError = kLookupFailed;
         return false;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
+    // A numeric address is used as it is, without asking the resolver.
+    std::vector<addrinfo> candidates;
+    sockaddr_in numeric4{};
+    sockaddr_in6 numeric6{};
+    const QByteArray hostName = host.toUtf8();
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.toUtf8().constData(), nullptr, &hints, &found) != 0 || !found) {
-        m_lastError = kLookupFailed;
-        return false;
-    }
-    std::vector<const addrinfo*> candidates;
-    for (const addrinfo* a = found; a; a = a->ai_next) {
-        if (a->ai_family == AF_INET) {
-            candidates.push_back(a);
+    if (inet_pton(AF_INET, hostName.constData(), &numeric4.sin_addr) == 1) {
+        numeric4.sin_family = AF_INET;
+        candidates.push_back({0, AF_INET, SOCK_STREAM, 0, sizeof numeric4,
+                              reinterpret_cast<sockaddr*>(&numeric4), nullptr, nullptr});
+    } else if (inet_pton(AF_INET6, hostName.constData(), &numeric6.sin6_addr) == 1) {
+        numeric6.sin6_family = AF_INET6;
+        candidates.push_back({0, AF_INET6, SOCK_STREAM, 0, sizeof numeric6,
+                              reinterpret_cast<sockaddr*>(&numeric6), nullptr, nullptr});
+    } else {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        if (getaddrinfo(hostName.constData(), nullptr, &hints, &found) != 0 || !found) {
+            m_lastError = kLookupFailed;
+            return false;
         }
-    }
-    if (candidates.empty()) {
-        for (const addrinfo* a = found; a; a = a->ai_next) {
-            if (a->ai_family == AF_INET6) {
-                candidates.push_back(a);
+        // IPv6 addresses only when the name has no IPv4 address.
+        for (int family : {AF_INET, AF_INET6}) {
+            for (const addrinfo* a = found; a; a = a->ai_next) {
+                if (a->ai_family == family) {
+                    candidates.push_back(*a);
+                }
+            }
+            if (!candidates.empty()) {
+                break;
             }
         }
     }
-    for (const addrinfo* a : candidates) {
+    for (const addrinfo& candidate : candidates) {
+        const addrinfo* a = &candidate;
         sockaddr_storage address{};
         std::memcpy(&address, a->ai_addr, a->ai_addrlen);
         if (a->ai_family == AF_INET) {
@@ -96,7 +111,9 @@ bool TTCPBlockSocket::Connect(const QString& host, const QString& port) {
         m_lastError = errno;
         ::close(fd);
     }
-    freeaddrinfo(found);
+    if (found) {
+        freeaddrinfo(found);
+    }
     return m_fd >= 0;
 }
 
