@@ -4,6 +4,9 @@
 
 namespace tervalo::transport {
 
+namespace {
+
+// The entries of a recipient text, trimmed; a comma inside double quotes does not separate.
 QStringList splitRecipients(const QString& recipients) {
     QStringList entries;
     QString current;
@@ -22,6 +25,8 @@ QStringList splitRecipients(const QString& recipients) {
     entries.append(trimControl(current));
     return entries;
 }
+
+}  // namespace
 
 bool DeliverBySmtp(const QString& sender, const QString& recipients, const QString& server,
                    const QList<QByteArray>& messageLines, const QString& user, const QString& password,

@@ -17,7 +17,4 @@ bool DeliverBySmtp(const QString& sender, const QString& recipients, const QStri
                    const QList<QByteArray>& messageLines, const QString& user, const QString& password,
                    const SmtpSessionOptions& options = {});
 
-// The entries of a recipient text, trimmed.
-QStringList splitRecipients(const QString& recipients);
-
 }  // namespace tervalo::transport
