@@ -16,6 +16,7 @@ const QString FieldTag = QStringLiteral("##");
 const QString PropertyTag = QStringLiteral("#.");
 const QString WholeDataset = QStringLiteral("*");
 constexpr int MaxPageBreaks = 1026;
+constexpr int WholeDatasetField = -1;
 constexpr uint8_t ErrorNum = 0x24;
 
 template <class... Ts>
@@ -100,12 +101,15 @@ void SheetExpander::emitRange(BandInstance* inst, int from, int to, bool fill) {
 
 void SheetExpander::runBand(BandInstance* parent, size_t child) {
     const Band& band = parent->band->children[child];
-    bool allDatasets = !band.datasets.isEmpty();
+    // A band whose names are not all datasets runs once; otherwise the first dataset drives it.
+    ReportDataset* driving = nullptr;
+    bool allDatasets = true;
     for (const QString& name : band.datasets) {
-        if (!m_datasets.contains(name)) {
-            m_datasets.insert(name, m_source.dataset(name));
+        ReportDataset* dataset = datasetNamed(name);
+        allDatasets = allDatasets && dataset != nullptr;
+        if (driving == nullptr) {
+            driving = dataset;
         }
-        allDatasets = allDatasets && m_datasets.value(name) != nullptr;
     }
     const auto run = [&] {
         BandInstance* inst = m_layout->newInstance(&band, parent);
@@ -113,12 +117,11 @@ void SheetExpander::runBand(BandInstance* parent, size_t child) {
         m_runs[&band].push_back(inst);
         emitRange(inst, band.first, band.last, true);
     };
-    if (!allDatasets) {
+    if (!allDatasets || driving == nullptr) {
         run();
         return;
     }
-    ReportDataset* dataset = m_datasets.value(band.datasets.front());
-    for (dataset->first(); !dataset->eof(); dataset->next()) {
+    for (driving->first(); !driving->eof(); driving->next()) {
         run();
     }
 }
@@ -196,37 +199,56 @@ void SheetExpander::emitRow(BandInstance* inst, int templateRow, bool fill) {
     }
 }
 
-ReportDataset* SheetExpander::requireDataset(const QString& name) {
-    if (!m_datasets.contains(name)) {
-        m_datasets.insert(name, m_source.dataset(name));
+ReportDataset* SheetExpander::datasetNamed(const QString& name) {
+    const auto found = m_datasets.constFind(name);
+    if (found != m_datasets.constEnd()) {
+        return found.value();
     }
-    ReportDataset* dataset = m_datasets.value(name);
+    ReportDataset* dataset = m_source.dataset(name);
+    m_datasets.insert(name, dataset);
+    return dataset;
+}
+
+ReportDataset* SheetExpander::requireDataset(const QString& name) {
+    ReportDataset* dataset = datasetNamed(name);
     if (dataset == nullptr) {
         throw ReportError(QStringLiteral("Can\u00B4t find the dataset %1").arg(name));
     }
     return dataset;
 }
 
+std::pair<ReportDataset*, int> SheetExpander::resolveFieldTag(const QString& tag) {
+    const QString rest = tag.mid(FieldTag.size());
+    const qsizetype separator = rest.indexOf(FieldTag);
+    const QString datasetName = separator < 0 ? rest : rest.left(separator);
+    const QString field = separator < 0 ? QString() : rest.mid(separator + FieldTag.size());
+    ReportDataset* dataset = requireDataset(datasetName);
+    if (field == WholeDataset) {
+        return {dataset, WholeDatasetField};
+    }
+    const int index = dataset->fieldIndex(field);
+    if (index < 0) {
+        throw ReportError(QStringLiteral("Dataset %1 nemá pole „%2“ (buňka %3 na listu „%4“).")
+                              .arg(datasetName, field, tag, m_sheet.name));
+    }
+    return {dataset, index};
+}
+
 void SheetExpander::fillTag(const QString& tag, const Cell& source, std::vector<Cell>& cells,
                             std::vector<std::vector<Cell>>& extraRows) {
     ReportValue value;
     if (tag.startsWith(FieldTag)) {
-        const QString rest = tag.mid(FieldTag.size());
-        const qsizetype separator = rest.indexOf(FieldTag);
-        const QString datasetName = separator < 0 ? rest : rest.left(separator);
-        const QString field = separator < 0 ? QString() : rest.mid(separator + FieldTag.size());
-        ReportDataset* dataset = requireDataset(datasetName);
-        if (field == WholeDataset) {
+        auto field = m_fieldTags.constFind(tag);
+        if (field == m_fieldTags.constEnd()) {
+            field = m_fieldTags.insert(tag, resolveFieldTag(tag));
+        }
+        ReportDataset* dataset = field->first;
+        if (field->second == WholeDatasetField) {
             placeTable(*dataset, source, cells, extraRows);
             return;
         }
-        const int index = dataset->fieldIndex(field);
-        if (index < 0) {
-            throw ReportError(QStringLiteral("Dataset %1 nemá pole „%2“ (buňka %3 na listu „%4“).")
-                                  .arg(datasetName, field, tag, m_sheet.name));
-        }
         if (!dataset->eof()) {
-            value = dataset->value(index);
+            value = dataset->value(field->second);
         }
     } else {
         const QStringList parts = tag.mid(PropertyTag.size()).split(PropertyTag);

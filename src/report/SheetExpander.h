@@ -43,6 +43,9 @@ private:
     void placeTable(ReportDataset& dataset, const Cell& source, std::vector<Cell>& cells,
                     std::vector<std::vector<Cell>>& extraRows);
     Cell valueCell(const ReportValue& value, uint16_t col, uint16_t xf);
+    ReportDataset* datasetNamed(const QString& name);
+    // The dataset and field index a "##dataset##field" tag names; field -1 for "*".
+    std::pair<ReportDataset*, int> resolveFieldTag(const QString& tag);
     ReportDataset* requireDataset(const QString& name);
     int takeOutputRow();
     bool isText(const Cell& cell, const QString& text) const;
@@ -64,6 +67,7 @@ private:
     int m_nextRow = 0;
     bool m_moved = false;
     QHash<QString, ReportDataset*> m_datasets;
+    QHash<QString, std::pair<ReportDataset*, int>> m_fieldTags;
 };
 
 }  // namespace tervalo::report

@@ -1,6 +1,8 @@
 #include "FakeDataSource.h"
 #include "XlsTestSupport.h"
 
+#include "report/BiffRecord.h"
+#include "report/ByteIo.h"
 #include "report/ReportError.h"
 #include "report/TemplateReport.h"
 
@@ -270,3 +272,25 @@ TEST_P(ExpansionError, stopsWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExpansionError, testing::ValuesIn(errorCases()),
                          [](const auto& param) { return std::string(param.param.name); });
+
+TEST(StructureChecker, reportsTheFaultsItLooksFor) {
+    // The template builder leaves DIMENSIONS empty, which the checker must notice.
+    QByteArray stream =
+        buildWorkbook({TemplateSheet{QStringLiteral("List1"), {QStringLiteral("a|b")}, {}, {}, {}}});
+    EXPECT_TRUE(
+        checkStructure(stream).join(QLatin1Char('\n')).contains(QStringLiteral("DIMENSIONS miss A1")));
+
+    FakeDataSource source;
+    QByteArray written = renderWorkbook(stream, source);
+    ASSERT_EQ(checkStructure(written), QStringList());
+    const BiffRecord boundSheet = [&] {
+        for (const BiffRecord& r : readRecords(written)) {
+            if (r.id == rid::BoundSheet) {
+                return r;
+            }
+        }
+        return BiffRecord{};
+    }();
+    setU32(written.data() + boundSheet.offset + 4, getU32(boundSheet.data.constData()) + 4);
+    EXPECT_TRUE(checkStructure(written).join(QLatin1Char('\n')).contains(QStringLiteral("is not on a BOF")));
+}

@@ -252,3 +252,35 @@ TEST_F(TemplateFile, nonWorkbookFilesAreRefused) {
     EXPECT_THROW(renderTemplate(dir.file(QStringLiteral("missing.XL")), output, source), ReportError);
     EXPECT_FALSE(QFile::exists(output));
 }
+
+TEST_F(TemplateFile, largeExportSpansManyRowBlocksAndStringRecords) {
+    FakeDataSource source;
+    std::vector<std::vector<ReportValue>> debtors, documents;
+    for (int d = 0; d < 400; ++d) {
+        debtors.push_back({double(d), QStringLiteral("Odběratel č. %1 – Žluťoučký kůň").arg(d),
+                           QStringLiteral("ucetni%1@example.cz").arg(d), 30.0 * d});
+        for (int k = 0; k < 3; ++k) {
+            documents.push_back({double(d), QStringLiteral("FV-%1-%2").arg(d).arg(k),
+                                 QDate(2024, 1, 1).addDays(d + k), 10.0 * d + k});
+        }
+    }
+    auto& firmy = source.add(
+        QStringLiteral("mtFirmy"),
+        {QStringLiteral("ID"), QStringLiteral("OdbNazev"), QStringLiteral("Email"), QStringLiteral("Celkem")},
+        debtors);
+    source
+        .add(QStringLiteral("mtDoklady"),
+             {QStringLiteral("ID"), QStringLiteral("Cislo"), QStringLiteral("DatSplat"),
+              QStringLiteral("Castka")},
+             documents)
+        .linkTo(&firmy, QStringLiteral("ID"), QStringLiteral("ID"));
+    source.setProperty(QStringLiteral("AsOfDate"), {QDate(2024, 5, 31)});
+    renderTemplate(fixturePath(QStringLiteral("report/debtors.xls")), output, source);
+
+    EXPECT_EQ(checkStructure(workbookStreamOf(output)), QStringList());
+    const QJsonObject sheet = sheetDump(xlrdDump(output), 0);
+    // Per debtor: its row, 3 documents, the subtotal and the page-break row; 2 header rows, 1 total.
+    EXPECT_EQ(cellOf(sheet, 2 + 6 * 399, 0).at(1), QStringLiteral("Odběratel č. 399 – Žluťoučký kůň"));
+    EXPECT_EQ(cellOf(sheet, 2 + 6 * 400, 0).at(1), QStringLiteral("Celkem"));
+    EXPECT_EQ(sheet[QStringLiteral("breaks")].toArray().size(), 400);
+}

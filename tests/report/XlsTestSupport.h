@@ -6,7 +6,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
 #include <vector>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[' << list.join(QStringLiteral("; ")).toStdString() << ']';
+}
 
 namespace tervalo::report::test {
 
