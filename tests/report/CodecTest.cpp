@@ -64,6 +64,10 @@ struct SstCase {
     std::vector<RichString> strings;
 };
 
+void PrintTo(const SstCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 std::vector<SstCase> sstCases() {
     std::vector<SstCase> cases;
     {

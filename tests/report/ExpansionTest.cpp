@@ -44,6 +44,10 @@ struct ExpansionCase {
     std::vector<int> pageBreaks;
 };
 
+void PrintTo(const ExpansionCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 QStringList utf8(const std::vector<const char*>& texts) {
     QStringList list;
     for (const char* text : texts) {
@@ -197,6 +201,10 @@ struct ErrorCase {
     BuildOptions options;
     QString message;  // the message, or a part of it after "~"
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<ErrorCase> errorCases() {
     return {
