@@ -240,6 +240,14 @@ std::vector<ErrorCase> errorCases() {
           {}},
          {},
          QStringLiteral("~zasahují přes hranici pásu __mtFirmy__")},
+        {"relative_band_reference",
+         {QStringLiteral("List1"),
+          {QStringLiteral("a")},
+          {TemplateBand{QStringLiteral("__mtFirmy__"), 1, 1, true}},
+          {},
+          {}},
+         {},
+         QStringLiteral("~absolutními odkazy")},
         {"biff5_template",
          {QStringLiteral("List1"), {QStringLiteral("a")}, {}, {}, {}},
          {0x0500, false},
@@ -280,6 +288,26 @@ TEST_P(ExpansionError, stopsWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ExpansionError, testing::ValuesIn(errorCases()),
                          [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Expansion, everySheetIsFilledAndReferencesAcrossSheetsFollowTheirBand) {
+    FakeDataSource source;
+    addDebtors(source, 3);
+    const TemplateSheet debtors{QStringLiteral("Dluznici"),
+                                {QStringLiteral("##mtFirmy##OdbNazev|##mtFirmy##Celkem")},
+                                {band("Dluznici!__mtFirmy__", 1, 1)},
+                                {},
+                                {}};
+    const TemplateSheet summary{
+        QStringLiteral("Souhrn"),
+        {QStringLiteral("Celkem|=SUM(0!B1:B1)"), QStringLiteral("##mtFirmy##OdbNazev")},
+        {band("__mtFirmy__", 2, 2)},
+        {},
+        {}};
+    const QByteArray output = renderWorkbook(buildWorkbook({debtors, summary}), source);
+    EXPECT_EQ(checkStructure(output), QStringList());
+    EXPECT_EQ(readGrid(output, 0), utf8({"Alfa|100", "Beta|50", "Gama|0"}));
+    EXPECT_EQ(readGrid(output, 1), utf8({"Celkem|=SUM(0!B1:B3)", "Alfa", "Beta", "Gama"}));
+}
 
 TEST(StructureChecker, reportsTheFaultsItLooksFor) {
     // The template builder leaves DIMENSIONS empty, which the checker must notice.

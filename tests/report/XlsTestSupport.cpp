@@ -49,15 +49,23 @@ std::pair<int, int> parseCell(const QString& ref) {
     return {m.captured(2).toInt() - 1, col - 1};
 }
 
+// "B2", "B2:B4", or "1!B2:B4" for a range on the sheet with that index.
 QByteArray refToken(const QString& ref) {
     QByteArray t;
-    if (ref.contains(QLatin1Char(':'))) {
-        const auto a = parseCell(ref.section(QLatin1Char(':'), 0, 0));
-        const auto b = parseCell(ref.section(QLatin1Char(':'), 1, 1));
-        putU8(t, 0x25);
+    const qsizetype bang = ref.indexOf(QLatin1Char('!'));
+    const QString cells = ref.mid(bang + 1);
+    if (cells.contains(QLatin1Char(':'))) {
+        const auto a = parseCell(cells.section(QLatin1Char(':'), 0, 0));
+        const auto b = parseCell(cells.section(QLatin1Char(':'), 1, 1));
+        if (bang >= 0) {
+            putU8(t, 0x3B);
+            putU16(t, uint16_t(ref.left(bang).toInt()));
+        } else {
+            putU8(t, 0x25);
+        }
         t.append(u16s({a.first, b.first, a.second | 0xC000, b.second | 0xC000}));
     } else {
-        const auto a = parseCell(ref);
+        const auto a = parseCell(cells);
         putU8(t, 0x44);
         t.append(u16s({a.first, a.second | 0xC000}));
     }
@@ -106,6 +114,12 @@ QString formulaText(const QByteArray& body) {
                 stack << cellName(getU16(p + pos + 1), getU16(p + pos + 5) & 0xFF) + QLatin1Char(':') +
                              cellName(getU16(p + pos + 3), getU16(p + pos + 7) & 0xFF);
                 pos += 9;
+                break;
+            case 0x3B:
+                stack << QString::number(getU16(p + pos + 1)) + QLatin1Char('!') +
+                             cellName(getU16(p + pos + 3), getU16(p + pos + 7) & 0xFF) + QLatin1Char(':') +
+                             cellName(getU16(p + pos + 5), getU16(p + pos + 9) & 0xFF);
+                pos += 11;
                 break;
             case 0x2A:
                 stack << QStringLiteral("#REF!");
@@ -258,7 +272,8 @@ QByteArray buildWorkbook(const std::vector<TemplateSheet>& sheets, const BuildOp
             putU8(p, 0);
             p.append(band.name.toLatin1());
             putU8(p, 0x3B);
-            p.append(u16s({int(s), band.firstRow - 1, band.lastRow - 1, 0, 255}));
+            const int relative = band.relative ? 0xC000 : 0;
+            p.append(u16s({int(s), band.firstRow - 1, band.lastRow - 1, relative, 255 | relative}));
             record(globals, rid::Name, p);
         }
     }

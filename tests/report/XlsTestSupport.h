@@ -21,11 +21,12 @@ namespace tervalo::report::test {
 
 // A template described as text: one string per row (1-based in the descriptions below), cells
 // separated by "|". A cell beginning with "=" is a formula: "=D4", "=D4*2", "=SUM(D4:D6)"; a cell
-// that parses as a number is a number; anything else is text.
+// that parses as a number is a number; anything else is text. "=SUM(0!B1:B2)" refers to the first sheet.
 struct TemplateBand {
     QString name;
     int firstRow;  // 1-based, inclusive
     int lastRow;
+    bool relative = false;  // stored with relative-reference flags, as a band must not be
 };
 struct TemplateSheet {
     QString name = QStringLiteral("List1");
@@ -43,7 +44,8 @@ struct BuildOptions {
 QByteArray buildWorkbook(const std::vector<TemplateSheet>& sheets, const BuildOptions& options = {});
 
 // The cells of a sheet of a written stream read back as text rows: cells joined by "|" with trailing
-// empty cells dropped; numbers in shortest form; formulas as "=SUM(D4:D6)", "=D4*2", "=#REF!".
+// empty cells dropped; numbers in shortest form; formulas as "=SUM(D4:D6)", "=D4*2", "=SUM(0!B1:B3)",
+// "=#REF!".
 QStringList readGrid(const QByteArray& stream, int sheet = 0);
 // Merges as "A3:B3", page breaks as the 1-based first row of each new page.
 QStringList readMerges(const QByteArray& stream, int sheet = 0);
