@@ -28,6 +28,7 @@ constexpr uint16_t RString = 0x00D6;
 constexpr uint16_t DbCell = 0x00D7;
 constexpr uint16_t ObProj = 0x00D3;
 constexpr uint16_t MergedCells = 0x00E5;
+constexpr uint16_t MsoDrawing = 0x00EC;
 constexpr uint16_t Sst = 0x00FC;
 constexpr uint16_t LabelSst = 0x00FD;
 constexpr uint16_t ExtSst = 0x00FF;

@@ -73,11 +73,12 @@ std::unique_ptr<SheetLayout> SheetExpander::expand(Sheet& out, std::vector<Pendi
     m_layout = std::make_unique<SheetLayout>(std::move(root), templateRows);
     emitRange(m_layout->root(), 0, templateRows - 1, false);
     m_layout->finish(m_nextRow);
-    m_moved = m_moved || m_nextRow != templateRows;
-    if (m_moved && !m_sheet.objectRecords.isEmpty()) {
+    // Objects stay where they are, so they must lie above every row that moved and above the bands.
+    const int firstUnstable = std::min(m_firstMoved, main ? main->first : MaxRows);
+    if (!m_sheet.objectRecords.isEmpty() && m_sheet.objectsLastRow >= firstUnstable) {
         throw ReportError(
-            QStringLiteral("List „%1“ šablony obsahuje %2; ty mohou být jen na listech, jejichž "
-                           "řádky se při plnění sestavy neposouvají.")
+            QStringLiteral("List „%1“ šablony obsahuje %2 v řádcích, které se při plnění sestavy "
+                           "opakují nebo posouvají; v šabloně mohou být jen nad prvním pásem.")
                 .arg(m_sheet.name, m_sheet.objectRecords));
     }
     carryMergesAndBreaks();
@@ -177,7 +178,7 @@ void SheetExpander::emitRow(BandInstance* inst, int templateRow, bool fill) {
     if (markerCell && isText(cells.front(), DeleteRowMarker)) {
         m_out->formulas.resize(formulasBefore);
         m_formulas->resize(pendingBefore);
-        m_moved = true;
+        m_firstMoved = std::min(m_firstMoved, templateRow);
         return;
     }
     const int outRow = takeOutputRow();
@@ -185,7 +186,9 @@ void SheetExpander::emitRow(BandInstance* inst, int templateRow, bool fill) {
         cells.front().kind = CellKind::Blank;
         m_markerBreaks.push_back(outRow);
     }
-    m_moved = m_moved || outRow != templateRow;
+    if (outRow != templateRow) {
+        m_firstMoved = std::min(m_firstMoved, templateRow);
+    }
     inst->rows.emplace_back(templateRow, outRow);
     if (!cells.empty() || (source != nullptr && !source->rowRecord.isEmpty())) {
         m_out->rows[outRow] =
@@ -195,7 +198,7 @@ void SheetExpander::emitRow(BandInstance* inst, int templateRow, bool fill) {
         sortCells(extra);
         m_out->rows[takeOutputRow()] =
             SheetRow{source != nullptr ? source->rowRecord : QByteArray(), std::move(extra)};
-        m_moved = true;
+        m_firstMoved = std::min(m_firstMoved, templateRow + 1);
     }
 }
 

@@ -65,7 +65,7 @@ private:
     std::map<const Band*, std::vector<const BandInstance*>> m_runs;
     std::vector<int> m_markerBreaks;
     int m_nextRow = 0;
-    bool m_moved = false;
+    int m_firstMoved = MaxRows;  // the first template row whose output row differs
     QHash<QString, ReportDataset*> m_datasets;
     QHash<QString, std::pair<ReportDataset*, int>> m_fieldTags;
 };

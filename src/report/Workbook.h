@@ -71,6 +71,7 @@ struct Sheet {
     std::vector<CellRange> merges;
     std::vector<CellRange> pageBreaks;  // firstRow = first row of the new page; lastRow unused
     QString objectRecords;              // kinds of drawing, comment, link and validation records found
+    int objectsLastRow = -1;            // the lowest row such an object touches
 
     int lastUsedRow() const;
 };

@@ -57,6 +57,10 @@ public:
             }
         }
         resolveSharedFormulas();
+        if (!m_sheet.objectRecords.isEmpty() && !m_drawing.isEmpty()) {
+            m_sheet.objectsLastRow =
+                std::max(m_sheet.objectsLastRow, lowestAnchoredRow(m_drawing, 0, m_drawing.size()));
+        }
         for (auto& [row, sheetRow] : m_sheet.rows) {
             sortCells(sheetRow.cells);
         }
@@ -153,22 +157,37 @@ private:
                 }
                 return true;
             }
-            // A drawing container alone (MSODRAWING without OBJ) holds no shapes; LibreOffice writes one on
-            // every sheet.
-            case rid::Note:
+            // Shapes are anchored in the drawing data; a drawing container alone (MSODRAWING without
+            // OBJ) holds no shapes, and LibreOffice writes one on every sheet.
+            case rid::MsoDrawing:
+                m_drawing.append(rec.data);
+                return false;
             case rid::Obj:
-            case rid::TxO:
+                noteObject(rec.id, -1);
+                return false;
+            case rid::Note:
+                noteObject(rec.id, in.u16());
+                return false;
             case rid::HLink:
+                in.u16();
+                noteObject(rec.id, in.u16());
+                return false;
             case rid::CondFmt:
+                in.skip(6);
+                noteObject(rec.id, in.u16());
+                return false;
             case rid::DVal:
-                noteObject(rec.id);
+                noteObject(rec.id, MaxRows - 1);
                 return false;
             default:
                 return false;
         }
     }
 
-    void noteObject(uint16_t id) {
+    // Records a kind of object that cannot be copied with rows, and the lowest row it touches (-1:
+    // given by the drawing's anchors).
+    void noteObject(uint16_t id, int lastRow) {
+        m_sheet.objectsLastRow = std::max(m_sheet.objectsLastRow, lastRow);
         QString kind;
         switch (id) {
             case rid::Note:
@@ -332,8 +351,31 @@ private:
         uint32_t index;
     };
 
+    // OfficeArt records: verInstance:u16 (version 0xF: a container of further records), type:u16, len:u32.
+    // A client anchor (0xF010) holds flags, col1, dx1, row1, dy1, col2, dx2, row2, dy2 (u16 each).
+    static int lowestAnchoredRow(const QByteArray& d, qsizetype from, qsizetype to) {
+        constexpr uint16_t ClientAnchor = 0xF010;
+        int lowest = -1;
+        for (qsizetype pos = from; pos + 8 <= to;) {
+            const bool container = (getU16(d.constData() + pos) & 0x0F) == 0x0F;
+            const uint16_t type = getU16(d.constData() + pos + 2);
+            const qsizetype len = getU32(d.constData() + pos + 4);
+            if (pos + 8 + len > to) {
+                return MaxRows - 1;  // cannot tell where the shapes are: treat them as everywhere
+            }
+            if (container) {
+                lowest = std::max(lowest, lowestAnchoredRow(d, pos + 8, pos + 8 + len));
+            } else if (type == ClientAnchor && len >= 18) {
+                lowest = std::max<int>(lowest, getU16(d.constData() + pos + 8 + 14));
+            }
+            pos += 8 + len;
+        }
+        return lowest;
+    }
+
     Workbook& m_book;
     Sheet& m_sheet;
+    QByteArray m_drawing;
     bool m_inCellTable = false;
     int m_lastFormula = -1;
     std::vector<FormulaAt> m_formulaCells;

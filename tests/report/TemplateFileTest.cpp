@@ -284,3 +284,39 @@ TEST_F(TemplateFile, largeExportSpansManyRowBlocksAndStringRecords) {
     EXPECT_EQ(cellOf(sheet, 2 + 6 * 400, 0).at(1), QStringLiteral("Celkem"));
     EXPECT_EQ(sheet[QStringLiteral("breaks")].toArray().size(), 400);
 }
+
+TEST_F(TemplateFile, shapeAboveTheBandStaysWhileTheBandRepeats) {
+    FakeDataSource source;
+    fillDebtors(source);
+    const QString templ = fixturePath(QStringLiteral("report/shape-above-band.xls"));
+    renderTemplate(templ, output, source);
+    const QByteArray stream = workbookStreamOf(output);
+    EXPECT_EQ(checkStructure(stream), QStringList());
+    EXPECT_EQ(readGrid(stream),
+              (QStringList{QStringLiteral("Logo"), QStringLiteral("Alfa, a.s."), QStringLiteral("Beta Žďár"),
+                           QStringLiteral("Gama"), QStringLiteral("konec")}));
+    // The drawing and its object record are carried over unchanged.
+    const auto drawingRecords = [](const QByteArray& s) {
+        std::vector<QByteArray> kept;
+        for (const BiffRecord& r : readRecords(s)) {
+            if (r.id == rid::MsoDrawing || r.id == rid::Obj) {
+                kept.push_back(r.data);
+            }
+        }
+        return kept;
+    };
+    EXPECT_EQ(drawingRecords(stream), drawingRecords(workbookStreamOf(templ)));
+    EXPECT_FALSE(drawingRecords(stream).empty());
+}
+
+TEST_F(TemplateFile, commentOnABandRowIsRefused) {
+    FakeDataSource source;
+    fillDebtors(source);
+    try {
+        renderTemplate(fixturePath(QStringLiteral("report/comment-in-band.xls")), output, source);
+        FAIL() << "no error";
+    } catch (const ReportError& e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("komentáře"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(output));
+}
