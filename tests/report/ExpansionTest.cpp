@@ -256,6 +256,10 @@ std::vector<ErrorCase> errorCases() {
          {QStringLiteral("List1"), {QStringLiteral("a")}, {}, {}, {}},
          {0x0600, true},
          QStringLiteral("~chráněna heslem")},
+        {"macro_template",
+         {QStringLiteral("List1"), {QStringLiteral("a")}, {}, {}, {}},
+         {0x0600, false, true},
+         QStringLiteral("~makra")},
     };
 }
 
@@ -307,6 +311,17 @@ TEST(Expansion, everySheetIsFilledAndReferencesAcrossSheetsFollowTheirBand) {
     EXPECT_EQ(checkStructure(output), QStringList());
     EXPECT_EQ(readGrid(output, 0), utf8({"Alfa|100", "Beta|50", "Gama|0"}));
     EXPECT_EQ(readGrid(output, 1), utf8({"Celkem|=SUM(0!B1:B3)", "Alfa", "Beta", "Gama"}));
+}
+
+TEST(Expansion, datesFollowTheWorkbooksDateSystem) {
+    FakeDataSource source;
+    source.setProperty(QStringLiteral("Datum"), {QDate(2024, 5, 31)});
+    const TemplateSheet sheet{
+        QStringLiteral("List1"), {QStringLiteral("#.Datum")}, {band("__X__", 1, 1)}, {}, {}};
+    EXPECT_EQ(readGrid(renderWorkbook(buildWorkbook({sheet}), source)), utf8({"45443"}));
+    BuildOptions mac;
+    mac.dates1904 = true;
+    EXPECT_EQ(readGrid(renderWorkbook(buildWorkbook({sheet}, mac), source)), utf8({"43981"}));
 }
 
 TEST(StructureChecker, reportsTheFaultsItLooksFor) {

@@ -244,6 +244,12 @@ QByteArray buildWorkbook(const std::vector<TemplateSheet>& sheets, const BuildOp
         record(globals, rid::FilePass, u16s({0}));
     }
     record(globals, 0x0042, u16s({1200}));
+    if (options.macros) {
+        record(globals, rid::ObProj, {});
+    }
+    if (options.dates1904) {
+        record(globals, rid::DateMode, u16s({1}));
+    }
     std::vector<qsizetype> boundSheets;
     for (const TemplateSheet& sheet : sheets) {
         boundSheets.push_back(globals.size());

@@ -38,6 +38,8 @@ struct TemplateSheet {
 struct BuildOptions {
     uint16_t biffVersion = 0x0600;
     bool encrypted = false;
+    bool macros = false;     // an OBPROJ record, as a workbook with a VBA project has
+    bool dates1904 = false;  // DATEMODE 1
 };
 
 // A minimal BIFF8 Workbook stream holding the sheets, their band names and a shared-string table.
