@@ -79,8 +79,7 @@ struct Sheet {
 // A NAME record as far as the engine reads it; the record itself stays in the globals.
 struct DefinedName {
     int recordIndex = 0;  // in Workbook::globals
-    QString name;         // built-in names: empty
-    uint8_t builtinCode = 0;
+    QString name;         // built-in names (Print_Area, Print_Titles, ...): empty
     bool builtin = false;
     int itab = 0;  // 0 global, else 1-based sheet
     int rgceOffset = 0;

@@ -409,9 +409,7 @@ DefinedName readName(const BiffRecord& rec, int recordIndex) {
     in.skip(4);
     name.builtin = (grbit & 0x0020) != 0;
     const QString text = readString(in, cch);
-    if (name.builtin) {
-        name.builtinCode = text.isEmpty() ? 0 : uint8_t(text[0].unicode());
-    } else {
+    if (!name.builtin) {
         name.name = text;
     }
     name.rgceOffset = int(in.pos());
