@@ -5,6 +5,7 @@
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
 #include "cli/InspectCommand.h"
+#include "cli/ShowCommand.h"
 #include "platform/AppDir.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ namespace {
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("show"), cli::runShow},
     };
     return table;
 }
@@ -26,7 +28,8 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
 int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
-           "  inspect EXPORT    read an export and print its cells as JSON\n";
+           "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
     return cli::Usage;
 }
 
