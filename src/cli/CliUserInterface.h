@@ -22,6 +22,9 @@ public:
     void setProgressMaximum(int) override {}
     void setProgress(int) override {}
 
+    // Dialogs that ask for input are cancelled: a scripted run changes nothing by them.
+    std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
 
