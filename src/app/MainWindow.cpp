@@ -4,6 +4,7 @@
 #include "app/LoadExport.h"
 #include "app/StartUp.h"
 #include "app/WaitMessageWindow.h"
+#include "compose/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -42,10 +44,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* workArea = new QFrame(central);
-    workArea->setObjectName(QStringLiteral("panWork"));
-    workArea->setFrameShape(QFrame::StyledPanel);
-    layout->addWidget(workArea, 1);
+    layout->addWidget(createWorkArea(), 1);
     layout->addWidget(createInputRow());
     layout->addWidget(createCommandBar());
     setCentralWidget(central);
@@ -54,6 +53,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ownUi = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
         m_ui = m_ownUi.get();
     }
+    m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui, this);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -70,6 +70,24 @@ TfrmMain::~TfrmMain() = default;
 
 UserInterface& TfrmMain::ui() {
     return *m_ui;
+}
+
+// The debtor area above the document area, with the splitter between them. Only the document area
+// grows with the window, so the debtor area keeps its height (HeaderHeight).
+QWidget* TfrmMain::createWorkArea() {
+    m_splitter1 = new QSplitter(Qt::Vertical, this);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setHandleWidth(5);
+    m_splitter1->setChildrenCollapsible(false);
+    m_panFirmy = new QFrame(m_splitter1);
+    m_panFirmy->setObjectName(QStringLiteral("panFirmy"));
+    auto* panDoklady = new QFrame(m_splitter1);
+    panDoklady->setObjectName(QStringLiteral("panDoklady"));
+    m_splitter1->addWidget(m_panFirmy);
+    m_splitter1->addWidget(panDoklady);
+    m_splitter1->setStretchFactor(0, 0);
+    m_splitter1->setStretchFactor(1, 1);
+    return m_splitter1;
 }
 
 QWidget* TfrmMain::createInputRow() {
@@ -119,6 +137,13 @@ QWidget* TfrmMain::createCommandBar() {
     bar->setStyleSheet(kBarStyle + kCommandButtonStyle);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(4, 2, 4, 2);
+    auto* btnNastaveni = new QPushButton(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                                         QStringLiteral("Nastavení"), bar);
+    btnNastaveni->setObjectName(QStringLiteral("btnNastaveni"));
+    btnNastaveni->setFlat(true);
+    layout->addWidget(btnNastaveni);
+    connect(btnNastaveni, &QPushButton::clicked, this,
+            [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
     layout->addStretch(1);
     auto* btnKonec =
         new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Konec"), bar);
@@ -170,11 +195,30 @@ void TfrmMain::autoStart() {
     triggerOk();
 }
 
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_layoutApplied) {
+        return;
+    }
+    // The shape read by LoadSettings, once the window has its size.
+    m_layoutApplied = true;
+    centralWidget()->layout()->activate();
+    const int total = m_splitter1->height() - m_splitter1->handleWidth();
+    m_splitter1->setSizes(
+        {m_session.windowLayout.HeaderHeight, qMax(1, total - m_session.windowLayout.HeaderHeight)});
+    if (m_session.windowLayout.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
 void TfrmMain::shutDown() {
     if (m_shuttingDown) {
         return;
     }
     m_shuttingDown = true;
+    if (m_layoutApplied) {
+        m_session.windowLayout = {isMaximized(), m_panFirmy->height()};
+    }
     // The debtor list is built by the table feature; until then no row is shown.
     const int debtorRowsShown = 0;
     ShutDown(m_session, m_edtInputCSVFile->text(), debtorRowsShown, *m_ui);

@@ -10,7 +10,12 @@
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTimer;
+
+namespace tervalo::compose {
+class TfrmNastaveni;
+}
 
 namespace tervalo::app {
 
@@ -29,11 +34,15 @@ public:
     UserInterface& ui();
     // After a successful start-up: the automatic load is armed when an export came on the command line.
     void armAutoStart();
+    // The settings dialog, made once with the window.
+    compose::TfrmNastaveni& frmNastaveni() { return *m_frmNastaveni; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* createWorkArea();
     QWidget* createInputRow();
     QWidget* createCommandBar();
     void browse();
@@ -50,6 +59,10 @@ private:
     QPushButton* m_btnOk = nullptr;
     QProgressBar* m_pbMain = nullptr;
     QTimer* m_timer1 = nullptr;
+    QSplitter* m_splitter1 = nullptr;
+    QWidget* m_panFirmy = nullptr;  // the upper (debtor) area, its height kept as HeaderHeight
+    compose::TfrmNastaveni* m_frmNastaveni = nullptr;
+    bool m_layoutApplied = false;
     bool m_shuttingDown = false;
 };
 

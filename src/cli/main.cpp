@@ -5,6 +5,7 @@
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
 #include "cli/InspectCommand.h"
+#include "cli/SettingsCommand.h"
 #include "platform/AppDir.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ namespace {
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("settings"), cli::runSettings},
     };
     return table;
 }
@@ -26,7 +28,10 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
 int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
-           "  inspect EXPORT    read an export and print its cells as JSON\n";
+           "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  settings          print the settings as JSON\n"
+           "  settings set FIELD VALUE\n"
+           "                    change one setting and save the settings\n";
     return cli::Usage;
 }
 

@@ -34,14 +34,18 @@ public:
 
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+    SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
 
     // Scripting.
     void queueConfirmation(bool answer) { m_confirmations.push_back(answer); }
     void queueFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+    void queueSetupVersion(SetupVersionAnswer answer) { m_setupVersions.push_back(answer); }
 
     const std::vector<Message>& messages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
     const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    // The lines of every version chooser shown, in order.
+    const std::vector<QStringList>& setupVersionRequests() const { return m_setupVersionRequests; }
     // Every text the waiting window showed, in order; empty strings mark hiding.
     const std::vector<QString>& waitMessages() const { return m_waitMessages; }
     bool waitWindowVisible() const { return m_waitVisible; }
@@ -56,6 +60,8 @@ private:
     std::deque<bool> m_confirmations;
     std::deque<std::optional<QString>> m_files;
     std::vector<FileDialogRequest> m_fileRequests;
+    std::deque<SetupVersionAnswer> m_setupVersions;
+    std::vector<QStringList> m_setupVersionRequests;
     std::vector<QString> m_waitMessages;
     bool m_waitVisible = false;
     int m_progressMaximum = 0;
