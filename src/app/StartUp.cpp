@@ -96,8 +96,11 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
 
 void ShutDown(AppSession& session, const QString& exportEditText, int debtorRowsShown, UserInterface& ui) {
     // A file that cannot be written is reported; the close goes on, or the program could never end.
+    // Without a program folder (start-up never ran) there is nowhere to save to.
     try {
-        SaveSettings(session);
+        if (!session.AppDir.isEmpty()) {
+            SaveSettings(session);
+        }
     } catch (const SettingsFileError& e) {
         ui.error(e.userText());
     }

@@ -33,7 +33,9 @@ bool copyFileWithDate(const QString& source, const QString& target) {
         return false;
     }
     QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a short write must show in write()'s count, and the date set below must not be
+    // overwritten by a later flush.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     constexpr qint64 kBlockSize = 64 * 1024;
