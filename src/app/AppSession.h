@@ -3,20 +3,24 @@
 #include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "import/CellMatrix.h"
+#include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
+#include "state/StateTables.h"
 
 #include <QChar>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace tervalo::app {
 
 inline const QString AppVersion = QStringLiteral("1.15");
-inline const QString OtherGroupName = QStringLiteral("Ostatní");
 
 // Values fixed at start-up and the state of one program run, shared by the GUI and tervalo-cli.
 struct AppSession {
-    explicit AppSession(platform::SystemLocale systemLocale) : locale(std::move(systemLocale)) {}
+    explicit AppSession(platform::SystemLocale systemLocale)
+        : locale(std::move(systemLocale)), tables(locale) {}
 
     platform::SystemLocale locale;
     QStringList arguments;  // command-line arguments, without the program name
@@ -39,6 +43,11 @@ struct AppSession {
     QString ExportFilePath;
     import::CellMatrix sgrCSV;
     char exportSeparator = 0;  // 0: the export had no separator
+
+    // mtFirmy, mtDoklady and the variable maps; filled once per run by the load.
+    import::ExportTables tables;
+    // Open from start-up to the end of the run.
+    std::unique_ptr<state::StateTables> stateTables;
 };
 
 }  // namespace tervalo::app

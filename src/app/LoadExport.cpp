@@ -1,12 +1,23 @@
 #include "app/LoadExport.h"
 
+#include "import/BuildTables.h"
 #include "import/ReadExportFile.h"
 
 #include <QFileInfo>
 
 namespace tervalo::app {
 
-bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui) {
+void ShowNoDocumentsMessage(UserInterface& ui) {
+    ui.information(
+        QStringLiteral("Při exportu z Ekvan nebyla aktivní volba \"Tisknout i seznam dokladů\" - zasílání "
+                       "e-mailů dlužníkům proto "
+                       "není možné. Chcete-li plně využít všechny funkce doplňku, ukončete tento program a "
+                       "proveďte znovu export z "
+                       "Ekvan i s tiskem dokladů."));
+}
+
+bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
+                const std::function<void()>& tablesReady) {
     const QString path = inputText.trimmed();
     if (path.isEmpty()) {
         ui.information(QStringLiteral("Musíte zadat vstupní CSV soubor."));
@@ -23,9 +34,25 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
         return false;
     }
     session.exportSeparator = read.separator.value_or(0);
-    // The tables are built from the matrix by the debtor-table feature; this load ends with the
-    // matrix read and checked.
+
+    import::BuildInput input{session.sgrCSV, session.DefFilePath, session.ExportDecimalSeparator,
+                             QDate::currentDate()};
+    if (!import::BuildTables(session.tables, input, *session.stateTables, ui)) {
+        return false;
+    }
     ui.showWaitMessage(QString(), false);
+
+    ui.processEvents();
+    if (tablesReady) {
+        tablesReady();
+    }
+    ui.processEvents();
+    session.tables.mtFirmy.enableControls();
+    session.tables.mtDoklady.enableControls();
+
+    if (!session.tables.mtFirmy.isEmpty() && session.tables.NoDocuments) {
+        ShowNoDocumentsMessage(ui);
+    }
     return true;
 }
 

@@ -3,13 +3,20 @@
 #include "app/AppSession.h"
 #include "platform/UserInterface.h"
 
+#include <functional>
 #include <optional>
 
 namespace tervalo::app {
 
-// Loads the export named in the input row: checks the name, reads the file into the cell matrix and
-// checks its format. A failure has shown its message; the caller then shuts the program down.
-bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui);
+// Loads the export named in the input row: checks the name, reads the file into the cell matrix,
+// checks its format and builds the debtor and document tables. `tablesReady` runs once the tables
+// are built, before their display resumes (the window shows its legend there). A failure has shown
+// its message; the caller then shuts the program down.
+bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
+                const std::function<void()>& tablesReady = {});
+
+// The information that the export came without the document list.
+void ShowNoDocumentsMessage(UserInterface& ui);
 
 // The browse command's dialog. Returns the chosen path (and remembers its folder as OpenDir), or
 // nothing when the user cancels.

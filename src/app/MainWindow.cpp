@@ -219,9 +219,7 @@ void TfrmMain::shutDown() {
     if (m_layoutApplied) {
         m_session.windowLayout = {isMaximized(), m_panFirmy->height()};
     }
-    // The debtor list is built by the table feature; until then no row is shown.
-    const int debtorRowsShown = 0;
-    ShutDown(m_session, m_edtInputCSVFile->text(), debtorRowsShown, *m_ui);
+    ShutDown(m_session, m_edtInputCSVFile->text(), m_session.tables.mtFirmy.recordCount(), *m_ui);
     m_waitWindow->hide();
     close();
     QApplication::quit();

@@ -19,10 +19,18 @@ bool CheckZipLibrary(AppSession& /*session*/, UserInterface& /*ui*/) {
     return true;
 }
 
-// Opening of the two state tables. Filled in with the state-table feature; until then no table
-// is opened.
-bool OpenStateTables(AppSession& /*session*/, UserInterface& /*ui*/) {
-    return true;
+// Opens the address and document state tables, creating missing ones and upgrading an older
+// document table; a table-layer error stops the start with its message.
+bool OpenStateTables(AppSession& session, UserInterface& ui) {
+    try {
+        auto tables = std::make_unique<state::StateTables>(session.AppDir, session.locale);
+        tables->OpenStateTables();
+        session.stateTables = std::move(tables);
+        return true;
+    } catch (const state::StateError& e) {
+        ui.error(e.message());
+        return false;
+    }
 }
 
 QString defFileMessage(const QString& path, const QString& middle) {
@@ -91,6 +99,10 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
         ui.error(e.userText());
         return StartResult::Stop;
     }
+
+    // The grids stay empty and still until the load has built the tables.
+    session.tables.mtFirmy.disableControls();
+    session.tables.mtDoklady.disableControls();
     return StartResult::Continue;
 }
 

@@ -2,9 +2,8 @@
 // deleted at the end), or the switch "/END".
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "app/TervaloApplication.h"
 #include "platform/AppDir.h"
-
-#include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,19 +28,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tervalo: no display available (set DISPLAY, or run it under Xvfb)\n");
         return 1;
     }
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tervalo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tervalo"));
+    tervalo::app::TervaloApplication application(argc, argv);
 
     using namespace tervalo;
     app::AppSession session(platform::SystemLocale::fromEnvironment());
     session.arguments = QApplication::arguments().mid(1);
 
     app::TfrmMain window(session);
-    if (app::StartUp(session, platform::AppDir::ofExecutable(), window.ui()) == app::StartResult::Stop) {
-        return 0;
+    try {
+        if (app::StartUp(session, platform::AppDir::ofExecutable(), window.ui()) == app::StartResult::Stop) {
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        window.ui().error(QString::fromUtf8(e.what()));
+        return 1;
     }
     window.armAutoStart();
     window.show();
-    return QApplication::exec();
+    return tervalo::app::TervaloApplication::exec();
 }

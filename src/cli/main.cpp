@@ -62,11 +62,17 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
 
     cli::CliUserInterface ui(answerYes);
-    app::AppSession session(platform::SystemLocale::fromEnvironment());
-    // The command line of tervalo-cli names no export for the automatic load: nothing is deleted.
-    if (app::StartUp(session, appDir, ui) == app::StartResult::Stop) {
+    // The general error handler: an error no operation caught is shown with its text.
+    try {
+        app::AppSession session(platform::SystemLocale::fromEnvironment());
+        // The command line of tervalo-cli names no export for the automatic load: nothing is deleted.
+        if (app::StartUp(session, appDir, ui) == app::StartResult::Stop) {
+            return cli::Ended;
+        }
+        cli::CliContext context{session, ui, out, args};
+        return commands().at(command)(context);
+    } catch (const std::exception& e) {
+        ui.error(QString::fromUtf8(e.what()));
         return cli::Ended;
     }
-    cli::CliContext context{session, ui, out, args};
-    return commands().at(command)(context);
 }

@@ -25,10 +25,10 @@ struct SettingsFixture : test::AppFixture {
         dir.write(QStringLiteral("Vorbel.ini"), test::cp1250().encode(text));
     }
     // A fresh run's view of the program folder.
-    app::AppSession reloaded() const {
-        app::AppSession next{platform::SystemLocale()};
-        next.AppDir = dir.path();
-        app::LoadSettings(next);
+    std::unique_ptr<app::AppSession> reloaded() const {
+        auto next = std::make_unique<app::AppSession>(platform::SystemLocale());
+        next->AppDir = dir.path();
+        app::LoadSettings(*next);
         return next;
     }
 };
@@ -75,9 +75,9 @@ TEST(LoadSettings, everyFieldSurvivesSaveAndLoad) {
     f.session.settings = everyFieldChanged();
     f.session.windowLayout = {true, 250};
     app::SaveSettings(f.session);
-    app::AppSession next = f.reloaded();
-    EXPECT_EQ(next.settings, everyFieldChanged());
-    EXPECT_EQ(next.windowLayout, (app::MainWindowLayout{true, 250}));
+    auto next = f.reloaded();
+    EXPECT_EQ(next->settings, everyFieldChanged());
+    EXPECT_EQ(next->windowLayout, (app::MainWindowLayout{true, 250}));
     // The body is written as it stands, without a line break added.
     EXPECT_EQ(f.file("EText"), test::cp1250().encode(everyFieldChanged().EText));
 }
@@ -167,7 +167,7 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
                                       "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
                                       "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n")))
         << saved.toStdString();
-    EXPECT_EQ(f.reloaded().settings, f.session.settings);
+    EXPECT_EQ(f.reloaded()->settings, f.session.settings);
 }
 
 TEST(SaveSettings, aFileThatCannotBeWrittenCostsOnlyItself) {
@@ -191,7 +191,7 @@ TEST(SaveSettings, aFileThatCannotBeWrittenCostsOnlyItself) {
                                                             f.dir.file(QStringLiteral("Vorbel.ini"))}}));
     EXPECT_EQ(f.file("Vorbel.ini"), oldIni);
     EXPECT_EQ(f.file("EText"), QByteArray("kratky text"));
-    EXPECT_EQ(f.reloaded().settings.SMTPPassword, QStringLiteral("stare heslo"));
+    EXPECT_EQ(f.reloaded()->settings.SMTPPassword, QStringLiteral("stare heslo"));
 }
 
 TEST(StartUp, unreadableBodyFileStopsRatherThanLosingIt) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/AnsiCodec.h"
+#include "support/QtPrinting.h"
 #include "support/TempAppDir.h"
 
 namespace tervalo::test {

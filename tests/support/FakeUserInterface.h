@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/UserInterface.h"
+#include "support/QtPrinting.h"
 
 #include <QString>
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "memtable/FieldDef.h"
+#include "memtable/TextArena.h"
+
+#include <QCollator>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <vector>
+
+namespace tervalo::memtable {
+
+// Index key order of texts: by the collation, then by the exact text, so texts that collate equal
+// but differ still have a fixed order.
+int compareTexts(QStringView a, QStringView b, const QCollator& collator);
+// Total order of doubles: NaN after every number and equal to itself (std::sort needs one).
+int compareDoubles(double a, double b);
+
+// Column-wise storage of a table's rows: one typed vector per field, texts in a shared arena, null
+// flags as bits. About 4 bytes per text cell plus its characters, 8 per float, 4 per integer, 1 per
+// boolean, 24 per memo. A text column stores each of its first kMaxShared distinct values once
+// (dates, currencies and codes repeat from row to row); past that it stops looking values up.
+//
+// Values handed to set() and keys handed to the comparisons are normalised by the caller to the
+// field's type: QString for Text and Memo (already cut), double, int, bool; an invalid QVariant is
+// null.
+class RowStore {
+public:
+    void addColumn(const FieldDef& def);
+    int columnCount() const { return int(m_columns.size()); }
+    const FieldDef& def(int field) const { return m_columns[std::size_t(field)].def; }
+
+    int rowCount() const { return m_rowCount; }
+    void appendRow();
+    void reserve(int rows);
+    void clear();
+
+    bool isNull(RowId row, int field) const;
+    QStringView text(RowId row, int field) const;  // Text and Memo
+    double floatAt(RowId row, int field) const { return column(field).floats[std::size_t(row)]; }
+    int intAt(RowId row, int field) const { return column(field).ints[std::size_t(row)]; }
+    bool boolAt(RowId row, int field) const { return column(field).bools[std::size_t(row)] != 0; }
+    QVariant value(RowId row, int field) const;
+    void set(RowId row, int field, const QVariant& value);
+
+    // Key order of an index: text by the collation, then by the exact text (so texts that collate
+    // equal but differ still have a fixed order); numbers numerically, false before true, null first.
+    int compare(int field, RowId a, RowId b, const QCollator& collator) const;
+    int compareToKey(int field, RowId row, const QVariant& key, const QCollator& collator) const;
+    // Equality as findKey and the filter use it: exactly the same text, the same number.
+    bool equalsKey(int field, RowId row, const QVariant& key) const;
+
+    std::size_t memoryBytes() const;
+
+private:
+    struct Column {
+        FieldDef def;
+        std::vector<TextArena::Handle> texts;
+        std::vector<QString> memos;
+        std::vector<double> floats;
+        std::vector<std::int32_t> ints;
+        std::vector<std::uint8_t> bools;
+        std::vector<bool> nulls;  // numbers and booleans: set while the cell holds no value
+        QHash<QStringView, TextArena::Handle> shared;
+        bool sharing = true;
+    };
+    static constexpr qsizetype kMaxShared = 65536;
+
+    TextArena::Handle storeText(Column& column, const QString& text);
+
+    const Column& column(int field) const { return m_columns[std::size_t(field)]; }
+
+    std::vector<Column> m_columns;
+    TextArena m_arena;
+    int m_rowCount = 0;
+};
+
+}  // namespace tervalo::memtable

@@ -1,0 +1,250 @@
+// Several processes on one folder: concurrent appends and edits, and a process killed at each write.
+#include "StateTestSupport.h"
+
+#include "state/StateTables.h"
+#include "state/dbf/DbfTable.h"
+
+#include "support/TempAppDir.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <cstdio>
+#include <map>
+
+#include <gtest/gtest.h>
+
+using tervalo::platform::AnsiCodec;
+using tervalo::platform::SystemLocale;
+using tervalo::state::StateTables;
+using tervalo::state::dbf::DbfTable;
+using tervalo::state::dbf::OpenMode;
+using tervalo::test::run;
+using tervalo::test::TempAppDir;
+
+namespace {
+
+const QString kWorker = QStringLiteral(STATE_WORKER);
+
+// The key field of every record, read in record order without the index.
+QStringList keysInRecordOrder(const QString& path, const QString& field) {
+    SystemLocale czech;
+    DbfTable table(czech);
+    table.setFileName(path);
+    table.open(OpenMode::Shared, false);
+    QStringList keys;
+    for (bool more = table.first(); more; more = table.next()) {
+        keys << table.fieldText(field);
+    }
+    return keys;
+}
+
+// index_dump's walk of the tag must list every record once, under the record's own key.
+void expectIndexMatchesTable(const QString& folder, const char* table, const char* tag, const char* field) {
+    const QString base = folder + QString::fromLatin1(table);
+    const QStringList keys = keysInRecordOrder(base + QStringLiteral(".dat"), QString::fromLatin1(field));
+    auto dumped = run(QStringLiteral("index_dump"),
+                      {QStringLiteral("--tag"), QString::fromLatin1(tag), base + QStringLiteral(".mdx")});
+    ASSERT_EQ(dumped.exitCode, 0) << dumped.err.toStdString();
+    AnsiCodec codec(1250);
+    std::map<int, QString> indexed;
+    for (const QByteArray& line : dumped.out.split('\n')) {
+        if (line.isEmpty()) {
+            continue;
+        }
+        const int space = line.lastIndexOf(' ');
+        const int record = line.mid(space + 1).toInt();
+        EXPECT_TRUE(indexed.emplace(record, codec.decode(line.left(space)).trimmed()).second)
+            << "twice: " << record;
+    }
+    ASSERT_EQ(indexed.size(), std::size_t(keys.size())) << table;
+    for (int r = 1; r <= keys.size(); ++r) {
+        EXPECT_EQ(indexed[r], keys[r - 1]) << table << " record " << r;
+    }
+}
+
+TEST(StateProcesses, twoProcessesAppendingAndEditingLoseNothing) {
+    TempAppDir dir;
+    const int count = 3000;
+    QProcess first;
+    QProcess second;
+    first.start(kWorker, {dir.path(), QStringLiteral("stress"), QStringLiteral("1"), QString::number(count)});
+    second.start(kWorker,
+                 {dir.path(), QStringLiteral("stress"), QStringLiteral("2"), QString::number(count)});
+    ASSERT_TRUE(first.waitForFinished(600000));
+    ASSERT_TRUE(second.waitForFinished(600000));
+    ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    ASSERT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+
+    expectIndexMatchesTable(dir.path(), "EDoklady", "EDOKLADY", "DOKLAD");
+    expectIndexMatchesTable(dir.path(), "EArchiv", "EARCHIV", "EMAIL");
+
+    SystemLocale czech;
+    StateTables tables(dir.path(), czech);
+    tables.OpenStateTables();
+    EXPECT_EQ(tables.dtEDoklady().recordCount(), quint32(2 * count));
+    // 5 shared addresses, 7 sent to by both, and a note address every 10th step of each process.
+    EXPECT_EQ(tables.dtEarchiv().recordCount(), quint32(5 + 7 + 2 * count / 10));
+    for (const char* id : {"1", "2"}) {
+        for (int i = 0; i < count; ++i) {
+            const QString document =
+                QStringLiteral("P%1-%2").arg(QLatin1String(id)).arg(i, 7, 10, QLatin1Char('0'));
+            ASSERT_EQ(tables.GetDocumentExport(document), i % 2 == 0) << document.toStdString();
+            if (i % 10 == 0) {
+                const QString address = QStringLiteral("w%1-%2@x.cz").arg(QLatin1String(id)).arg(i);
+                ASSERT_EQ(tables.readAddressNote(address).note,
+                          QStringLiteral("note %1 %2").arg(QLatin1String(id)).arg(i));
+            }
+        }
+    }
+    EXPECT_EQ(tables.readAddressNote(QStringLiteral("both3@x.cz")).lastSend, QDate::currentDate());
+}
+
+TEST(StateProcesses, anEditMeetsAnotherOpensRecordLock) {
+    TempAppDir dir;
+    SystemLocale czech;
+    StateTables one(dir.path(), czech);
+    StateTables two(dir.path(), czech);
+    one.OpenStateTables();
+    two.OpenStateTables();
+    one.SetDocumentExport(QStringLiteral("FV1"), false);
+    ASSERT_TRUE(one.dtEDoklady().locate(QStringLiteral("DOKLAD"), QStringLiteral("FV1")));
+    one.dtEDoklady().edit();
+    try {
+        two.SetDocumentExport(QStringLiteral("FV1"), true);
+        FAIL() << "edited a locked record";
+    } catch (const tervalo::state::StateError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Record locked."));
+    }
+    one.dtEDoklady().cancel();
+    two.SetDocumentExport(QStringLiteral("FV1"), true);
+    EXPECT_TRUE(one.GetDocumentExport(QStringLiteral("FV1")));
+}
+
+// Runs the worker killed at its n-th pwrite (counting from 1); false once it finished unkilled.
+bool runKilledAt(int n, const QStringList& args) {
+    QStringList strace = {QStringLiteral("-f"),
+                          QStringLiteral("-qq"),
+                          QStringLiteral("-o"),
+                          QStringLiteral("/dev/null"),
+                          QStringLiteral("-e"),
+                          QStringLiteral("trace=pwrite64"),
+                          QStringLiteral("-e"),
+                          QStringLiteral("inject=pwrite64:signal=KILL:when=%1").arg(n),
+                          kWorker};
+    auto result = run(QStringLiteral("strace"), strace + args);
+    if (result.exitCode == 0) {
+        return false;
+    }
+    EXPECT_NE(result.exitCode, 1) << "worker failed: " << result.err.toStdString();
+    return true;
+}
+
+void copyFolder(const QString& from, const QString& to) {
+    for (const QString& name : QDir(from).entryList(QDir::Files)) {
+        QFile::copy(from + name, to + name);
+    }
+}
+
+struct CrashCase {
+    const char* name;
+    QStringList args;  // after the folder
+    std::function<void(StateTables&)> prepare;
+    // The state after a killed or finished run, opened again: what must hold.
+    std::function<void(StateTables&, bool finished)> verify;
+};
+
+TEST(StateProcesses, aProcessKilledAtAnyWriteLeavesTablesThatOpenReadAndRepair) {
+    const QString longNote(1100, QLatin1Char('n'));
+    auto prepareDocuments = [](StateTables& tables) {
+        for (int i = 0; i < 200; ++i) {
+            tables.SetDocumentExport(QStringLiteral("D%1").arg(i, 3, 10, QLatin1Char('0')), false);
+        }
+        tables.writeAddressNote(QStringLiteral("old@x.cz"), QStringLiteral("short"));
+        tables.SetAddressExport(QStringLiteral("old@x.cz"), false);
+    };
+    auto documentsIntact = [](StateTables& tables) {
+        for (int i = 0; i < 200; ++i) {
+            ASSERT_FALSE(tables.GetDocumentExport(QStringLiteral("D%1").arg(i, 3, 10, QLatin1Char('0'))))
+                << i;
+        }
+        ASSERT_FALSE(tables.GetAddressExport(QStringLiteral("old@x.cz")));
+    };
+    const std::vector<CrashCase> cases = {
+        {"create_in_empty_folder",
+         {QStringLiteral("open")},
+         [](StateTables&) {},
+         [](StateTables& tables, bool) { EXPECT_EQ(tables.dtEarchiv().recordCount(), 0u); }},
+        {"upgrade_old_document_table",
+         {QStringLiteral("open")},
+         [](StateTables&) {},
+         [](StateTables& tables, bool) {
+             EXPECT_TRUE(tables.dtEDoklady().hasField(QStringLiteral("POZN")));
+             EXPECT_EQ(tables.dtEDoklady().recordCount(), 12u);
+             for (int i = 0; i < 12; ++i) {
+                 EXPECT_EQ(tables.GetDocumentExport(QStringLiteral("OLD%1").arg(i)), i % 3 == 0) << i;
+             }
+         }},
+        {"append_with_memo",
+         {QStringLiteral("state"), QStringLiteral("address"), QStringLiteral("new@x.cz"),
+          QStringLiteral("--note"), longNote},
+         prepareDocuments,
+         [&](StateTables& tables, bool finished) {
+             documentsIntact(tables);
+             auto record = tables.readAddressNote(QStringLiteral("new@x.cz"));
+             EXPECT_TRUE(!record.exists || record.note == longNote);
+             EXPECT_TRUE(!finished || record.exists);
+         }},
+        {"edit_moving_memo",
+         {QStringLiteral("state"), QStringLiteral("address"), QStringLiteral("old@x.cz"),
+          QStringLiteral("--note"), longNote},
+         prepareDocuments,
+         [&](StateTables& tables, bool finished) {
+             documentsIntact(tables);
+             const QString note = tables.readAddressNote(QStringLiteral("old@x.cz")).note;
+             EXPECT_TRUE(note == QStringLiteral("short") || note == longNote);
+             EXPECT_TRUE(!finished || note == longNote);
+         }},
+        {"append_splitting_a_node",
+         {QStringLiteral("state"), QStringLiteral("document"), QStringLiteral("D0005"),
+          QStringLiteral("--export"), QStringLiteral("0")},
+         prepareDocuments,
+         [&](StateTables& tables, bool finished) {
+             documentsIntact(tables);
+             EXPECT_TRUE(!finished || !tables.GetDocumentExport(QStringLiteral("D0005")));
+         }},
+    };
+    SystemLocale czech;
+    for (const auto& c : cases) {
+        TempAppDir prepared;
+        if (QLatin1String(c.name) == QLatin1String("upgrade_old_document_table")) {
+            tervalo::test::writeOldDocumentTable(prepared.path(), tervalo::test::oldDocumentRows(12));
+        }
+        {
+            StateTables tables(prepared.path(), czech);
+            if (c.args.front() != QLatin1String("open")) {
+                tables.OpenStateTables();
+            }
+            c.prepare(tables);
+        }
+        bool finished = false;
+        int steps = 0;
+        for (int n = 1; !finished; ++n) {
+            TempAppDir dir;
+            copyFolder(prepared.path(), dir.path());
+            finished = !runKilledAt(n, QStringList{dir.path()} + c.args);
+            steps = n;
+            StateTables tables(dir.path(), czech);
+            tables.OpenStateTables();
+            SCOPED_TRACE(std::string(c.name) + " killed at write " + std::to_string(n));
+            c.verify(tables, finished);
+            tables.close();
+            expectIndexMatchesTable(dir.path(), "EDoklady", "EDOKLADY", "DOKLAD");
+            expectIndexMatchesTable(dir.path(), "EArchiv", "EARCHIV", "EMAIL");
+        }
+        EXPECT_GT(steps, 2) << c.name;
+        std::printf("%s: killed at each of %d writes\n", c.name, steps - 1);
+    }
+}
+
+}  // namespace
