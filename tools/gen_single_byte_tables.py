@@ -19,10 +19,18 @@ PAGES = [
     ("ISO-8859-15", "iso8859_15", 28605), ("ISO-8859-16", "iso8859_16", 28606),
     ("KOI8-R", "koi8_r", 20866), ("KOI8-U", "koi8_u", 21866),
     ("CP437", "cp437", 437), ("CP850", "cp850", 850), ("CP852", "cp852", 852),
-    ("CP866", "cp866", 866),
+    ("CP866", "cp866", 866), ("CP895", "kamenicky", 895),
 ]
 
+# CP895 (Kamenicky) is CP437 with 0x80-0xAB given to Czech and Slovak letters; Python has no codec.
+KAMENICKY_UPPER = "ČüéďäĎŤčěĚĹÍľĺÄÁÉžŽôöÓůÚýÖÜŠĽÝŘťáíóúňŇŮÔšřŕŔ"
+
 def table(pycodec, cp):
+    if pycodec == "kamenicky":
+        out = table("cp437", 437)
+        for i, ch in enumerate(KAMENICKY_UPPER):
+            out[0x80 + i] = ord(ch)
+        return out
     out = []
     for b in range(256):
         try:

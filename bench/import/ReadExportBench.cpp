@@ -1,7 +1,7 @@
 // Reads synthetic exports of 10k, 100k and 1M document rows with the export reader and prints rows/s,
 // MB/s, the cell matrix's size against the file's, the process's peak memory, and the time Python's
 // csv module takes merely to read the same file, measured in the same run.
-//   read_export_bench [WORKDIR]
+//   bench_import [WORKDIR]
 #include "SyntheticExport.h"
 #include "import/ExportReader.h"
 

@@ -6,6 +6,7 @@
 #include "cli/CliContext.h"
 #include "cli/InspectCommand.h"
 #include "cli/SettingsCommand.h"
+#include "cli/ShowCommand.h"
 #include "platform/AppDir.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
         {QStringLiteral("settings"), cli::runSettings},
+        {QStringLiteral("show"), cli::runShow},
     };
     return table;
 }
@@ -31,7 +33,8 @@ int usage(QTextStream& err) {
            "  inspect EXPORT    read an export and print its cells as JSON\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
-           "                    change one setting and save the settings\n";
+           "                    change one setting and save the settings\n"
+           "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
     return cli::Usage;
 }
 

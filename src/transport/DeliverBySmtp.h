@@ -1,0 +1,20 @@
+#pragma once
+
+#include "transport/TSMTPSend.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace tervalo::transport {
+
+// Delivers one rendered message in one SMTP session of its own. `sender` and each entry of
+// `recipients` (comma-separated; commas inside double quotes do not separate) may be
+// "Name <address>" or a bare address. `server` is "host" or "host:port" (port 25 when absent).
+// Authentication is tried when `user` or `password` is not empty. True only when the server
+// accepted the message; nothing is raised.
+bool DeliverBySmtp(const QString& sender, const QString& recipients, const QString& server,
+                   const QList<QByteArray>& messageLines, const QString& user, const QString& password,
+                   const SmtpSessionOptions& options = {});
+
+}  // namespace tervalo::transport

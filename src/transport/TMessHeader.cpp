@@ -1,0 +1,54 @@
+#include "transport/TMessHeader.h"
+
+#include "transport/AddressText.h"
+#include "transport/HeaderEncoding.h"
+#include "transport/MimeEnvironment.h"
+
+namespace tervalo::transport {
+
+namespace {
+
+QByteArray addressList(const QStringList& entries, const MimeCharsets& charsets) {
+    QByteArray out;
+    for (const QString& entry : entries) {
+        if (!out.isEmpty()) {
+            out += " , ";
+        }
+        out += EncodeAddressField(entry, charsets);
+    }
+    return out;
+}
+
+}  // namespace
+
+QList<QByteArray> TMessHeader::RenderHeaderLines(const MimeEnvironment& environment) const {
+    MimeCharsets charsets = environment.charsets;
+    charsets.local = HeaderCharset;
+
+    QList<QByteArray> lines;
+    lines.append("From: " + EncodeAddressField(SenderField, charsets));
+    if (!RecipientList.isEmpty()) {
+        lines.append("To: " + addressList(RecipientList, charsets));
+    }
+    if (!SubjectText.isEmpty()) {
+        lines.append("Subject: " + EncodeHeaderText(SubjectText, charsets));
+    }
+    const QDateTime date = MessageDate.isValid() ? MessageDate : environment.currentTime();
+    lines.append("Date: " + FormatMailDate(date, environment.timeZoneBiasMinutes()));
+    if (!CopyList.isEmpty()) {
+        lines.append("CC: " + addressList(CopyList, charsets));
+    }
+    lines.append("MIME-Version: 1.0 (produced by Synapse)");
+    lines.append("X-mailer: " + charsets.toLocal(MailerName));
+    if (const QString identifier = trimControl(MessageIdentifier); !identifier.isEmpty()) {
+        lines.append("Message-ID: <" + charsets.toLocal(identifier) + '>');
+    }
+    for (const QString& extra : ExtraHeaderLines) {
+        if (!extra.isEmpty()) {
+            lines.append(charsets.toLocal(extra));
+        }
+    }
+    return lines;
+}
+
+}  // namespace tervalo::transport

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tervalo::transport {
+
+// A blocking TCP client socket that records its last error instead of raising it.
+//
+// Plain POSIX rather than QTcpSocket: the session needs a half-close before draining, service-name
+// ports ("smtp"), IPv4 preferred over IPv6, and "readable but no data" read as a closed peer, and
+// it runs inside callers that have no event loop.
+class TTCPBlockSocket {
+public:
+    // Not an errno value: the peer closed the connection while a reply was awaited.
+    static constexpr int kConnectionClosed = -1;
+    // Not an errno value: the host or the service name could not be resolved.
+    static constexpr int kLookupFailed = -2;
+
+    TTCPBlockSocket() = default;
+    TTCPBlockSocket(const TTCPBlockSocket&) = delete;
+    TTCPBlockSocket& operator=(const TTCPBlockSocket&) = delete;
+    ~TTCPBlockSocket();
+
+    // A numeric address is used as it is; a name is resolved, its IPv4 addresses tried first and
+    // IPv6 ones only when it has none. `port` is a number or a service name.
+    bool Connect(const QString& host, const QString& port);
+
+    // Everything, in pieces of at most 64 KiB.
+    bool SendString(const QByteArray& data);
+
+    // One line without its terminator (CR LF, LF, CR or LF CR). Each wait for data may take up to
+    // `timeoutMs`; a timeout, a closed peer or an error returns an empty line and sets LastError.
+    QByteArray RecvString(int timeoutMs);
+
+    // Stops sending, discards what the peer still has waiting, closes.
+    void CloseSocket();
+
+    int LastError() const { return m_lastError; }
+
+private:
+    bool takeLine(QByteArray& line);
+
+    int m_fd = -1;
+    int m_lastError = 0;
+    QByteArray m_buffer;
+    char m_swallow = 0;  // the second byte of a CR LF or LF CR that may arrive with the next data
+};
+
+}  // namespace tervalo::transport

@@ -1,0 +1,272 @@
+#include "FakeSmtpServer.h"
+
+#include "transport/DeliverBySmtp.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <optional>
+
+namespace tervalo::transport {
+namespace {
+
+using testing::FakeReply;
+using testing::FakeSmtpServer;
+using Lines = QList<QByteArray>;
+
+// Message lines with dot-stuffing cases; SIZE is 27: the lengths plus 2 per line.
+const Lines kMessage{"Subject: x", "", ".", "..b", "a.b"};
+const QByteArray kStuffedData = "Subject: x\r\n\r\n..\r\n...b\r\na.b\r\n";
+
+const FakeReply kGreeting{{"220 fake ESMTP\r\n"}};
+const FakeReply kEhloWithLogin{{"250-fake\r\n250-SIZE 1000000\r\n250 AUTH LOGIN PLAIN\r\n"}};
+
+struct SessionCase {
+    const char* name;
+    FakeReply greeting;
+    QList<FakeSmtpServer::Rule> rules;
+    QString recipients;
+    QString user;
+    QString password;
+    bool delivered;
+    std::optional<Lines> commands;  // none: not compared
+    int replyTimeoutMs = 2000;
+};
+
+class SmtpSessionTest : public ::testing::TestWithParam<SessionCase> {};
+
+TEST_P(SmtpSessionTest, followsTheServer) {
+    const SessionCase& c = GetParam();
+    FakeSmtpServer server(c.greeting, c.rules);
+    SmtpSessionOptions options;
+    options.replyTimeoutMs = c.replyTimeoutMs;
+    options.localHostName = QStringLiteral("tester");
+
+    const bool delivered = DeliverBySmtp(QStringLiteral("Dodavatel <a@b.cz>"), c.recipients,
+                                         QStringLiteral(" 127.0.0.1 : %1 ").arg(server.port()), kMessage,
+                                         c.user, c.password, options);
+    server.finish();
+
+    EXPECT_EQ(delivered, c.delivered);
+    if (c.commands) {
+        EXPECT_EQ(server.commands(), *c.commands);
+    }
+    if (server.commands().contains(".")) {
+        EXPECT_EQ(server.data(), kStuffedData);
+    }
+}
+
+const QString kOneRecipient = QStringLiteral("c@d.cz");
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, SmtpSessionTest,
+    ::testing::Values(
+        SessionCase{
+            "plain_session_with_size",
+            kGreeting,
+            {{"EHLO", kEhloWithLogin}},
+            kOneRecipient,
+            {},
+            {},
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{
+            "greeting_421_sends_nothing", {{"421 busy\r\n"}}, {}, kOneRecipient, {}, {}, false, Lines{}},
+        SessionCase{"ehlo_refused_helo_without_auth_and_size",
+                    kGreeting,
+                    {{"EHLO", {{"500 what\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("heslo"),
+                    true,
+                    Lines{"EHLO tester", "HELO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".",
+                          "QUIT"}},
+        SessionCase{"helo_refused_too_closes_without_quit",
+                    kGreeting,
+                    {{"EHLO", {{"500 what\r\n"}}}, {"HELO", {{"501 no\r\n"}}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "HELO tester"}},
+        SessionCase{"login_chosen_over_plain",
+                    kGreeting,
+                    {{"EHLO", kEhloWithLogin},
+                     {"AUTH LOGIN", {{"334 VXNlcm5hbWU6\r\n"}}},
+                     {"dXNlcg==", {{"334 UGFzc3dvcmQ6\r\n"}}},
+                     {"aGVzbG8=", {{"235 welcome\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("heslo"),
+                    true,
+                    Lines{"EHLO tester", "AUTH LOGIN", "dXNlcg==", "aGVzbG8=", "MAIL FROM:<a@b.cz> SIZE=27",
+                          "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{"plain_only_is_not_used",
+                    kGreeting,
+                    {{"EHLO", {{"250-fake\r\n250 AUTH PLAIN\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("heslo"),
+                    true,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{"cram_md5_rejected_then_login",
+                    kGreeting,
+                    {{"EHLO", {{"250-fake\r\n250 AUTH=CRAM-MD5 LOGIN\r\n"}}},
+                     {"AUTH CRAM-MD5", {{"334 PDEyMzQ1QGZha2U+\r\n"}}},
+                     {"dXNlciA", {{"535 wrong\r\n"}}},
+                     {"AUTH LOGIN", {{"334 VXNlcm5hbWU6\r\n"}}},
+                     {"dXNlcg==", {{"334 UGFzc3dvcmQ6\r\n"}}},
+                     {"aGVzbG8=", {{"235 welcome\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("heslo"),
+                    true,
+                    std::nullopt},
+        SessionCase{
+            "no_account_no_auth_even_when_offered",
+            kGreeting,
+            {{"EHLO", kEhloWithLogin}},
+            kOneRecipient,
+            {},
+            {},
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{
+            "failed_auth_continues_and_server_decides",
+            kGreeting,
+            {{"EHLO", kEhloWithLogin}, {"AUTH LOGIN", {{"535 no\r\n"}}}, {"MAIL", {{"530 auth first\r\n"}}}},
+            kOneRecipient,
+            QStringLiteral("user"),
+            QStringLiteral("x"),
+            false,
+            Lines{"EHLO tester", "AUTH LOGIN", "MAIL FROM:<a@b.cz> SIZE=27", "QUIT"}},
+        SessionCase{"sender_refused",
+                    kGreeting,
+                    {{"MAIL", {{"550 who\r\n"}}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "QUIT"}},
+        SessionCase{"two_recipients_in_quotes_and_brackets",
+                    kGreeting,
+                    {},
+                    QStringLiteral("Jan <c@d.cz>,\"Novák, Jan\" <e@f.cz>"),
+                    {},
+                    {},
+                    true,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "RCPT TO:<e@f.cz>", "DATA",
+                          ".", "QUIT"}},
+        SessionCase{"first_recipient_refused_stops",
+                    kGreeting,
+                    {{"RCPT TO:<c@d.cz>", {{"550 unknown\r\n"}}}},
+                    QStringLiteral("c@d.cz,e@f.cz"),
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "QUIT"}},
+        SessionCase{"recipient_251_is_refusal",
+                    kGreeting,
+                    {{"RCPT", {{"251 forwarded\r\n"}}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "QUIT"}},
+        SessionCase{"empty_first_recipient_fails",
+                    kGreeting,
+                    {},
+                    QStringLiteral(" ,c@d.cz"),
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "QUIT"}},
+        SessionCase{"later_empty_recipient_skipped",
+                    kGreeting,
+                    {},
+                    QStringLiteral("c@d.cz, ,"),
+                    {},
+                    {},
+                    true,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{"data_refused",
+                    kGreeting,
+                    {{"DATA", {{"451 later\r\n"}}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", "QUIT"}},
+        SessionCase{"message_refused_after_data",
+                    kGreeting,
+                    {{".", {{"554 spam\r\n"}}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{
+            "replies_split_across_packets",
+            {{"22", "0 fake\r", "\n"}},
+            {{"EHLO", {{"250-fake\r\n250-SI", "ZE 1000\r", "\n250 HELP\r\n"}}}},
+            kOneRecipient,
+            {},
+            {},
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{
+            "lone_lf_cr_and_lf_cr_line_ends",
+            {{"220 fake\n"}},
+            {{"EHLO", {{"250-fake\r250-SIZE 10\n\r250 HELP\n"}}}, {"MAIL", {{"250 ok\n\r"}}}},
+            kOneRecipient,
+            {},
+            {},
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+        SessionCase{
+            "slow_but_steady_reply_is_waited_for",
+            kGreeting,
+            {{"EHLO", {{"250-fake\r\n", "250-SIZE 1000\r\n", "250-8BITMIME\r\n", "250 HELP\r\n"}, 150}}},
+            kOneRecipient,
+            {},
+            {},
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"},
+            250},
+        SessionCase{"stall_in_the_middle_of_a_reply",
+                    kGreeting,
+                    {{"EHLO", {{"250-fake\r\n", "250 HELP\r\n"}, 30, 1500}}},
+                    kOneRecipient,
+                    {},
+                    {},
+                    false,
+                    std::nullopt,
+                    300}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(DeliverBySmtp, unreachableServerIsFalse) {
+    // A port that was free a moment ago refuses the connection.
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+
+    for (const QString& server :
+         {QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port)),
+          QStringLiteral("no-such-host.invalid:25"), QStringLiteral("127.0.0.1:no-such-service")}) {
+        EXPECT_FALSE(DeliverBySmtp({}, kOneRecipient, server, kMessage, {}, {})) << server.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace tervalo::transport

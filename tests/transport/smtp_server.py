@@ -1,0 +1,91 @@
+"""A real SMTP server for the transport tests: aiosmtpd on 127.0.0.1 with LOGIN (aiosmtpd's own)
+and CRAM-MD5 (added here) checked against one account. Each accepted message is stored as
+NNN.eml with its envelope in NNN.json. Prints "READY <port>" when it listens and stops when its
+standard input closes or after --lifetime seconds."""
+import argparse
+import hashlib
+import hmac
+import json
+import logging
+import os
+import socket
+import sys
+import threading
+import time
+import warnings
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+
+class Handler:
+    def __init__(self, maildir, user, password):
+        self.maildir = maildir
+        self.user = user.encode()
+        self.password = password.encode()
+        self.count = 0
+
+    def check_login(self, server, session, envelope, mechanism, auth_data):
+        ok = isinstance(auth_data, LoginPassword) and auth_data.login == self.user \
+            and auth_data.password == self.password
+        return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
+
+    async def auth_CRAM__MD5(self, server, args):
+        challenge = "<%d.%d@127.0.0.1>" % (os.getpid(), time.time_ns())
+        response = await server.challenge_auth(challenge)
+        if not isinstance(response, bytes) or b" " not in response:
+            return AuthResult(success=False, handled=False)
+        user, digest = response.rsplit(b" ", 1)
+        expected = hmac.new(self.password, challenge.encode(), hashlib.md5).hexdigest().encode()
+        ok = user == self.user and hmac.compare_digest(digest, expected)
+        return AuthResult(success=ok, handled=False, auth_data=LoginPassword(user, b"") if ok else None)
+
+    async def handle_DATA(self, server, session, envelope):
+        self.count += 1
+        base = os.path.join(self.maildir, "%03d" % self.count)
+        with open(base + ".eml", "wb") as f:
+            f.write(envelope.original_content)
+        with open(base + ".json", "w") as f:
+            json.dump({
+                "mail_from": envelope.mail_from,
+                "mail_options": envelope.mail_options,
+                "rcpt_tos": envelope.rcpt_tos,
+                "login": session.login_data.decode() if isinstance(session.login_data, bytes) else None,
+            }, f)
+        return "250 OK"
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def main():
+    # Plain-text AUTH without TLS is what the tests exercise; the server's warnings about it are noise.
+    warnings.simplefilter("ignore")
+    logging.getLogger("mail.log").setLevel(logging.CRITICAL)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--maildir", required=True)
+    parser.add_argument("--user", default="")
+    parser.add_argument("--password", default="")
+    parser.add_argument("--require-auth", action="store_true")
+    parser.add_argument("--exclude", action="append", default=[], help="AUTH mechanism not to offer")
+    parser.add_argument("--lifetime", type=float, default=120)
+    args = parser.parse_args()
+
+    handler = Handler(args.maildir, args.user, args.password)
+    port = free_port()
+    controller = Controller(handler, hostname="127.0.0.1", port=port, auth_require_tls=False,
+                            auth_required=args.require_auth, authenticator=handler.check_login,
+                            auth_exclude_mechanism=args.exclude, data_size_limit=10_000_000)
+    controller.start()
+    print("READY %d" % port, flush=True)
+    stdin_closed = threading.Event()
+    threading.Thread(target=lambda: (sys.stdin.read(), stdin_closed.set()), daemon=True).start()
+    stdin_closed.wait(args.lifetime)
+    controller.stop()
+
+
+if __name__ == "__main__":
+    main()
