@@ -1,5 +1,6 @@
 #include "app/GuiUserInterface.h"
 
+#include "app/SetupVersionDialog.h"
 #include "app/WaitMessageWindow.h"
 #include "browser/NoteDialog.h"
 #include "browser/SelectEmailDialog.h"
@@ -136,6 +137,15 @@ std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest&
 // The dialog asks before overwriting an existing file.
 std::optional<QString> GuiUserInterface::chooseSaveFile(const FileDialogRequest& request) {
     return runFileDialog(request, true);
+}
+
+// Shown before the main window: without a parent it is a window of its own, centred on the screen.
+SetupVersionAnswer GuiUserInterface::chooseSetupVersion(const QStringList& versions) {
+    TfrmSetupVer dialog(versions);
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedLine()) {
+        return {SetupVersionAnswer::Cancelled};
+    }
+    return {SetupVersionAnswer::Chosen, *dialog.selectedLine()};
 }
 
 }  // namespace tervalo::app

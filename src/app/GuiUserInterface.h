@@ -35,6 +35,8 @@ public:
     std::optional<QString> editNote(const NoteDialogRequest& request) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+    // TfrmSetupVer, made for this one question.
+    SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
 
     // "Description|*.EXT|..." pairs as a Qt name filter list; patterns also match lower case.
     static QString qtNameFilters(const QString& filter);

@@ -3,12 +3,14 @@
 #include "app/AboutDialog.h"
 #include "app/GuiUserInterface.h"
 #include "app/LoadExport.h"
+#include "app/MinimizeApplication.h"
 #include "app/StartUp.h"
 #include "app/WaitMessageWindow.h"
 #include "browser/BrowserCommands.h"
 #include "browser/DataGrid.h"
 #include "browser/GridIcons.h"
 #include "browser/TableGridModel.h"
+#include "compose/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,15 +87,19 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_splitter = new QSplitter(Qt::Vertical, central);
-    m_splitter->setObjectName(QStringLiteral("splMain"));
-    m_splitter->setHandleWidth(5);
-    m_splitter->setChildrenCollapsible(false);
-    m_splitter->addWidget(createDebtorArea());
-    m_splitter->addWidget(createDocumentArea());
-    m_splitter->setStretchFactor(0, 3);
-    m_splitter->setStretchFactor(1, 2);
-    layout->addWidget(m_splitter, 1);
+    // Only the document area grows with the window, so the debtor area keeps its height.
+    m_splitter1 = new QSplitter(Qt::Vertical, central);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setHandleWidth(5);
+    m_splitter1->setChildrenCollapsible(false);
+    m_panFirmy = createDebtorArea();
+    // The stored height may be small: the area then clips its contents rather than refusing it.
+    m_panFirmy->setMinimumHeight(1);
+    m_splitter1->addWidget(m_panFirmy);
+    m_splitter1->addWidget(createDocumentArea());
+    m_splitter1->setStretchFactor(0, 0);
+    m_splitter1->setStretchFactor(1, 1);
+    layout->addWidget(m_splitter1, 1);
     m_bottom = new QStackedWidget(central);
     m_bottom->addWidget(createInputRow());
     m_bottom->addWidget(createLegend());
@@ -106,6 +112,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ownUi = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
         m_ui = m_ownUi.get();
     }
+    m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui, this);
     createActions();
     createMenus();
 
@@ -137,6 +144,7 @@ QPushButton* TfrmMain::commandButton(QWidget* bar, const char* name, const QStri
 
 QWidget* TfrmMain::createDebtorArea() {
     auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("panFirmy"));
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -191,6 +199,7 @@ QWidget* TfrmMain::createDebtorArea() {
 
 QWidget* TfrmMain::createDocumentArea() {
     auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("panDoklady"));
     auto* layout = new QVBoxLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -319,7 +328,8 @@ QWidget* TfrmMain::createCommandBar() {
             notAvailableYet();
         }
     });
-    connect(btnNastaveni, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
+    connect(btnNastaveni, &QPushButton::clicked, this,
+            [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
     connect(btnExport, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
     connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
     connect(btnNapoveda2, &QPushButton::clicked, this,
@@ -527,11 +537,35 @@ void TfrmMain::showAboutBox() {
 // The help viewer comes with the help itself; until a help file is installed nothing opens.
 void TfrmMain::showHelpTopic(const QString& /*topic*/) {}
 
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_layoutApplied) {
+        return;
+    }
+    // The shape read by LoadSettings, once the window has its size.
+    m_layoutApplied = true;
+    centralWidget()->layout()->activate();
+    const int total = m_splitter1->height() - m_splitter1->handleWidth();
+    m_splitter1->setSizes(
+        {m_session.windowLayout.HeaderHeight, qMax(1, total - m_session.windowLayout.HeaderHeight)});
+    if (m_session.windowLayout.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    minimizeApplicationWith(this, event);
+}
+
 void TfrmMain::shutDown() {
     if (m_shuttingDown) {
         return;
     }
     m_shuttingDown = true;
+    if (m_layoutApplied) {
+        m_session.windowLayout = {isMaximized(), m_panFirmy->height()};
+    }
     ShutDown(m_session, m_edtInputCSVFile->text(), m_session.tables.mtFirmy.recordCount(), *m_ui);
     m_waitWindow->hide();
     close();

@@ -17,6 +17,10 @@ class QSplitter;
 class QStackedWidget;
 class QTimer;
 
+namespace tervalo::compose {
+class TfrmNastaveni;
+}
+
 namespace tervalo::browser {
 class BrowserCommands;
 class DataGrid;
@@ -42,9 +46,13 @@ public:
     // After a successful start-up: the automatic load is armed when an export came on the command line.
     void armAutoStart();
     void UpdateCommandStates();
+    // The settings dialog, made once with the window.
+    compose::TfrmNastaveni& frmNastaveni() { return *m_frmNastaveni; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* createDebtorArea();
@@ -81,7 +89,10 @@ private:
     browser::TableGridModel* m_dokladyModel = nullptr;
     browser::DataGrid* m_grFirmy = nullptr;
     browser::DataGrid* m_grDoklady = nullptr;
-    QSplitter* m_splitter = nullptr;
+    QSplitter* m_splitter1 = nullptr;
+    QWidget* m_panFirmy = nullptr;  // the upper (debtor) area, its height kept as HeaderHeight
+    compose::TfrmNastaveni* m_frmNastaveni = nullptr;
+    bool m_layoutApplied = false;
     QCheckBox* m_chckOnlyMail = nullptr;
     QLabel* m_lblStavKeDniText = nullptr;
     QStackedWidget* m_bottom = nullptr;

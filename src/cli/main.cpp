@@ -5,6 +5,7 @@
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
 #include "cli/InspectCommand.h"
+#include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
 #include "platform/AppDir.h"
 
@@ -20,6 +21,7 @@ namespace {
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("settings"), cli::runSettings},
         {QStringLiteral("show"), cli::runShow},
     };
     return table;
@@ -29,6 +31,9 @@ int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
            "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  settings          print the settings as JSON\n"
+           "  settings set FIELD VALUE\n"
+           "                    change one setting and save the settings\n"
            "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
     return cli::Usage;
 }

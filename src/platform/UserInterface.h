@@ -28,6 +28,14 @@ struct NoteDialogRequest {
     QString note;      // memPoznamka
 };
 
+// What the version chooser of the first start gave. A front end that cannot show it (tervalo-cli)
+// answers NotAsked, and the choice stays due for the desktop program.
+struct SetupVersionAnswer {
+    enum Kind { Chosen, Cancelled, NotAsked };
+    Kind kind = Cancelled;
+    int line = -1;  // 0-based, when Chosen
+};
+
 // The one port through which logic reaches the user. The GUI implements it with widgets,
 // tervalo-cli with stderr lines and options, tests with a scripted fake.
 class UserInterface {
@@ -58,6 +66,9 @@ public:
     // Empty when the user cancels.
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileDialogRequest& request) = 0;
+
+    // The version chooser of the first start, with the first line selected.
+    virtual SetupVersionAnswer chooseSetupVersion(const QStringList& versions) = 0;
 };
 
 }  // namespace tervalo

@@ -61,4 +61,15 @@ std::optional<QString> FakeUserInterface::chooseSaveFile(const FileDialogRequest
     return nextFile(request);
 }
 
+SetupVersionAnswer FakeUserInterface::chooseSetupVersion(const QStringList& versions) {
+    m_setupVersionRequests.push_back(versions);
+    if (m_setupVersions.empty()) {
+        ADD_FAILURE() << "unexpected version chooser";
+        return {SetupVersionAnswer::Cancelled};
+    }
+    auto answer = m_setupVersions.front();
+    m_setupVersions.pop_front();
+    return answer;
+}
+
 }  // namespace tervalo::test

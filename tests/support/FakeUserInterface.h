@@ -37,6 +37,7 @@ public:
     std::optional<QString> editNote(const NoteDialogRequest& request) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+    SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
 
     // Scripting.
     void queueConfirmation(bool answer) { m_confirmations.push_back(answer); }
@@ -53,10 +54,13 @@ public:
     };
     const std::vector<EmailRequest>& emailRequests() const { return m_emailRequests; }
     const std::vector<NoteDialogRequest>& noteRequests() const { return m_noteRequests; }
+    void queueSetupVersion(SetupVersionAnswer answer) { m_setupVersions.push_back(answer); }
 
     const std::vector<Message>& messages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
     const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    // The lines of every version chooser shown, in order.
+    const std::vector<QStringList>& setupVersionRequests() const { return m_setupVersionRequests; }
     // Every text the waiting window showed, in order; empty strings mark hiding.
     const std::vector<QString>& waitMessages() const { return m_waitMessages; }
     bool waitWindowVisible() const { return m_waitVisible; }
@@ -75,6 +79,8 @@ private:
     std::vector<EmailRequest> m_emailRequests;
     std::vector<NoteDialogRequest> m_noteRequests;
     std::vector<FileDialogRequest> m_fileRequests;
+    std::deque<SetupVersionAnswer> m_setupVersions;
+    std::vector<QStringList> m_setupVersionRequests;
     std::vector<QString> m_waitMessages;
     bool m_waitVisible = false;
     int m_progressMaximum = 0;
