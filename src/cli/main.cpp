@@ -7,6 +7,7 @@
 #include "cli/InspectCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
         {QStringLiteral("settings"), cli::runSettings},
+        {QStringLiteral("state"), cli::runState},
         {QStringLiteral("show"), cli::runShow},
     };
     return table;
@@ -31,6 +33,9 @@ int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
            "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  state address ADDRESS [--export 0|1] [--note TEXT] [--mark-sent]\n"
+           "  state document NUMBER [--export 0|1] [--note TEXT]\n"
+           "                    read or store the state of an address or a document\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
            "                    change one setting and save the settings\n"
