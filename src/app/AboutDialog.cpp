@@ -24,22 +24,58 @@ TUrlLinkLabel::TUrlLinkLabel(const QString& text, UrlLink link, QWidget* parent)
                                                                                 : QStringLiteral("Arial"));
     setFont(font);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(m_link.fullAddress());
-    setActive(false);
+    refreshHint();
+    paintAs(m_inactiveColor, false);
 }
 
-void TUrlLinkLabel::setActive(bool active) {
-    setStyleSheet(active ? QStringLiteral("color: blue; text-decoration: underline;")
-                         : QStringLiteral("color: navy;"));
+void TUrlLinkLabel::setLink(UrlLink link) {
+    m_link = std::move(link);
+    refreshHint();
+}
+
+void TUrlLinkLabel::refreshHint() {
+    if (m_showUrlHint) {
+        setToolTip(m_link.fullAddress());
+    }
+}
+
+void TUrlLinkLabel::setShowUrlHint(bool on) {
+    m_showUrlHint = on;
+    if (on) {
+        refreshHint();
+    } else if (toolTip() == m_link.fullAddress()) {
+        setToolTip(QString());
+    }
+}
+
+void TUrlLinkLabel::setDetectMouse(bool on) {
+    m_detectMouse = on;
+    paintAs(m_inactiveColor, !on);
+}
+
+void TUrlLinkLabel::setInactiveColor(const QColor& color) {
+    m_inactiveColor = color;
+    paintAs(m_inactiveColor, !m_detectMouse);
+}
+
+void TUrlLinkLabel::paintAs(const QColor& color, bool underline) {
+    setStyleSheet(QStringLiteral("color: %1; text-decoration: %2;")
+                      .arg(color.name(), underline ? QStringLiteral("underline") : QStringLiteral("none")));
 }
 
 void TUrlLinkLabel::enterEvent(QEnterEvent* event) {
-    setActive(true);
+    if (m_detectMouse) {
+        paintAs(m_activeColor, m_underlineOnEnter);
+    }
+    Q_EMIT mouseEntered();
     QLabel::enterEvent(event);
 }
 
 void TUrlLinkLabel::leaveEvent(QEvent* event) {
-    setActive(false);
+    if (m_detectMouse) {
+        paintAs(m_inactiveColor, false);
+    }
+    Q_EMIT mouseLeft();
     QLabel::leaveEvent(event);
 }
 
