@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace tervalo::browser {
@@ -58,9 +59,76 @@ DataGrid::DataGrid(TableGridModel* model, const QString& objectName, QWidget* pa
         setColumnWidth(c, column.width > 0 ? column.width
                                            : std::max(64, titleMetrics.horizontalAdvance(column.title) + 24));
     }
+    createFrozenColumns();
     connect(model, &TableGridModel::currentRowMoved, this, &DataGrid::followTable);
     connect(model, &QAbstractItemModel::modelReset, this,
             [this] { followTable(m_model->table().currentPosition()); });
+}
+
+void DataGrid::createFrozenColumns() {
+    m_frozen = new QTableView(this);
+    m_frozen->setObjectName(objectName() + QStringLiteral("Frozen"));
+    m_frozen->setModel(model());
+    m_frozen->setSelectionModel(selectionModel());
+    m_frozen->setItemDelegate(itemDelegate());
+    m_frozen->setFont(font());
+    m_frozen->setFocusPolicy(Qt::NoFocus);
+    m_frozen->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_frozen->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_frozen->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_frozen->verticalHeader()->hide();
+    m_frozen->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    m_frozen->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_frozen->horizontalHeader()->setHighlightSections(false);
+    m_frozen->horizontalHeader()->setStyleSheet(horizontalHeader()->styleSheet());
+    m_frozen->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_frozen->setVerticalScrollMode(verticalScrollMode());
+    m_frozen->setFrameShape(QFrame::NoFrame);
+    m_frozen->setContextMenuPolicy(Qt::NoContextMenu);
+    for (int c = 0; c < model()->columnCount(); ++c) {
+        m_frozen->setColumnHidden(c, c >= kFrozenColumns);
+        m_frozen->setColumnWidth(c, columnWidth(c));
+    }
+    viewport()->stackUnder(m_frozen);
+    connect(m_frozen->verticalScrollBar(), &QAbstractSlider::valueChanged, verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(verticalScrollBar(), &QAbstractSlider::valueChanged, m_frozen->verticalScrollBar(),
+            &QAbstractSlider::setValue);
+    connect(m_frozen, &QAbstractItemView::doubleClicked, this, &QAbstractItemView::doubleClicked);
+    connect(m_frozen, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+        setCurrentIndex(m_model->index(index.row(), firstTextColumn()));
+    });
+    placeFrozenColumns();
+}
+
+int DataGrid::frozenWidth() const {
+    int width = 0;
+    for (int c = 0; c < kFrozenColumns; ++c) {
+        width += columnWidth(horizontalHeader()->logicalIndex(c));
+    }
+    return width;
+}
+
+void DataGrid::placeFrozenColumns() {
+    m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), frozenWidth(),
+                          viewport()->height() + horizontalHeader()->height());
+}
+
+void DataGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    placeFrozenColumns();
+}
+
+// Cells scrolled into view sideways must not end up under the frozen columns.
+void DataGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (index.isValid() && horizontalHeader()->visualIndex(index.column()) >= kFrozenColumns &&
+        visualRect(index).left() < frozenWidth()) {
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + visualRect(index).left() -
+                                        frozenWidth());
+    }
+    QTableView::scrollTo(index, hint);
 }
 
 int DataGrid::firstTextColumn() const {

@@ -20,9 +20,18 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 private:
     void followTable(int position);
+    void createFrozenColumns();
+    void placeFrozenColumns();
+    int frozenWidth() const;
+
+    // The status columns stay in view when the grid scrolls sideways: a second view of the same
+    // model and selection, showing only them, lies over the grid's left edge.
+    QTableView* m_frozen = nullptr;
 
     TableGridModel* m_model;
     bool m_syncing = false;
