@@ -4,6 +4,7 @@
 // success, 1 when start-up or the command ended the program, 2 on wrong usage.
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
+#include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
 #include "platform/AppDir.h"
 
@@ -19,6 +20,7 @@ namespace {
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("export-xls"), cli::runExportXls},
     };
     return table;
 }
@@ -26,7 +28,9 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
 int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
-           "  inspect EXPORT    read an export and print its cells as JSON\n";
+           "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  export-xls EXPORT OUTPUT.xls [--template PATH] [--only-with-email]\n"
+           "                    write the debtor list to a workbook from the template\n";
     return cli::Usage;
 }
 
