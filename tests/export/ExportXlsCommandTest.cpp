@@ -27,8 +27,8 @@ struct CliExport {
 QStringList debtorNames(const test::XlsSheet& sheet) {
     QStringList names;
     for (const auto& [row, cells] : sheet.rows) {
-        // A debtor's name row holds the "IČO:" label in column E.
-        if (sheet.text(row, 4) == QStringLiteral("IČO:")) {
+        // A debtor's name row holds the "IČO:" label in column F.
+        if (sheet.text(row, 5) == QStringLiteral("IČO:")) {
             names << sheet.text(row, 0);
         }
     }

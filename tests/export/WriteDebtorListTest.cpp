@@ -137,11 +137,11 @@ TEST(WriteDebtorList, demoExportFillsTheShippedTemplateInOrderWithItsFormatting)
         EXPECT_EQ(cell->xf, templ.cell(DocumentRow, col)->xf) << col;
     }
     EXPECT_EQ(out.cell(doc, 6)->ctype, 2);
-    // Every debtor's name keeps the name format and its merge over columns A to D.
+    // Every debtor's name keeps the name format and its merge over columns A to E.
     int nameMerges = 0;
     for (const QJsonValue& m : out.merges) {
         const QJsonArray a = m.toArray();
-        if (a[2].toInt() == 0 && a[3].toInt() == 4 && out.cell(a[0].toInt(), 0) != nullptr &&
+        if (a[2].toInt() == 0 && a[3].toInt() == 5 && out.cell(a[0].toInt(), 0) != nullptr &&
             out.cell(a[0].toInt(), 0)->xf == templ.cell(FirstDebtorRow, 0)->xf) {
             ++nameMerges;
         }
