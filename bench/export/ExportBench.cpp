@@ -40,8 +40,11 @@ public:
     void processEvents() override {}
     void setProgressMaximum(int) override {}
     void setProgress(int) override {}
+    std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+    SetupVersionAnswer chooseSetupVersion(const QStringList&) override { return {}; }
 
     QString lastError;
 };

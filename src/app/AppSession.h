@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/AppSettings.h"
+#include "compose/EmailKlientTable.h"
 #include "import/CellMatrix.h"
 #include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
@@ -34,7 +36,10 @@ struct AppSession {
     QChar SavedDecimalSeparator;
     QChar ExportDecimalSeparator;
 
-    QString OpenDir;  // folder last browsed for an export, with a trailing "/"
+    AppSettings settings;           // read at start-up, written at the close
+    MainWindowLayout windowLayout;  // the main window's shape as read at start-up and left at the close
+    compose::EmailKlientTable mtEmailKlient;  // installed mail clients, filled once at start-up
+
     QString ExportFilePath;
     import::CellMatrix sgrCSV;
     char exportSeparator = 0;  // 0: the export had no separator

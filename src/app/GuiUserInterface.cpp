@@ -1,6 +1,9 @@
 #include "app/GuiUserInterface.h"
 
+#include "app/SetupVersionDialog.h"
 #include "app/WaitMessageWindow.h"
+#include "browser/NoteDialog.h"
+#include "browser/SelectEmailDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -22,7 +25,33 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
 }  // namespace
 
 GuiUserInterface::GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar)
-    : m_parent(parent), m_waitWindow(waitWindow), m_progressBar(progressBar) {}
+    : m_parent(parent),
+      m_waitWindow(waitWindow),
+      m_progressBar(progressBar),
+      m_frmSelectEmail(new browser::TfrmSelectEmail(parent)),
+      m_frmInformace(new browser::TfrmInformace(parent)) {
+    QObject::connect(m_frmSelectEmail, &browser::TfrmSelectEmail::emptyAddressRefused,
+                     [this] { warning(QStringLiteral("Musíte zadat e-mailovou adresu.")); });
+}
+
+// The dialogs belong to the parent window.
+GuiUserInterface::~GuiUserInterface() = default;
+
+std::optional<QString> GuiUserInterface::askEmailAddress(const QString& debtorName, const QString& address) {
+    m_frmSelectEmail->prepare(debtorName, address);
+    if (m_frmSelectEmail->exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return m_frmSelectEmail->address();
+}
+
+std::optional<QString> GuiUserInterface::editNote(const NoteDialogRequest& request) {
+    m_frmInformace->prepare(request);
+    if (m_frmInformace->exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return m_frmInformace->note();
+}
 
 void GuiUserInterface::information(const QString& text) {
     showBox(m_parent, QMessageBox::Information, QStringLiteral("Informace"), text);
@@ -108,6 +137,15 @@ std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest&
 // The dialog asks before overwriting an existing file.
 std::optional<QString> GuiUserInterface::chooseSaveFile(const FileDialogRequest& request) {
     return runFileDialog(request, true);
+}
+
+// Shown before the main window: without a parent it is a window of its own, centred on the screen.
+SetupVersionAnswer GuiUserInterface::chooseSetupVersion(const QStringList& versions) {
+    TfrmSetupVer dialog(versions);
+    if (dialog.exec() != QDialog::Accepted || !dialog.selectedLine()) {
+        return {SetupVersionAnswer::Cancelled};
+    }
+    return {SetupVersionAnswer::Chosen, *dialog.selectedLine()};
 }
 
 }  // namespace tervalo::app

@@ -5,6 +5,11 @@
 class QProgressBar;
 class QWidget;
 
+namespace tervalo::browser {
+class TfrmInformace;
+class TfrmSelectEmail;
+}  // namespace tervalo::browser
+
 namespace tervalo::app {
 
 class TfrmWaitMessage;
@@ -14,6 +19,7 @@ class TfrmWaitMessage;
 class GuiUserInterface : public UserInterface {
 public:
     GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar);
+    ~GuiUserInterface() override;
 
     void information(const QString& text) override;
     void warning(const QString& text) override;
@@ -25,8 +31,12 @@ public:
     void setProgressMaximum(int maximum) override;
     void setProgress(int value) override;
 
+    std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) override;
+    std::optional<QString> editNote(const NoteDialogRequest& request) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+    // TfrmSetupVer, made for this one question.
+    SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
 
     // "Description|*.EXT|..." pairs as a Qt name filter list; patterns also match lower case.
     static QString qtNameFilters(const QString& filter);
@@ -37,6 +47,8 @@ private:
     QWidget* m_parent;
     TfrmWaitMessage& m_waitWindow;
     QProgressBar& m_progressBar;
+    browser::TfrmSelectEmail* m_frmSelectEmail;
+    browser::TfrmInformace* m_frmInformace;
 };
 
 }  // namespace tervalo::app

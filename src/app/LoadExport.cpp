@@ -61,10 +61,10 @@ std::optional<QString> BrowseForExport(AppSession& session, UserInterface& ui) {
     request.title = QStringLiteral("Vyberte zdrojový CSV soubor");
     request.filter = QStringLiteral("Soubory exportu z Ekvan (*.CSV)|*.CSV|Všechny soubory (*.*)|*.*");
     request.defaultExtension = QStringLiteral("CSV");
-    request.initialFolder = session.OpenDir;
+    request.initialFolder = session.settings.OpenDir;
     auto chosen = ui.chooseOpenFile(request);
     if (chosen) {
-        session.OpenDir = QFileInfo(*chosen).absolutePath() + QLatin1Char('/');
+        session.settings.OpenDir = QFileInfo(*chosen).absolutePath() + QLatin1Char('/');
     }
     return chosen;
 }

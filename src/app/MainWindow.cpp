@@ -1,22 +1,37 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutDialog.h"
 #include "app/GuiUserInterface.h"
 #include "app/LoadExport.h"
+#include "app/MinimizeApplication.h"
 #include "app/StartUp.h"
 #include "app/WaitMessageWindow.h"
+#include "browser/BrowserCommands.h"
+#include "browser/DataGrid.h"
+#include "browser/GridIcons.h"
+#include "browser/TableGridModel.h"
+#include "compose/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace tervalo::app {
@@ -24,12 +39,35 @@ namespace tervalo::app {
 namespace {
 
 constexpr int kBarHeight = 28;
-const QString kBarStyle = QStringLiteral("background: rgb(232, 232, 232);");
-const QString kCommandButtonStyle = QStringLiteral(
+const QString kBarStyle = QStringLiteral(
+    "#panDebtorCommands, #panCommands { background: rgb(232, 232, 232); }"
     "QPushButton { border: 1px solid transparent; padding: 2px 8px; background: transparent; }"
     "QPushButton:hover { background: rgb(191, 191, 223); border: 1px solid navy; }"
     "QPushButton:pressed { background: rgb(146, 146, 201); border: 1px solid navy; }"
     "QPushButton:disabled { background: rgb(230, 230, 230); color: grey; }");
+
+QWidget* headingBar(QWidget* parent, const char* name, const QString& caption, const QString& background) {
+    auto* bar = new QFrame(parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setFixedHeight(22);
+    bar->setStyleSheet(QStringLiteral("#") + bar->objectName() + QStringLiteral(" { background: ") +
+                       background + QStringLiteral("; } QLabel, QCheckBox { color: white; }"));
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(6, 0, 6, 0);
+    auto* title = new QLabel(caption, bar);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    layout->addWidget(title);
+    return bar;
+}
+
+QFrame* separator(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
 
 }  // namespace
 
@@ -37,16 +75,36 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()), m_ui(userInterface) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tervalo"));
+    setStyleSheet(kBarStyle);
+
+    const QChar separatorChar = session.locale.decimalSeparator();
+    m_firmyModel =
+        new browser::TableGridModel(session.tables.mtFirmy, browser::debtorColumns(), separatorChar, this);
+    m_dokladyModel = new browser::TableGridModel(session.tables.mtDoklady, browser::documentColumns(),
+                                                 separatorChar, this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* workArea = new QFrame(central);
-    workArea->setObjectName(QStringLiteral("panWork"));
-    workArea->setFrameShape(QFrame::StyledPanel);
-    layout->addWidget(workArea, 1);
-    layout->addWidget(createInputRow());
+    // Only the document area grows with the window, so the debtor area keeps its height.
+    m_splitter1 = new QSplitter(Qt::Vertical, central);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setHandleWidth(5);
+    m_splitter1->setChildrenCollapsible(false);
+    m_panFirmy = createDebtorArea();
+    // The stored height may be small: the area then clips its contents rather than refusing it.
+    m_panFirmy->setMinimumHeight(1);
+    m_splitter1->addWidget(m_panFirmy);
+    m_splitter1->addWidget(createDocumentArea());
+    m_splitter1->setStretchFactor(0, 0);
+    m_splitter1->setStretchFactor(1, 1);
+    layout->addWidget(m_splitter1, 1);
+    m_bottom = new QStackedWidget(central);
+    m_bottom->addWidget(createInputRow());
+    m_bottom->addWidget(createLegend());
+    m_bottom->setFixedHeight(48);
+    layout->addWidget(m_bottom);
     layout->addWidget(createCommandBar());
     setCentralWidget(central);
 
@@ -54,6 +112,9 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ownUi = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
         m_ui = m_ownUi.get();
     }
+    m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui, this);
+    createActions();
+    createMenus();
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -64,6 +125,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     if (QScreen* screen = QApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+    UpdateCommandStates();
 }
 
 TfrmMain::~TfrmMain() = default;
@@ -72,10 +134,90 @@ UserInterface& TfrmMain::ui() {
     return *m_ui;
 }
 
+QPushButton* TfrmMain::commandButton(QWidget* bar, const char* name, const QString& caption, int icon) {
+    auto* button = new QPushButton(style()->standardIcon(QStyle::StandardPixmap(icon)), caption, bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QWidget* TfrmMain::createDebtorArea() {
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("panFirmy"));
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QWidget* heading =
+        headingBar(area, "panFirmyNadpis", QStringLiteral("Seznam dlužníků"), QStringLiteral("grey"));
+    auto* headingLayout = static_cast<QHBoxLayout*>(heading->layout());
+    m_chckOnlyMail = new QCheckBox(QStringLiteral("jen firmy s e-mailem"), heading);
+    m_chckOnlyMail->setObjectName(QStringLiteral("chckOnlyMail"));
+    headingLayout->addSpacing(16);
+    headingLayout->addWidget(m_chckOnlyMail);
+    headingLayout->addStretch(1);
+    m_lblStavKeDniText = new QLabel(heading);
+    m_lblStavKeDniText->setObjectName(QStringLiteral("lblStavKeDniText"));
+    headingLayout->addWidget(m_lblStavKeDniText);
+    connect(m_chckOnlyMail, &QCheckBox::clicked, this, &TfrmMain::filterChanged);
+    layout->addWidget(heading);
+
+    m_grFirmy = new browser::DataGrid(m_firmyModel, QStringLiteral("grFirmy"), area);
+    m_grFirmy->horizontalHeader()->setSortIndicatorShown(false);
+    connect(m_grFirmy->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmMain::sortByColumn);
+    m_grFirmy->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grFirmy, &QWidget::customContextMenuRequested, this, &TfrmMain::showDebtorMenu);
+    connect(m_grFirmy, &QAbstractItemView::doubleClicked, this, [this] { notAvailableYet(); });
+    layout->addWidget(m_grFirmy, 1);
+
+    auto* bar = new QWidget(area);
+    bar->setObjectName(QStringLiteral("panDebtorCommands"));
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setFixedHeight(kBarHeight);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(4, 2, 4, 2);
+    m_btnEmailBez = commandButton(bar, "btnEmailBez", QStringLiteral("Zaslat upomínku e-mailem"),
+                                  QStyle::SP_ArrowForward);
+    m_btnUpravitEmail = commandButton(bar, "btnUpravitEmail", QStringLiteral("Změnit e-mail"),
+                                      QStyle::SP_FileDialogDetailedView);
+    m_btnInfo =
+        commandButton(bar, "btnInfo", QStringLiteral("Poznámka k dokladu"), QStyle::SP_FileDialogInfoView);
+    barLayout->addWidget(m_btnEmailBez);
+    barLayout->addWidget(separator(bar));
+    barLayout->addWidget(m_btnUpravitEmail);
+    barLayout->addWidget(separator(bar));
+    barLayout->addWidget(m_btnInfo);
+    barLayout->addStretch(1);
+    connect(m_btnEmailBez, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
+    connect(m_btnUpravitEmail, &QPushButton::clicked, this,
+            [this] { runCommand([this] { m_commands->ChangeAddress(); }); });
+    connect(m_btnInfo, &QPushButton::clicked, this,
+            [this] { runCommand([this] { m_commands->DocumentNote(); }); });
+    layout->addWidget(bar);
+    return area;
+}
+
+QWidget* TfrmMain::createDocumentArea() {
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("panDoklady"));
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(headingBar(area, "panDokladyNadpis", QStringLiteral("Seznam neuhrazených dokladů"),
+                                 QStringLiteral("rgb(0, 128, 192)")));
+    m_grDoklady = new browser::DataGrid(m_dokladyModel, QStringLiteral("grDoklady"), area);
+    m_grDoklady->horizontalHeader()->setSectionsClickable(false);
+    m_grDoklady->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grDoklady, &QWidget::customContextMenuRequested, this, &TfrmMain::showDocumentMenu);
+    connect(m_grDoklady, &QAbstractItemView::doubleClicked, this,
+            [this] { runCommand([this] { m_commands->DocumentNote(); }); });
+    layout->addWidget(m_grDoklady, 1);
+    return area;
+}
+
 QWidget* TfrmMain::createInputRow() {
     auto* row = new QWidget(this);
     row->setObjectName(QStringLiteral("panInput"));
-    row->setFixedHeight(48);
     auto* outer = new QVBoxLayout(row);
     outer->setContentsMargins(6, 4, 6, 2);
     outer->setSpacing(4);
@@ -92,6 +234,11 @@ QWidget* TfrmMain::createInputRow() {
     m_btnOk = new QPushButton(QStringLiteral("OK"), row);
     m_btnOk->setObjectName(QStringLiteral("btnOk"));
     m_btnOk->setFixedSize(75, 22);
+    for (QPushButton* button : {m_btnProchazet, m_btnOk}) {
+        button->setStyleSheet(
+            QStringLiteral("QPushButton { border: 1px solid grey; background: rgb(240, 240, 240); }"
+                           "QPushButton:disabled { color: grey; }"));
+    }
     line->addWidget(icon);
     line->addWidget(label);
     line->addWidget(m_edtInputCSVFile, 1);
@@ -107,38 +254,173 @@ QWidget* TfrmMain::createInputRow() {
 
     connect(m_btnProchazet, &QPushButton::clicked, this, &TfrmMain::browse);
     connect(m_btnOk, &QPushButton::clicked, this, &TfrmMain::triggerOk);
-    connect(m_edtInputCSVFile, &QLineEdit::returnPressed, this, &TfrmMain::triggerOk);
     return row;
+}
+
+QWidget* TfrmMain::createLegend() {
+    m_panLegenda = new QWidget(this);
+    m_panLegenda->setObjectName(QStringLiteral("panLegenda"));
+    m_panLegenda->setAttribute(Qt::WA_StyledBackground);
+    m_panLegenda->setStyleSheet(QStringLiteral("#panLegenda { background: white; }"));
+    auto* layout = new QVBoxLayout(m_panLegenda);
+    layout->setContentsMargins(6, 3, 6, 3);
+    layout->setSpacing(2);
+    auto item = [this](QHBoxLayout* line, browser::GridIcon icon, const QString& text) {
+        auto* picture = new QLabel(m_panLegenda);
+        picture->setPixmap(browser::gridIcon(icon));
+        line->addWidget(picture);
+        line->addWidget(new QLabel(text, m_panLegenda));
+        line->addSpacing(12);
+    };
+    auto* first = new QHBoxLayout;
+    auto* title = new QLabel(QStringLiteral("Legenda:"), m_panLegenda);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    first->addWidget(title);
+    first->addSpacing(8);
+    item(first, browser::GridIcon::NoEmail, QStringLiteral("- u firmy není uvedena e-mailová adresa"));
+    item(first, browser::GridIcon::Note, QStringLiteral("- poznámka k dokladu"));
+    first->addStretch(1);
+    auto* second = new QHBoxLayout;
+    second->addSpacing(title->sizeHint().width() + 8);
+    item(
+        second, browser::GridIcon::Excluded,
+        QStringLiteral("- e-mail nebo doklad byl uživatelem vyřazen z e-mailingu (nabídku lze vyvolat pravým "
+                       "tlačítkem myši)"));
+    second->addStretch(1);
+    layout->addLayout(first);
+    layout->addLayout(second);
+    return m_panLegenda;
 }
 
 QWidget* TfrmMain::createCommandBar() {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("panCommands"));
+    bar->setAttribute(Qt::WA_StyledBackground);
     bar->setFixedHeight(kBarHeight);
-    bar->setAutoFillBackground(true);
-    bar->setStyleSheet(kBarStyle + kCommandButtonStyle);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(4, 2, 4, 2);
+    m_btnEmailVsem = commandButton(bar, "btnEmailVsem", QStringLiteral("Zaslat upom. e-mailem všem"),
+                                   QStyle::SP_DialogYesButton);
+    auto* btnNastaveni =
+        commandButton(bar, "btnNastaveni", QStringLiteral("Nastavení"), QStyle::SP_FileDialogContentsView);
+    auto* btnExport =
+        commandButton(bar, "btnExport", QStringLiteral("Do Excelu"), QStyle::SP_DialogSaveButton);
+    auto* btnNapoveda =
+        commandButton(bar, "btnNapoveda", QStringLiteral("Info"), QStyle::SP_MessageBoxInformation);
+    auto* btnNapoveda2 =
+        commandButton(bar, "btnNapoveda2", QStringLiteral("Nápověda"), QStyle::SP_DialogHelpButton);
+    auto* btnKonec = commandButton(bar, "btnKonec", QStringLiteral("Konec"), QStyle::SP_DialogCloseButton);
+    const QList<QPushButton*> buttons{m_btnEmailVsem, btnNastaveni, btnExport,
+                                      btnNapoveda,    btnNapoveda2, btnKonec};
+    for (QPushButton* button : buttons) {
+        if (button != buttons.first()) {
+            layout->addWidget(separator(bar));
+        }
+        layout->addWidget(button);
+    }
     layout->addStretch(1);
-    auto* btnKonec =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Konec"), bar);
-    btnKonec->setObjectName(QStringLiteral("btnKonec"));
-    btnKonec->setFlat(true);
-    layout->addWidget(btnKonec);
-
-    auto* acKonec = new QAction(QStringLiteral("Konec"), this);
-    acKonec->setObjectName(QStringLiteral("acKonec"));
-    acKonec->setShortcut(Qt::Key_Escape);
-    acKonec->setShortcutContext(Qt::ApplicationShortcut);
-    addAction(acKonec);
-    connect(acKonec, &QAction::triggered, this, &TfrmMain::shutDown);
-    connect(btnKonec, &QPushButton::clicked, acKonec, &QAction::trigger);
+    connect(m_btnEmailVsem, &QPushButton::clicked, this, [this] {
+        if (m_session.tables.NoDocuments) {
+            ShowNoDocumentsMessage(*m_ui);
+        } else {
+            notAvailableYet();
+        }
+    });
+    connect(btnNastaveni, &QPushButton::clicked, this,
+            [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
+    connect(btnExport, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
+    connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
+    connect(btnNapoveda2, &QPushButton::clicked, this,
+            [this] { showHelpTopic(QStringLiteral("pgMain.htm")); });
+    connect(btnKonec, &QPushButton::clicked, this, &TfrmMain::shutDown);
     return bar;
+}
+
+void TfrmMain::createActions() {
+    auto action = [this](const char* name, const QString& caption, QList<QKeySequence> keys, auto slot) {
+        auto* a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    action("acZaslatMail", QStringLiteral("Zaslat upomínkový e-mail"),
+           {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] {
+               if (m_btnEmailBez->isEnabled()) {
+                   notAvailableYet();
+               }
+           });
+    action("acKonec", QStringLiteral("Konec"), {QKeySequence(Qt::Key_Escape)}, [this] { shutDown(); });
+    action("acNapoveda", QStringLiteral("Nápověda"), {QKeySequence(Qt::Key_F1)}, [this] { showAboutBox(); });
+    action("acPoznAdr", QString(), {QKeySequence(Qt::CTRL | Qt::Key_F5)}, [this] {
+        if (m_btnInfo->isEnabled()) {
+            runCommand([this] { m_commands->AddressNote(); });
+        }
+    });
+}
+
+void TfrmMain::createMenus() {
+    m_popupFirmy = new QMenu(this);
+    m_popupFirmy->setObjectName(QStringLiteral("popupFirmy"));
+    auto add = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    connect(add(m_popupFirmy, "Zaslatupomemail1", QStringLiteral("Zaslat upomínku e-mailem")),
+            &QAction::triggered, this, &TfrmMain::notAvailableYet);
+    connect(add(m_popupFirmy, "Navtvitinternet1", QStringLiteral("Navštívit internet")), &QAction::triggered,
+            this, [this] { runCommand([this] { m_commands->VisitDebtorWeb(); }); });
+    connect(add(m_popupFirmy, "Upravitemail1", QStringLiteral("Změnit e-mail")), &QAction::triggered, this,
+            [this] {
+                if (m_btnUpravitEmail->isEnabled()) {
+                    runCommand([this] { m_commands->ChangeAddress(); });
+                }
+            });
+    m_popupFirmy->addSeparator();
+    m_vyrZar = add(m_popupFirmy, "Vyr_Zar", QStringLiteral("Vyřadit z e-mailingu"));
+    connect(m_vyrZar, &QAction::triggered, this, [this] {
+        if (m_btnEmailBez->isEnabled()) {
+            runCommand([this] { m_commands->ToggleDebtorExport(); });
+        }
+    });
+    m_popupFirmy->addSeparator();
+    connect(add(m_popupFirmy, "Informace1", QStringLiteral("Interní poznámka")), &QAction::triggered, this,
+            [this] {
+                if (m_btnInfo->isEnabled()) {
+                    runCommand([this] { m_commands->AddressNote(); });
+                }
+            });
+
+    m_popupDoklady = new QMenu(this);
+    m_popupDoklady->setObjectName(QStringLiteral("PopupDoklady"));
+    m_vyrZarDoklad = add(m_popupDoklady, "Vyr_Zar_Doklad", QStringLiteral("Vyřadit doklad z e-mailingu"));
+    connect(m_vyrZarDoklad, &QAction::triggered, this,
+            [this] { runCommand([this] { m_commands->ToggleDocumentExport(); }); });
+    connect(add(m_popupDoklady, "Poznmkakdokladu1", QStringLiteral("Poznámka k dokladu")),
+            &QAction::triggered, this, [this] { runCommand([this] { m_commands->DocumentNote(); }); });
 }
 
 void TfrmMain::armAutoStart() {
     if (m_session.StartedWithParams) {
         m_timer1->start();
+    }
+}
+
+void TfrmMain::UpdateCommandStates() {
+    const memtable::MemTable& firmy = m_session.tables.mtFirmy;
+    const bool rows = firmy.isOpen() && !firmy.isEmpty();
+    for (QPushButton* button : {m_btnEmailBez, m_btnUpravitEmail, m_btnInfo, m_btnEmailVsem}) {
+        button->setEnabled(rows);
+    }
+    m_debtorMenuAllowed = rows;
+    m_documentMenuAllowed = rows && !m_session.tables.NoDocuments;
+    if (m_session.tables.NoDocuments) {
+        m_btnInfo->setEnabled(false);
     }
 }
 
@@ -156,9 +438,24 @@ void TfrmMain::triggerOk() {
     // One load per run: the input row stays disabled from now on.
     m_btnOk->setEnabled(false);
     m_btnProchazet->setEnabled(false);
-    if (!LoadExport(m_session, m_edtInputCSVFile->text(), *m_ui)) {
+    m_grFirmy->setFocus();
+    if (!LoadExport(m_session, m_edtInputCSVFile->text(), *m_ui, [this] { tablesLoaded(); })) {
         shutDown();
+        return;
     }
+    UpdateCommandStates();
+}
+
+void TfrmMain::tablesLoaded() {
+    m_commands = std::make_unique<browser::BrowserCommands>(
+        m_session.tables, *m_session.stateTables, *m_ui,
+        [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); });
+    m_lblStavKeDniText->setText(m_session.tables.lblStavKeDniText);
+    m_bottom->setCurrentWidget(m_panLegenda);
+    // The list starts sorted by name, the name column marked and current.
+    QHeaderView* header = m_grFirmy->horizontalHeader();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(2, Qt::AscendingOrder);
 }
 
 void TfrmMain::autoStart() {
@@ -170,11 +467,105 @@ void TfrmMain::autoStart() {
     triggerOk();
 }
 
+void TfrmMain::sortByColumn(int logicalColumn) {
+    const browser::GridColumn& column = m_firmyModel->column(logicalColumn);
+    if (!column.sortable || !m_commands) {
+        return;
+    }
+    memtable::MemTable& firmy = m_session.tables.mtFirmy;
+    const auto current = firmy.bookmark();
+    QHeaderView* header = m_grFirmy->horizontalHeader();
+    header->moveSection(header->visualIndex(logicalColumn), browser::kFrozenColumns);
+    firmy.setCurrentIndex(column.field);
+    firmy.gotoBookmark(current);
+    header->setSortIndicator(logicalColumn, Qt::AscendingOrder);
+    if (firmy.currentPosition() >= 0) {
+        m_grFirmy->setCurrentIndex(m_firmyModel->index(firmy.currentPosition(), logicalColumn));
+    }
+}
+
+void TfrmMain::filterChanged() {
+    memtable::MemTable& firmy = m_session.tables.mtFirmy;
+    firmy.setFilter(u"JeEmail", true);
+    firmy.setFiltered(m_chckOnlyMail->isChecked());
+    UpdateCommandStates();
+}
+
+void TfrmMain::showDebtorMenu(const QPoint& position) {
+    if (!m_debtorMenuAllowed) {
+        return;
+    }
+    m_vyrZar->setText(m_session.tables.mtFirmy.boolValue(u"Exportovat")
+                          ? QStringLiteral("Vyřadit z e-mailingu")
+                          : QStringLiteral("Zařadit do e-mailingu"));
+    m_popupFirmy->popup(m_grFirmy->viewport()->mapToGlobal(position));
+}
+
+void TfrmMain::showDocumentMenu(const QPoint& position) {
+    if (!m_documentMenuAllowed) {
+        return;
+    }
+    m_vyrZarDoklad->setText(m_session.tables.mtDoklady.boolValue(u"Exportovat")
+                                ? QStringLiteral("Vyřadit doklad z e-mailingu")
+                                : QStringLiteral("Zařadit doklad do e-mailingu"));
+    m_popupDoklady->popup(m_grDoklady->viewport()->mapToGlobal(position));
+}
+
+// Commands on rows run only once the tables exist; a table-layer error is shown with its text and
+// the program stays usable.
+void TfrmMain::runCommand(const std::function<void()>& command) {
+    if (!m_commands || m_session.tables.mtFirmy.isEmpty()) {
+        return;
+    }
+    try {
+        command();
+    } catch (const std::exception& e) {
+        m_ui->error(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::notAvailableYet() {
+    m_ui->information(QStringLiteral("Tato funkce zatím není k dispozici."));
+}
+
+void TfrmMain::showAboutBox() {
+    TfrmAbout about(
+        m_session, [this](const QString& topic) { showHelpTopic(topic); }, this);
+    about.exec();
+}
+
+// The help viewer comes with the help itself; until a help file is installed nothing opens.
+void TfrmMain::showHelpTopic(const QString& /*topic*/) {}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_layoutApplied) {
+        return;
+    }
+    // The shape read by LoadSettings, once the window has its size.
+    m_layoutApplied = true;
+    centralWidget()->layout()->activate();
+    const int total = m_splitter1->height() - m_splitter1->handleWidth();
+    m_splitter1->setSizes(
+        {m_session.windowLayout.HeaderHeight, qMax(1, total - m_session.windowLayout.HeaderHeight)});
+    if (m_session.windowLayout.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    minimizeApplicationWith(this, event);
+}
+
 void TfrmMain::shutDown() {
     if (m_shuttingDown) {
         return;
     }
     m_shuttingDown = true;
+    if (m_layoutApplied) {
+        m_session.windowLayout = {isMaximized(), m_panFirmy->height()};
+    }
     ShutDown(m_session, m_edtInputCSVFile->text(), m_session.tables.mtFirmy.recordCount(), *m_ui);
     m_waitWindow->hide();
     close();

@@ -7,18 +7,34 @@
 
 #include <memory>
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
+class QStackedWidget;
 class QTimer;
+
+namespace tervalo::compose {
+class TfrmNastaveni;
+}
+
+namespace tervalo::browser {
+class BrowserCommands;
+class DataGrid;
+class TableGridModel;
+}  // namespace tervalo::browser
 
 namespace tervalo::app {
 
 class GuiUserInterface;
 class TfrmWaitMessage;
 
-// The main window: the work area, the input row for the export with its progress bar, and the
-// command bar. It forwards commands to the core and implements nothing the core can compute.
+// The main window: the debtor list above, the current debtor's documents below, the input row for
+// the export (covered by the legend once loaded) and the command bar. It forwards commands to the
+// core and computes nothing the core can.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -29,26 +45,72 @@ public:
     UserInterface& ui();
     // After a successful start-up: the automatic load is armed when an export came on the command line.
     void armAutoStart();
+    void UpdateCommandStates();
+    // The settings dialog, made once with the window.
+    compose::TfrmNastaveni& frmNastaveni() { return *m_frmNastaveni; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    QWidget* createDebtorArea();
+    QWidget* createDocumentArea();
     QWidget* createInputRow();
+    QWidget* createLegend();
     QWidget* createCommandBar();
+    QPushButton* commandButton(QWidget* bar, const char* name, const QString& caption, int icon);
+    void createActions();
+    void createMenus();
+
     void browse();
     void triggerOk();
     void autoStart();
+    void tablesLoaded();
     void shutDown();
+
+    void sortByColumn(int logicalColumn);
+    void showDebtorMenu(const QPoint& position);
+    void showDocumentMenu(const QPoint& position);
+    void filterChanged();
+    void runCommand(const std::function<void()>& command);
+    void notAvailableYet();
+    void showAboutBox();
+    void showHelpTopic(const QString& topic);
 
     AppSession& m_session;
     std::unique_ptr<TfrmWaitMessage> m_waitWindow;
     std::unique_ptr<GuiUserInterface> m_ownUi;
     UserInterface* m_ui = nullptr;
+    std::unique_ptr<browser::BrowserCommands> m_commands;
+
+    browser::TableGridModel* m_firmyModel = nullptr;
+    browser::TableGridModel* m_dokladyModel = nullptr;
+    browser::DataGrid* m_grFirmy = nullptr;
+    browser::DataGrid* m_grDoklady = nullptr;
+    QSplitter* m_splitter1 = nullptr;
+    QWidget* m_panFirmy = nullptr;  // the upper (debtor) area, its height kept as HeaderHeight
+    compose::TfrmNastaveni* m_frmNastaveni = nullptr;
+    bool m_layoutApplied = false;
+    QCheckBox* m_chckOnlyMail = nullptr;
+    QLabel* m_lblStavKeDniText = nullptr;
+    QStackedWidget* m_bottom = nullptr;
+    QWidget* m_panLegenda = nullptr;
     QLineEdit* m_edtInputCSVFile = nullptr;
     QPushButton* m_btnProchazet = nullptr;
     QPushButton* m_btnOk = nullptr;
     QProgressBar* m_pbMain = nullptr;
+    QPushButton* m_btnEmailBez = nullptr;
+    QPushButton* m_btnUpravitEmail = nullptr;
+    QPushButton* m_btnInfo = nullptr;
+    QPushButton* m_btnEmailVsem = nullptr;
+    QMenu* m_popupFirmy = nullptr;
+    QMenu* m_popupDoklady = nullptr;
+    QAction* m_vyrZar = nullptr;
+    QAction* m_vyrZarDoklad = nullptr;
+    bool m_debtorMenuAllowed = false;
+    bool m_documentMenuAllowed = false;
     QTimer* m_timer1 = nullptr;
     bool m_shuttingDown = false;
 };

@@ -1,5 +1,7 @@
 #include "app/StartUp.h"
 
+#include "app/SettingsStore.h"
+#include "app/VersionSetup.h"
 #include "import/DefFile.h"
 #include "platform/AppDir.h"
 
@@ -10,12 +12,6 @@
 namespace tervalo::app {
 
 namespace {
-
-// Accounting-system version setup on the first run. Filled in with the version-setup feature;
-// until then there is nothing to choose and start-up goes on.
-bool RunVersionSetup(AppSession& /*session*/, UserInterface& /*ui*/) {
-    return true;
-}
 
 // Loading of the compression library. Filled in with the document-archive feature; until then
 // nothing is loaded and start-up goes on.
@@ -36,11 +32,6 @@ bool OpenStateTables(AppSession& session, UserInterface& ui) {
         return false;
     }
 }
-
-// Reading and writing of the configuration files. Filled in with the configuration feature; until
-// then the defaults stay in force and nothing is written.
-void LoadSettings(AppSession& /*session*/) {}
-void SaveSettings(AppSession& /*session*/) {}
 
 QString defFileMessage(const QString& path, const QString& middle) {
     return QStringLiteral("Definiční soubor ") + path + middle +
@@ -65,7 +56,7 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     session.AppDir = platform::AppDir::normalized(appDir);
     session.HelpFile = session.AppDir + QStringLiteral("Tervalo.chm");
 
-    if (!RunVersionSetup(session, ui)) {
+    if (RunVersionSetup(session, ui) == StartResult::Stop) {
         return StartResult::Stop;
     }
     if (session.StartedWithParams && session.arguments.first().toUpper() == QStringLiteral("/END")) {
@@ -102,7 +93,12 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     session.SavedDecimalSeparator = session.locale.decimalSeparator();
     session.ExportDecimalSeparator = exportDecimalSeparator(session);
 
-    LoadSettings(session);
+    try {
+        LoadSettings(session);
+    } catch (const SettingsFileError& e) {
+        ui.error(e.userText());
+        return StartResult::Stop;
+    }
 
     // The grids stay empty and still until the load has built the tables.
     session.tables.mtFirmy.disableControls();
@@ -110,9 +106,16 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     return StartResult::Continue;
 }
 
-void ShutDown(AppSession& session, const QString& exportEditText, int debtorRowsShown,
-              UserInterface& /*ui*/) {
-    SaveSettings(session);
+void ShutDown(AppSession& session, const QString& exportEditText, int debtorRowsShown, UserInterface& ui) {
+    // A file that cannot be written is reported; the close goes on, or the program could never end.
+    // Without a program folder (start-up never ran) there is nowhere to save to.
+    try {
+        if (!session.AppDir.isEmpty()) {
+            SaveSettings(session);
+        }
+    } catch (const SettingsFileError& e) {
+        ui.error(e.userText());
+    }
     if (session.StartedWithParams && !exportEditText.isEmpty() && debtorRowsShown > 0) {
         QFile::remove(session.ExportFilePath);
     }

@@ -7,7 +7,7 @@
 namespace tervalo::cli {
 
 // Messages go to stderr as one line each, "information: TEXT" and so on; questions are answered by
-// the command line (--yes), file dialogs are never shown.
+// the command line (--yes), file dialogs and the version chooser are never shown.
 class CliUserInterface : public UserInterface {
 public:
     explicit CliUserInterface(bool answerYes = false);
@@ -22,8 +22,15 @@ public:
     void setProgressMaximum(int) override {}
     void setProgress(int) override {}
 
+    // Dialogs that ask for input are cancelled: a scripted run changes nothing by them.
+    std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
+    // The choice belongs to the user of the desktop program: it stays due.
+    SetupVersionAnswer chooseSetupVersion(const QStringList&) override {
+        return {SetupVersionAnswer::NotAsked};
+    }
 
 private:
     void line(const QString& kind, const QString& text);

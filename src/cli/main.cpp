@@ -6,6 +6,9 @@
 #include "cli/CliContext.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/SettingsCommand.h"
+#include "cli/ShowCommand.h"
+#include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
 #include <QCoreApplication>
@@ -21,6 +24,9 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
         {QStringLiteral("export-xls"), cli::runExportXls},
+        {QStringLiteral("settings"), cli::runSettings},
+        {QStringLiteral("state"), cli::runState},
+        {QStringLiteral("show"), cli::runShow},
     };
     return table;
 }
@@ -30,7 +36,14 @@ int usage(QTextStream& err) {
            "commands:\n"
            "  inspect EXPORT    read an export and print its cells as JSON\n"
            "  export-xls EXPORT OUTPUT.xls [--template PATH] [--only-with-email]\n"
-           "                    write the debtor list to a workbook from the template\n";
+           "                    write the debtor list to a workbook from the template\n"
+           "  state address ADDRESS [--export 0|1] [--note TEXT] [--mark-sent]\n"
+           "  state document NUMBER [--export 0|1] [--note TEXT]\n"
+           "                    read or store the state of an address or a document\n"
+           "  settings          print the settings as JSON\n"
+           "  settings set FIELD VALUE\n"
+           "                    change one setting and save the settings\n"
+           "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
     return cli::Usage;
 }
 

@@ -27,7 +27,9 @@ std::optional<QString> readAnsi(const QString& path, const AnsiCodec& codec) {
 
 bool writeBytesAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a short write (disk full, quota) shows in write()'s count: a buffered QSaveFile
+    // reports success for it and commits the cut file over the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     if (file.write(bytes) != bytes.size()) {

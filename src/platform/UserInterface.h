@@ -17,6 +17,25 @@ struct FileDialogRequest {
     QString initialFolder;
 };
 
+// The note dialog: a heading, the key the note belongs to in bold, the note itself, and for address
+// notes the date of the last reminder.
+struct NoteDialogRequest {
+    QString infoText;  // lblInfoText
+    QString heading;   // lblPoznNadpis
+    QString key;       // lblSpojKlic
+    bool showLastSend = false;
+    QString lastSend;  // lblNadpis4
+    QString note;      // memPoznamka
+};
+
+// What the version chooser of the first start gave. A front end that cannot show it (tervalo-cli)
+// answers NotAsked, and the choice stays due for the desktop program.
+struct SetupVersionAnswer {
+    enum Kind { Chosen, Cancelled, NotAsked };
+    Kind kind = Cancelled;
+    int line = -1;  // 0-based, when Chosen
+};
+
 // The one port through which logic reaches the user. The GUI implements it with widgets,
 // tervalo-cli with stderr lines and options, tests with a scripted fake.
 class UserInterface {
@@ -38,9 +57,18 @@ public:
     virtual void setProgressMaximum(int maximum) = 0;
     virtual void setProgress(int value) = 0;
 
+    // The address dialog for a debtor: the confirmed address (trimmed, never empty), or nothing on
+    // cancel.
+    virtual std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) = 0;
+    // The note dialog: the edited note on OK, nothing on cancel.
+    virtual std::optional<QString> editNote(const NoteDialogRequest& request) = 0;
+
     // Empty when the user cancels.
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> chooseSaveFile(const FileDialogRequest& request) = 0;
+
+    // The version chooser of the first start, with the first line selected.
+    virtual SetupVersionAnswer chooseSetupVersion(const QStringList& versions) = 0;
 };
 
 }  // namespace tervalo

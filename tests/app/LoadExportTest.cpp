@@ -54,10 +54,10 @@ TEST(LoadExport, readsTheDemoExportShowingTheWaitMessage) {
 
 TEST(BrowseForExport, remembersTheFolderOfTheChosenFile) {
     LoadFixture f;
-    f.session.OpenDir = QStringLiteral("/srv/exporty/");
+    f.session.settings.OpenDir = QStringLiteral("/srv/exporty/");
     f.ui.queueFile(QStringLiteral("/home/ucetni/Exporty/leden.csv"));
     EXPECT_EQ(app::BrowseForExport(f.session, f.ui), QStringLiteral("/home/ucetni/Exporty/leden.csv"));
-    EXPECT_EQ(f.session.OpenDir, QStringLiteral("/home/ucetni/Exporty/"));
+    EXPECT_EQ(f.session.settings.OpenDir, QStringLiteral("/home/ucetni/Exporty/"));
     ASSERT_EQ(f.ui.fileRequests().size(), 1u);
     const auto& request = f.ui.fileRequests()[0];
     EXPECT_EQ(request.title, QStringLiteral("Vyberte zdrojový CSV soubor"));
@@ -68,7 +68,7 @@ TEST(BrowseForExport, remembersTheFolderOfTheChosenFile) {
 
     f.ui.queueFile(std::nullopt);
     EXPECT_EQ(app::BrowseForExport(f.session, f.ui), std::nullopt);
-    EXPECT_EQ(f.session.OpenDir, QStringLiteral("/home/ucetni/Exporty/"));
+    EXPECT_EQ(f.session.settings.OpenDir, QStringLiteral("/home/ucetni/Exporty/"));
 }
 
 }  // namespace

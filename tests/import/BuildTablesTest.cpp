@@ -25,7 +25,8 @@ struct TablesFixture {
 
     bool build(const QByteArray& exportBytes) {
         import::ExportReader::ParseExport(exportBytes, matrix);
-        return import::BuildTables(tables, {matrix, dir.file(QStringLiteral("uhterv.def")), QLatin1Char(','), kToday},
+        return import::BuildTables(tables,
+                                   {matrix, dir.file(QStringLiteral("uhterv.def")), QLatin1Char(','), kToday},
                                    stateTables, ui);
     }
     bool buildDemo() {
@@ -51,7 +52,9 @@ struct TablesFixture {
     test::FakeUserInterface ui;
 };
 
-QByteArray exportOf(const QString& text) { return test::cp1250().encode(text); }
+QByteArray exportOf(const QString& text) {
+    return test::cp1250().encode(text);
+}
 
 const QString kHeaders = QStringLiteral(
     "TITUL;HLAVICKA;901;902;903\n"
@@ -77,8 +80,9 @@ TEST(BuildTables, demoExportBecomesSortedDebtorsWithTheirDocuments) {
     EXPECT_FALSE(f.tables.NoDocuments);
 
     // The first debtor's documents only, in load order, the credit note marked.
-    EXPECT_EQ(f.column(doklady, u"CisloDokl"),
-              (QStringList{QStringLiteral("FV260101"), QStringLiteral("FV260145"), QStringLiteral("DB260007")}));
+    EXPECT_EQ(
+        f.column(doklady, u"CisloDokl"),
+        (QStringList{QStringLiteral("FV260101"), QStringLiteral("FV260145"), QStringLiteral("DB260007")}));
     EXPECT_EQ(f.column(doklady, u"Dobropis"),
               (QStringList{QStringLiteral("false"), QStringLiteral("false"), QStringLiteral("true")}));
     doklady.first();
@@ -123,13 +127,14 @@ TEST(BuildTables, carriesValuesOverAndCutsTexts) {
     const QString longName(60, QLatin1Char('N'));
     // The document section's header lacks the number (201) and due date (203) after the first row:
     // a second header would not count, so the codes come from a header listing fewer codes.
-    ASSERT_TRUE(f.build(exportOf(
-        QStringLiteral("TITUL;HLAVICKA;901\n"
-                       "FAKTURA;HLAVICKA;201;203;206;207\n"
-                       "FAKTURA;RADEK;F0;11.12.2026;1;1\n"
-                       "ODBERATEL;HLAVICKA;101\n"
-                       "ODBERATEL;RADEK;") +
-        longName + QStringLiteral("\nFAKTURA;RADEK;F1;9.12.2026;2,5;-1,25\nFAKTURA;RADEK;;10.12.2026;3;3\n"))));
+    ASSERT_TRUE(f.build(
+        exportOf(QStringLiteral("TITUL;HLAVICKA;901\n"
+                                "FAKTURA;HLAVICKA;201;203;206;207\n"
+                                "FAKTURA;RADEK;F0;11.12.2026;1;1\n"
+                                "ODBERATEL;HLAVICKA;101\n"
+                                "ODBERATEL;RADEK;") +
+                 longName +
+                 QStringLiteral("\nFAKTURA;RADEK;F1;9.12.2026;2,5;-1,25\nFAKTURA;RADEK;;10.12.2026;3;3\n"))));
     EXPECT_TRUE(f.ui.messages().empty());
     auto& firmy = f.tables.mtFirmy;
     ASSERT_EQ(firmy.recordCount(), 1);
@@ -137,7 +142,8 @@ TEST(BuildTables, carriesValuesOverAndCutsTexts) {
     EXPECT_EQ(firmy.text(u"OdbEmail"), QString());  // no e-mail code: empty for every row
     EXPECT_FALSE(firmy.boolValue(u"JeEmail"));
     EXPECT_TRUE(firmy.boolValue(u"Exportovat"));
-    EXPECT_EQ(f.column(f.tables.mtDoklady, u"DnuPoSplat"), (QStringList{QStringLiteral("1"), QStringLiteral("0")}));
+    EXPECT_EQ(f.column(f.tables.mtDoklady, u"DnuPoSplat"),
+              (QStringList{QStringLiteral("1"), QStringLiteral("0")}));
     // An empty cell is a found value: the number is not carried over from the row before.
     EXPECT_EQ(f.column(f.tables.mtDoklady, u"CisloDokl"), (QStringList{QStringLiteral("F1"), QString()}));
     // The document above the first debtor belongs to no debtor.
@@ -149,7 +155,8 @@ TEST(BuildTables, carriesValuesOverAndCutsTexts) {
 
 TEST(BuildTables, debtorsWithoutDocumentsSetNoDocuments) {
     TablesFixture f;
-    ASSERT_TRUE(f.build(exportOf(kHeaders + QStringLiteral("ODBERATEL;RADEK;Firma;;;;;;;;;a@b.cz;1;1;0;0\n"))));
+    ASSERT_TRUE(
+        f.build(exportOf(kHeaders + QStringLiteral("ODBERATEL;RADEK;Firma;;;;;;;;;a@b.cz;1;1;0;0\n"))));
     EXPECT_TRUE(f.tables.NoDocuments);
     EXPECT_EQ(f.tables.mtFirmy.recordCount(), 1);
 }

@@ -31,12 +31,45 @@ std::optional<QString> FakeUserInterface::nextFile(const FileDialogRequest& requ
     return answer;
 }
 
+std::optional<QString> FakeUserInterface::askEmailAddress(const QString& debtorName, const QString& address) {
+    m_emailRequests.push_back({debtorName, address});
+    if (m_addresses.empty()) {
+        ADD_FAILURE() << "unexpected address dialog for " << debtorName.toStdString();
+        return std::nullopt;
+    }
+    auto answer = m_addresses.front();
+    m_addresses.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakeUserInterface::editNote(const NoteDialogRequest& request) {
+    m_noteRequests.push_back(request);
+    if (m_notes.empty()) {
+        ADD_FAILURE() << "unexpected note dialog for " << request.key.toStdString();
+        return std::nullopt;
+    }
+    auto answer = m_notes.front();
+    m_notes.pop_front();
+    return answer;
+}
+
 std::optional<QString> FakeUserInterface::chooseOpenFile(const FileDialogRequest& request) {
     return nextFile(request);
 }
 
 std::optional<QString> FakeUserInterface::chooseSaveFile(const FileDialogRequest& request) {
     return nextFile(request);
+}
+
+SetupVersionAnswer FakeUserInterface::chooseSetupVersion(const QStringList& versions) {
+    m_setupVersionRequests.push_back(versions);
+    if (m_setupVersions.empty()) {
+        ADD_FAILURE() << "unexpected version chooser";
+        return {SetupVersionAnswer::Cancelled};
+    }
+    auto answer = m_setupVersions.front();
+    m_setupVersions.pop_front();
+    return answer;
 }
 
 }  // namespace tervalo::test

@@ -33,16 +33,34 @@ public:
     void setProgressMaximum(int maximum) override { m_progressMaximum = maximum; }
     void setProgress(int value) override { m_progress = value; }
 
+    std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) override;
+    std::optional<QString> editNote(const NoteDialogRequest& request) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
+    SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
 
     // Scripting.
     void queueConfirmation(bool answer) { m_confirmations.push_back(answer); }
     void queueFile(std::optional<QString> path) { m_files.push_back(std::move(path)); }
+    // Answers of the address and note dialogs (nothing: the user cancels).
+    void queueEmailAddress(std::optional<QString> address) { m_addresses.push_back(std::move(address)); }
+    void queueNote(std::optional<QString> note) { m_notes.push_back(std::move(note)); }
+
+    // What the dialogs were shown with.
+    struct EmailRequest {
+        QString debtorName;
+        QString address;
+        bool operator==(const EmailRequest&) const = default;
+    };
+    const std::vector<EmailRequest>& emailRequests() const { return m_emailRequests; }
+    const std::vector<NoteDialogRequest>& noteRequests() const { return m_noteRequests; }
+    void queueSetupVersion(SetupVersionAnswer answer) { m_setupVersions.push_back(answer); }
 
     const std::vector<Message>& messages() const { return m_messages; }
     void clearMessages() { m_messages.clear(); }
     const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
+    // The lines of every version chooser shown, in order.
+    const std::vector<QStringList>& setupVersionRequests() const { return m_setupVersionRequests; }
     // Every text the waiting window showed, in order; empty strings mark hiding.
     const std::vector<QString>& waitMessages() const { return m_waitMessages; }
     bool waitWindowVisible() const { return m_waitVisible; }
@@ -56,7 +74,13 @@ private:
     std::vector<Message> m_messages;
     std::deque<bool> m_confirmations;
     std::deque<std::optional<QString>> m_files;
+    std::deque<std::optional<QString>> m_addresses;
+    std::deque<std::optional<QString>> m_notes;
+    std::vector<EmailRequest> m_emailRequests;
+    std::vector<NoteDialogRequest> m_noteRequests;
     std::vector<FileDialogRequest> m_fileRequests;
+    std::deque<SetupVersionAnswer> m_setupVersions;
+    std::vector<QStringList> m_setupVersionRequests;
     std::vector<QString> m_waitMessages;
     bool m_waitVisible = false;
     int m_progressMaximum = 0;

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+namespace tervalo::app {
+
+// The one settings record of a program run. Defaults are those of a first start; the three files
+// that keep it are read by LoadSettings and written by SaveSettings.
+struct AppSettings {
+    // MAIN
+    QString OpenDir;  // folder of the export chosen last, with a trailing "/"
+    bool FirstEmailing = true;
+
+    // EMAIL
+    QString E_Predmet = DefaultPredmet();
+    QString E_KopieEmailu;  // has no default: empty means no copy
+    bool E_PripojitPrilohu = true;
+    QString EF_Nadpis = DefaultNadpis();
+    QString EF_CisDokl = DefaultCisDokl();
+    QString EF_Vystaveno = DefaultVystaveno();
+    QString EF_Splatno = DefaultSplatno();
+    QString EF_CenaCelk = DefaultCenaCelk();
+    QString EF_ZbyvaUhr = DefaultZbyvaUhr();
+    QString EF_Mena = DefaultMena();
+
+    // SEND
+    bool DefaultSendMail = true;  // bulk runs through the mail client (yes) or SMTP (no)
+    QString SMTPHost;
+    int SMTPPort = 25;
+    bool SMTPAuth = false;
+    QString SMTPUserID;
+    QString SMTPFromAddress;
+    QString SMTPFromName;
+    int ClientType = 2;  // 1 automatic, 2 default client, 3 the client named in ClientDirectName
+    QString ClientDirectName;
+
+    QString SMTPPassword;           // kept in rdata1.dti
+    QString EText = DefaultBody();  // kept in the file EText; lines end with CR LF
+
+    static QString DefaultPredmet() { return QStringLiteral("Upominka: seznam neuhrazenych dokladu"); }
+    static QString DefaultNadpis() { return QStringLiteral("Seznam neuhrazených dokladů ke dni %DATUM%"); }
+    static QString DefaultCisDokl() { return QStringLiteral("Doklad č."); }
+    static QString DefaultVystaveno() { return QStringLiteral("Vystaveno"); }
+    static QString DefaultSplatno() { return QStringLiteral("Splatno"); }
+    static QString DefaultCenaCelk() { return QStringLiteral("Cena celkem"); }
+    static QString DefaultZbyvaUhr() { return QStringLiteral("Zbývá uhradit"); }
+    static QString DefaultMena() { return QStringLiteral("Měna"); }
+    // Eleven lines, each ended by CR LF.
+    static QString DefaultBody();
+
+    bool operator==(const AppSettings&) const = default;
+};
+
+// Puts the default into each of the subject, heading and column titles that is empty (zero length),
+// and the default body into an empty body. Blanks alone are kept; the copy address is never touched.
+void ApplyDefaults(AppSettings& settings);
+
+// Single CR or LF characters become CR LF, as the body is kept.
+QString withCrLfLineBreaks(const QString& text);
+
+// Where the main window's shape is kept between runs. It is applied to the window at load and taken
+// from it at save, so it is no field of the record.
+struct MainWindowLayout {
+    static constexpr int kDefaultHeaderHeight = 193;
+    bool Maximized = false;
+    int HeaderHeight = kDefaultHeaderHeight;  // height of the upper (debtor) panel in pixels
+
+    bool operator==(const MainWindowLayout&) const = default;
+};
+
+}  // namespace tervalo::app

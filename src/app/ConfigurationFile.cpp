@@ -1,0 +1,93 @@
+#include "app/ConfigurationFile.h"
+
+#include "platform/TextFile.h"
+
+#include <QFileInfo>
+
+namespace tervalo::app {
+
+namespace {
+
+const QString kMain = QStringLiteral("MAIN");
+const QString kEmail = QStringLiteral("EMAIL");
+const QString kSend = QStringLiteral("SEND");
+
+}  // namespace
+
+void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayout& layout) {
+    s.OpenDir = ini.text(kMain, QStringLiteral("OpenDir"));
+    s.FirstEmailing = ini.boolean(kMain, QStringLiteral("FirstEmailing"), true);
+    layout.Maximized = ini.boolean(kMain, QStringLiteral("Maximized"), false);
+    layout.HeaderHeight =
+        ini.integer(kMain, QStringLiteral("HeaderHeight"), MainWindowLayout::kDefaultHeaderHeight);
+
+    s.E_Predmet = ini.text(kEmail, QStringLiteral("E_Predmet"));
+    s.E_KopieEmailu = ini.text(kEmail, QStringLiteral("E_KopieEmailu"));
+    s.E_PripojitPrilohu = ini.boolean(kEmail, QStringLiteral("E_PripojitPrilohu"), true);
+    s.EF_Nadpis = ini.text(kEmail, QStringLiteral("EF_Nadpis"));
+    s.EF_CisDokl = ini.text(kEmail, QStringLiteral("EF_CisDokl"));
+    s.EF_Vystaveno = ini.text(kEmail, QStringLiteral("EF_Vystaveno"));
+    s.EF_Splatno = ini.text(kEmail, QStringLiteral("EF_Splatno"));
+    s.EF_CenaCelk = ini.text(kEmail, QStringLiteral("EF_CenaCelk"));
+    s.EF_ZbyvaUhr = ini.text(kEmail, QStringLiteral("EF_ZbyvaUhr"));
+    s.EF_Mena = ini.text(kEmail, QStringLiteral("EF_Mena"));
+
+    s.DefaultSendMail = ini.boolean(kSend, QStringLiteral("DefaultSendMail"), true);
+    s.SMTPHost = ini.text(kSend, QStringLiteral("SMTPHost"));
+    s.SMTPPort = ini.integer(kSend, QStringLiteral("SMTPPort"), 25);
+    s.SMTPAuth = ini.boolean(kSend, QStringLiteral("SMTPAuth"), false);
+    s.SMTPUserID = ini.text(kSend, QStringLiteral("SMTPUserID"));
+    s.SMTPFromAddress = ini.text(kSend, QStringLiteral("SMTPFromAddress"));
+    s.SMTPFromName = ini.text(kSend, QStringLiteral("SMTPFromName"));
+    s.ClientType = ini.integer(kSend, QStringLiteral("ClientType"), 2);
+    s.ClientDirectName = ini.text(kSend, QStringLiteral("ClientDirectName"));
+}
+
+void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWindowLayout& layout) {
+    ini.setBoolean(kMain, QStringLiteral("FirstEmailing"), s.FirstEmailing);
+    ini.setValue(kMain, QStringLiteral("OpenDir"), s.OpenDir);
+
+    ini.setValue(kEmail, QStringLiteral("E_Predmet"), s.E_Predmet);
+    ini.setValue(kEmail, QStringLiteral("E_KopieEmailu"), s.E_KopieEmailu);
+    ini.setBoolean(kEmail, QStringLiteral("E_PripojitPrilohu"), s.E_PripojitPrilohu);
+    ini.setValue(kEmail, QStringLiteral("EF_Nadpis"), s.EF_Nadpis);
+    ini.setValue(kEmail, QStringLiteral("EF_CisDokl"), s.EF_CisDokl);
+    ini.setValue(kEmail, QStringLiteral("EF_Vystaveno"), s.EF_Vystaveno);
+    ini.setValue(kEmail, QStringLiteral("EF_Splatno"), s.EF_Splatno);
+    ini.setValue(kEmail, QStringLiteral("EF_CenaCelk"), s.EF_CenaCelk);
+    ini.setValue(kEmail, QStringLiteral("EF_ZbyvaUhr"), s.EF_ZbyvaUhr);
+    ini.setValue(kEmail, QStringLiteral("EF_Mena"), s.EF_Mena);
+
+    ini.setBoolean(kSend, QStringLiteral("DefaultSendMail"), s.DefaultSendMail);
+    ini.setValue(kSend, QStringLiteral("SMTPHost"), s.SMTPHost);
+    ini.setInteger(kSend, QStringLiteral("SMTPPort"), s.SMTPPort);
+    ini.setBoolean(kSend, QStringLiteral("SMTPAuth"), s.SMTPAuth);
+    ini.setValue(kSend, QStringLiteral("SMTPUserID"), s.SMTPUserID);
+    ini.setValue(kSend, QStringLiteral("SMTPFromAddress"), s.SMTPFromAddress);
+    ini.setValue(kSend, QStringLiteral("SMTPFromName"), s.SMTPFromName);
+
+    ini.setBoolean(kMain, QStringLiteral("Maximized"), layout.Maximized);
+    ini.setInteger(kMain, QStringLiteral("HeaderHeight"), layout.HeaderHeight);
+
+    ini.setInteger(kSend, QStringLiteral("ClientType"), s.ClientType);
+    ini.setValue(kSend, QStringLiteral("ClientDirectName"), s.ClientDirectName);
+}
+
+std::optional<QString> BodyTextFile::read(const QString& path, const platform::AnsiCodec& codec) {
+    if (!QFileInfo::exists(path)) {
+        return std::nullopt;
+    }
+    auto text = platform::TextFile::readAnsi(path, codec);
+    if (!text) {
+        throw SettingsFileError(cannotReadText(path), path);
+    }
+    return withCrLfLineBreaks(*text);
+}
+
+void BodyTextFile::write(const QString& path, const QString& text, const platform::AnsiCodec& codec) {
+    if (!platform::TextFile::writeAnsiAtomically(path, text, codec)) {
+        throw SettingsFileError(cannotWriteText(path), path);
+    }
+}
+
+}  // namespace tervalo::app

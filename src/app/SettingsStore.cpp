@@ -1,0 +1,56 @@
+#include "app/SettingsStore.h"
+
+#include "app/ConfigurationFile.h"
+#include "app/PasswordStore.h"
+#include "compose/FillMailClientList.h"
+
+#include <exception>
+
+namespace tervalo::app {
+
+namespace {
+
+constexpr int kLowestHeaderHeight = 40;
+constexpr int kRaisedHeaderHeight = 120;
+
+}  // namespace
+
+void LoadSettings(AppSession& session) {
+    compose::FillMailClientList(session.mtEmailKlient);
+    const platform::AnsiCodec& codec = session.locale.codec();
+    AppSettings& settings = session.settings;
+
+    IniFile ini(session.AppDir + ConfigurationFile::fileName(), codec);
+    ConfigurationFile::read(ini, settings, session.windowLayout);
+    LoadPassword(settings, session.AppDir, codec);
+    settings.EText = BodyTextFile::read(session.AppDir + BodyTextFile::fileName(), codec).value_or(QString());
+    ApplyDefaults(settings);
+    if (session.windowLayout.HeaderHeight < kLowestHeaderHeight) {
+        session.windowLayout.HeaderHeight = kRaisedHeaderHeight;
+    }
+}
+
+void SaveSettings(AppSession& session, const QDate& today) {
+    const platform::AnsiCodec& codec = session.locale.codec();
+    std::exception_ptr firstFailure;
+    try {
+        IniFile ini(session.AppDir + ConfigurationFile::fileName(), codec);
+        ConfigurationFile::write(ini, session.settings, session.windowLayout);
+        ini.save();
+    } catch (const SettingsFileError&) {
+        firstFailure = std::current_exception();
+    }
+    SavePassword(session.settings, session.AppDir, session.locale, today);
+    try {
+        BodyTextFile::write(session.AppDir + BodyTextFile::fileName(), session.settings.EText, codec);
+    } catch (const SettingsFileError&) {
+        if (!firstFailure) {
+            firstFailure = std::current_exception();
+        }
+    }
+    if (firstFailure) {
+        std::rethrow_exception(firstFailure);
+    }
+}
+
+}  // namespace tervalo::app

@@ -1,0 +1,114 @@
+#include "app/VersionSetup.h"
+
+#include "app/ConfigurationFile.h"
+#include "app/IniFile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tervalo::app {
+
+namespace {
+
+const QString kMain = QStringLiteral("MAIN");
+const QString kRunSetup = QStringLiteral("RunSetup");
+
+// A folder where the file cannot be written only means the question comes again next time.
+void markSetupDone(const AppSession& session) {
+    try {
+        IniFile ini(session.AppDir + ConfigurationFile::fileName(), session.locale.codec());
+        ini.setBoolean(kMain, kRunSetup, false);
+        ini.save();
+    } catch (const SettingsFileError&) {
+    }
+}
+
+}  // namespace
+
+bool copyFileWithDate(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QSaveFile out(target);
+    // Unbuffered: a short write must show in write()'s count, and the date set below must not be
+    // overwritten by a later flush.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return false;
+    }
+    constexpr qint64 kBlockSize = 64 * 1024;
+    while (!in.atEnd()) {
+        QByteArray block = in.read(kBlockSize);
+        if (in.error() != QFileDevice::NoError || out.write(block) != block.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    const QDateTime modified = in.fileTime(QFileDevice::FileModificationTime);
+    if (!out.setFileTime(modified, QFileDevice::FileModificationTime) ||
+        !out.setFileTime(modified, QFileDevice::FileAccessTime)) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}
+
+StartResult RunVersionSetup(const AppSession& session, UserInterface& ui) {
+    const platform::AnsiCodec& codec = session.locale.codec();
+    try {
+        if (!IniFile(session.AppDir + ConfigurationFile::fileName(), codec).boolean(kMain, kRunSetup, true)) {
+            return StartResult::Continue;
+        }
+    } catch (const SettingsFileError&) {
+        // An unreadable configuration reads as missing: the setup is still due.
+    }
+
+    const QString setupDir = session.AppDir + QStringLiteral("Setup/");
+    std::optional<IniFile> setupIni;
+    try {
+        setupIni.emplace(setupDir + QStringLiteral("Setup.ini"), codec);
+    } catch (const SettingsFileError&) {
+        setupIni.emplace(QString(), codec);
+    }
+    const int count = setupIni->integer(kMain, QStringLiteral("COPYCOUNT"), 1);
+    if (count < 2) {
+        markSetupDone(session);
+        return StartResult::Continue;
+    }
+
+    QStringList versions;
+    for (int i = 1; i <= count; ++i) {
+        versions << setupIni->text(kMain, QStringLiteral("SETUP") + QString::number(i),
+                                   QStringLiteral("---"));
+    }
+    const SetupVersionAnswer answer = ui.chooseSetupVersion(versions);
+    if (answer.kind == SetupVersionAnswer::NotAsked) {
+        return StartResult::Continue;
+    }
+    if (answer.kind != SetupVersionAnswer::Chosen || answer.line < 0 || answer.line >= count) {
+        ui.information(QStringLiteral("Nevybrali jste žádnou verzi Ekvan - program bude ukončen."));
+        return StartResult::Stop;
+    }
+
+    const int k = answer.line + 1;
+    setupIni->setInteger(kMain, QStringLiteral("LASTSELECT"), k);
+    try {
+        setupIni->save();
+    } catch (const SettingsFileError&) {
+        // The last choice is only a note for the installation; the setup goes on without it.
+    }
+
+    const QString source = setupDir + QString::number(k) + QStringLiteral("/Tervalo.chm");
+    const QString target = session.AppDir + QStringLiteral("Tervalo.chm");
+    if (!copyFileWithDate(source, target)) {
+        ui.error(QStringLiteral("Při kopírování z ") + source + QStringLiteral(" na ") + target +
+                 QStringLiteral(" došlo k chybě."));
+        return StartResult::Stop;
+    }
+    markSetupDone(session);
+    return StartResult::Continue;
+}
+
+}  // namespace tervalo::app

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+
+namespace tervalo::browser {
+
+// The address dialog: a temporary e-mail address for one debtor.
+class TfrmSelectEmail : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmSelectEmail(QWidget* parent = nullptr);
+
+    void prepare(const QString& debtorName, const QString& address);
+    QString address() const;
+
+    // OK: an empty or blank address is refused with a warning and the dialog stays open.
+    void accept() override;
+
+Q_SIGNALS:
+    void emptyAddressRefused();
+
+private:
+    QLabel* m_lblNazevFirmy;
+    QLineEdit* m_edtEmail;
+};
+
+}  // namespace tervalo::browser

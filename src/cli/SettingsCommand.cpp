@@ -1,0 +1,184 @@
+#include "cli/SettingsCommand.h"
+
+#include "app/SettingsStore.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tervalo::cli {
+
+namespace {
+
+struct Field {
+    QString name;
+    std::function<QJsonValue(const app::AppSession&)> get;
+    // False when the value does not fit the field.
+    std::function<bool(app::AppSession&, const QString&)> set;
+};
+
+std::optional<bool> parseFlag(const QString& value) {
+    const QString lower = value.trimmed().toLower();
+    if (lower == QStringLiteral("1") || lower == QStringLiteral("true")) {
+        return true;
+    }
+    if (lower == QStringLiteral("0") || lower == QStringLiteral("false")) {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> parseNumber(const QString& value) {
+    bool ok = false;
+    int number = value.trimmed().toInt(&ok, 10);
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+Field text(const char* name, QString app::AppSettings::*member) {
+    return {QString::fromLatin1(name),
+            [member](const app::AppSession& s) { return QJsonValue(s.settings.*member); },
+            [member](app::AppSession& s, const QString& value) {
+                s.settings.*member = value;
+                return true;
+            }};
+}
+
+Field flag(const char* name, bool app::AppSettings::*member) {
+    return {QString::fromLatin1(name),
+            [member](const app::AppSession& s) { return QJsonValue(s.settings.*member); },
+            [member](app::AppSession& s, const QString& value) {
+                auto parsed = parseFlag(value);
+                if (parsed) {
+                    s.settings.*member = *parsed;
+                }
+                return parsed.has_value();
+            }};
+}
+
+Field number(const char* name, int app::AppSettings::*member) {
+    return {QString::fromLatin1(name),
+            [member](const app::AppSession& s) { return QJsonValue(s.settings.*member); },
+            [member](app::AppSession& s, const QString& value) {
+                auto parsed = parseNumber(value);
+                if (parsed) {
+                    s.settings.*member = *parsed;
+                }
+                return parsed.has_value();
+            }};
+}
+
+const std::vector<Field>& fields() {
+    static const std::vector<Field> table = {
+        text("OpenDir", &app::AppSettings::OpenDir),
+        flag("FirstEmailing", &app::AppSettings::FirstEmailing),
+        {QStringLiteral("Maximized"),
+         [](const app::AppSession& s) { return QJsonValue(s.windowLayout.Maximized); },
+         [](app::AppSession& s, const QString& value) {
+             auto parsed = parseFlag(value);
+             if (parsed) {
+                 s.windowLayout.Maximized = *parsed;
+             }
+             return parsed.has_value();
+         }},
+        {QStringLiteral("HeaderHeight"),
+         [](const app::AppSession& s) { return QJsonValue(s.windowLayout.HeaderHeight); },
+         [](app::AppSession& s, const QString& value) {
+             auto parsed = parseNumber(value);
+             if (parsed) {
+                 s.windowLayout.HeaderHeight = *parsed;
+             }
+             return parsed.has_value();
+         }},
+        text("E_Predmet", &app::AppSettings::E_Predmet),
+        text("E_KopieEmailu", &app::AppSettings::E_KopieEmailu),
+        flag("E_PripojitPrilohu", &app::AppSettings::E_PripojitPrilohu),
+        text("EF_Nadpis", &app::AppSettings::EF_Nadpis),
+        text("EF_CisDokl", &app::AppSettings::EF_CisDokl),
+        text("EF_Vystaveno", &app::AppSettings::EF_Vystaveno),
+        text("EF_Splatno", &app::AppSettings::EF_Splatno),
+        text("EF_CenaCelk", &app::AppSettings::EF_CenaCelk),
+        text("EF_ZbyvaUhr", &app::AppSettings::EF_ZbyvaUhr),
+        text("EF_Mena", &app::AppSettings::EF_Mena),
+        flag("DefaultSendMail", &app::AppSettings::DefaultSendMail),
+        text("SMTPHost", &app::AppSettings::SMTPHost),
+        number("SMTPPort", &app::AppSettings::SMTPPort),
+        flag("SMTPAuth", &app::AppSettings::SMTPAuth),
+        text("SMTPUserID", &app::AppSettings::SMTPUserID),
+        text("SMTPFromAddress", &app::AppSettings::SMTPFromAddress),
+        text("SMTPFromName", &app::AppSettings::SMTPFromName),
+        number("ClientType", &app::AppSettings::ClientType),
+        text("ClientDirectName", &app::AppSettings::ClientDirectName),
+        // Never printed in clear.
+        {QStringLiteral("SMTPPassword"),
+         [](const app::AppSession& s) {
+             return QJsonValue(s.settings.SMTPPassword.isEmpty() ? QString() : QStringLiteral("***"));
+         },
+         [](app::AppSession& s, const QString& value) {
+             s.settings.SMTPPassword = value;
+             return true;
+         }},
+        {QStringLiteral("EText"), [](const app::AppSession& s) { return QJsonValue(s.settings.EText); },
+         [](app::AppSession& s, const QString& value) {
+             s.settings.EText = app::withCrLfLineBreaks(value);
+             return true;
+         }},
+    };
+    return table;
+}
+
+const Field* findField(const QString& name) {
+    for (const Field& field : fields()) {
+        if (field.name == name) {
+            return &field;
+        }
+    }
+    return nullptr;
+}
+
+int printSettings(CliContext& context) {
+    QJsonObject json;
+    for (const Field& field : fields()) {
+        json.insert(field.name, field.get(context.session));
+    }
+    context.out << QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented));
+    return Success;
+}
+
+int setField(CliContext& context) {
+    const QString& name = context.args[1];
+    const QString& value = context.args[2];
+    const Field* field = findField(name);
+    if (!field) {
+        context.ui.error(QStringLiteral("unknown settings field: ") + name);
+        return Usage;
+    }
+    if (!field->set(context.session, value)) {
+        context.ui.error(QStringLiteral("invalid value for ") + name + QStringLiteral(": ") + value);
+        return Usage;
+    }
+    try {
+        app::SaveSettings(context.session);
+    } catch (const app::SettingsFileError& e) {
+        context.ui.error(e.userText());
+        return Ended;
+    }
+    return Success;
+}
+
+}  // namespace
+
+int runSettings(CliContext& context) {
+    if (context.args.isEmpty()) {
+        return printSettings(context);
+    }
+    if (context.args.size() == 3 && context.args.first() == QStringLiteral("set")) {
+        return setField(context);
+    }
+    context.ui.error(QStringLiteral("usage: tervalo-cli [--app-dir DIR] settings [set FIELD VALUE]"));
+    return Usage;
+}
+
+}  // namespace tervalo::cli

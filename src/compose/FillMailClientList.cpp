@@ -1,0 +1,31 @@
+#include "compose/FillMailClientList.h"
+
+#include "transport/TJclEmail.h"
+
+namespace tervalo::compose {
+
+namespace {
+
+void fillFrom(EmailKlientTable& table, const transport::TJclEmail& email) {
+    for (const transport::TJclMapiClient& client : email.ClientList()) {
+        table.append(client.ClientTitle, client.ClientLibraryPath);
+    }
+    if (email.SelectedClientPos() >= 0 && email.SelectedClientPos() < table.rows.size()) {
+        table.current = email.SelectedClientPos();
+    }
+}
+
+}  // namespace
+
+void FillMailClientList(EmailKlientTable& mtEmailKlient) {
+    mtEmailKlient.reopen();
+    fillFrom(mtEmailKlient, transport::TJclEmail());
+}
+
+void FillMailClientList(EmailKlientTable& mtEmailKlient,
+                        const transport::MailClientEnvironment& environment) {
+    mtEmailKlient.reopen();
+    fillFrom(mtEmailKlient, transport::TJclEmail(environment));
+}
+
+}  // namespace tervalo::compose

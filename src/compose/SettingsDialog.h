@@ -1,0 +1,91 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "compose/EmailKlientTable.h"
+#include "compose/SettingsForm.h"
+#include "platform/UserInterface.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QTableView;
+
+namespace tervalo::compose {
+
+class EmailKlientModel;
+
+// TfrmNastaveni, "Nastavení": the reminder's texts and the way bulk runs send. Created once and
+// reused. Every control but the body text is filled from the record when the dialog opens and
+// written back only on OK; the body text edits the record's EText itself, so its edits stay also
+// after "Storno".
+class TfrmNastaveni : public QDialog {
+    Q_OBJECT
+public:
+    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2 };
+
+    TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
+                  QWidget* parent = nullptr);
+    ~TfrmNastaveni() override;
+
+    // Shows the dialog modally on `tab`; on Accepted the record has been updated (nothing is written
+    // to disk here).
+    int EditSettings(int tab);
+    // Steps 1 to 3 of EditSettings without the modal loop: the tab, the controls from the record and
+    // their enabled states. Tests open the dialog with this and open().
+    void prepareEdit(int tab);
+
+    // The enabled state of the controls of tab 3.
+    void UpdateSendControls();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* createMessageTab();
+    QWidget* createDocumentListTab();
+    QWidget* createSendingTab();
+    void okClicked();
+    SettingsForm formFromControls() const;
+    void showForm(const SettingsForm& form);
+
+    app::AppSettings& m_settings;
+    EmailKlientTable& m_mtEmailKlient;
+    UserInterface& m_ui;
+    EmailKlientModel* m_clientModel = nullptr;
+
+    QTabWidget* m_tabs = nullptr;
+    QLineEdit* m_edtPredmet = nullptr;
+    QLineEdit* m_edtKopieEmailu = nullptr;
+    QPlainTextEdit* m_edtText = nullptr;
+    QCheckBox* m_chckPripojitPrilohu = nullptr;
+    QLineEdit* m_edtHlavicka = nullptr;
+    QLineEdit* m_edtCisloDokl = nullptr;
+    QLineEdit* m_edtvystaveno = nullptr;
+    QLineEdit* m_edtSplatno = nullptr;
+    QLineEdit* m_edtCenaCelk = nullptr;
+    QLineEdit* m_edtZbyvauhr = nullptr;
+    QLineEdit* m_edtMena = nullptr;
+    QRadioButton* m_rbVychozKlient = nullptr;
+    QRadioButton* m_rbAutomaticRadioBtn = nullptr;
+    QRadioButton* m_rbMapiRadioBtn = nullptr;
+    QRadioButton* m_rbDirectRadioBtn = nullptr;
+    QTableView* m_grEmailKlient = nullptr;
+    QRadioButton* m_rbSMTP = nullptr;
+    QLineEdit* m_edtHost = nullptr;
+    QSpinBox* m_edtPort = nullptr;
+    QCheckBox* m_chckAuth = nullptr;
+    QLineEdit* m_edtJmenoOdes = nullptr;
+    QLineEdit* m_edtUserID = nullptr;
+    QLineEdit* m_edtAdresaOdes = nullptr;
+    QLineEdit* m_edtUserPass = nullptr;
+    QList<QWidget*> m_serverControls;   // with their labels
+    QList<QWidget*> m_accountControls;  // with their labels
+};
+
+}  // namespace tervalo::compose

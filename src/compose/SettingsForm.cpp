@@ -1,0 +1,84 @@
+#include "compose/SettingsForm.h"
+
+namespace tervalo::compose {
+
+void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlientTable& mtEmailKlient) {
+    form.edtPredmet = s.E_Predmet;
+    form.edtKopieEmailu = s.E_KopieEmailu;
+    form.chckPripojitPrilohu = s.E_PripojitPrilohu;
+    form.edtHlavicka = s.EF_Nadpis;
+    form.edtCisloDokl = s.EF_CisDokl;
+    form.edtvystaveno = s.EF_Vystaveno;
+    form.edtSplatno = s.EF_Splatno;
+    form.edtCenaCelk = s.EF_CenaCelk;
+    form.edtZbyvauhr = s.EF_ZbyvaUhr;
+    form.edtMena = s.EF_Mena;
+    form.rbVychozKlient = s.DefaultSendMail;
+    form.edtHost = s.SMTPHost;
+    form.edtPort = s.SMTPPort;
+    form.chckAuth = s.SMTPAuth;
+    form.edtJmenoOdes = s.SMTPFromName;
+    form.edtUserID = s.SMTPUserID;
+    form.edtAdresaOdes = s.SMTPFromAddress;
+    form.edtUserPass = s.SMTPPassword;
+    if (s.ClientType >= 1 && s.ClientType <= 3) {
+        form.clientChoice = s.ClientType;
+    }
+    if (int row = mtEmailKlient.locateClient(s.ClientDirectName); row >= 0) {
+        mtEmailKlient.current = row;
+    }
+}
+
+std::optional<QString> settingsFormWarning(const SettingsForm& form) {
+    if (form.rbVychozKlient) {
+        return std::nullopt;
+    }
+    const std::pair<const QString*, const char*> required[] = {
+        {&form.edtHost, "SMTP adresa"},
+        {&form.edtJmenoOdes, "Jméno odesílatele"},
+        {&form.edtAdresaOdes, "E-mail odesílatele"},
+    };
+    for (const auto& [text, caption] : required) {
+        if (text->trimmed().isEmpty()) {
+            return QStringLiteral("Musíte vyplnit políčko \"") + QString::fromUtf8(caption) +
+                   QStringLiteral("\" na záložce Odesílání e-mailu.");
+        }
+    }
+    return std::nullopt;
+}
+
+void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const EmailKlientTable& mtEmailKlient) {
+    s.E_Predmet = form.edtPredmet;
+    s.E_KopieEmailu = form.edtKopieEmailu;
+    s.E_PripojitPrilohu = form.chckPripojitPrilohu;
+    s.EF_Nadpis = form.edtHlavicka;
+    s.EF_CisDokl = form.edtCisloDokl;
+    s.EF_Vystaveno = form.edtvystaveno;
+    s.EF_Splatno = form.edtSplatno;
+    s.EF_CenaCelk = form.edtCenaCelk;
+    s.EF_ZbyvaUhr = form.edtZbyvauhr;
+    s.EF_Mena = form.edtMena;
+    app::ApplyDefaults(s);
+    s.DefaultSendMail = form.rbVychozKlient;
+    s.SMTPHost = form.edtHost;
+    s.SMTPPort = form.edtPort;
+    s.SMTPFromName = form.edtJmenoOdes;
+    s.SMTPFromAddress = form.edtAdresaOdes;
+    s.SMTPAuth = form.chckAuth;
+    s.SMTPUserID = form.edtUserID;
+    s.SMTPPassword = form.edtUserPass;
+    s.ClientType = form.clientChoice == 2 || form.clientChoice == 3 ? form.clientChoice : 1;
+    s.ClientDirectName = mtEmailKlient.currentClient();
+}
+
+SendControlStates UpdateSendControls(const SettingsForm& form) {
+    const bool smtp = !form.rbVychozKlient;
+    SendControlStates states;
+    states.server = smtp;
+    states.account = smtp && form.chckAuth;
+    states.clientChoices = form.rbVychozKlient;
+    states.clientGrid = !smtp && form.clientChoice == 3;
+    return states;
+}
+
+}  // namespace tervalo::compose

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "compose/EmailKlientTable.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tervalo::compose {
+
+// What the settings dialog's controls hold, apart from the body text, which the dialog edits in the
+// record itself, and the client grid, whose current row is that of mtEmailKlient. The dialog keeps
+// one form between openings: filling it leaves the client sub-choice alone where the record does not
+// decide it.
+struct SettingsForm {
+    // Tab 1 "Poštovní zpráva"
+    QString edtPredmet;
+    QString edtKopieEmailu;
+    bool chckPripojitPrilohu = true;
+    // Tab 2 "Seznam neuhr. dokladů"
+    QString edtHlavicka;
+    QString edtCisloDokl;
+    QString edtvystaveno;
+    QString edtSplatno;
+    QString edtCenaCelk;
+    QString edtZbyvauhr;
+    QString edtMena;
+    // Tab 3 "Odesílání e-mailu"
+    bool rbVychozKlient = true;  // else rbSMTP
+    int clientChoice = 2;        // 1 rbAutomaticRadioBtn, 2 rbMapiRadioBtn, 3 rbDirectRadioBtn
+    QString edtHost;
+    int edtPort = 25;
+    bool chckAuth = false;
+    QString edtJmenoOdes;
+    QString edtUserID;
+    QString edtAdresaOdes;
+    QString edtUserPass;
+
+    bool operator==(const SettingsForm&) const = default;
+};
+
+// Step 2 of EditSettings: the controls from the record. A ClientType other than 1 to 3 leaves the
+// sub-choice as it was; the client named ClientDirectName becomes the current row of mtEmailKlient,
+// and a name that is not listed leaves the current row where it was.
+void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, EmailKlientTable& mtEmailKlient);
+
+// The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
+// the server, the sender's name and the sender's address required (blanks alone count as empty).
+std::optional<QString> settingsFormWarning(const SettingsForm& form);
+
+// Step 4 of EditSettings, in its order: texts as they stand, ApplyDefaults, then the sending values
+// whichever way of sending is chosen, and last the name of mtEmailKlient's current client.
+void storeSettingsForm(const SettingsForm& form, app::AppSettings& settings,
+                       const EmailKlientTable& mtEmailKlient);
+
+// The enabled state of the controls of tab 3 (edits together with their labels).
+struct SendControlStates {
+    bool server = false;   // SMTP adresa, Číslo portu, Jméno a E-mail odesílatele, požaduje ověření
+    bool account = false;  // Název účtu, Heslo
+    bool clientChoices = false;
+    bool clientGrid = false;
+
+    bool operator==(const SendControlStates&) const = default;
+};
+SendControlStates UpdateSendControls(const SettingsForm& form);
+
+}  // namespace tervalo::compose

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "transport/MailClientEnvironment.h"
+#include "transport/TJclMapiClient.h"
+
+#include <QList>
+
+namespace tervalo::transport {
+
+// The registered mail clients and the choice among them.
+//
+// On this platform the registered clients are the desktop's handlers of "mailto" addresses: XDG
+// desktop entries (Type=Application, not Hidden) whose MimeType holds "x-scheme-handler/mailto",
+// found under "applications/" of the XDG data folders. An entry id found in an earlier folder hides
+// the same id in later ones; the list goes folder by folder, user folder first, and by id within a
+// folder. The default client is the first installed entry named for "x-scheme-handler/mailto" under
+// [Default Applications] of the mimeapps.list files. When the system's mail submission (sendmail)
+// exists, it ends the list: the one client that sends without any window.
+class TJclSimpleMapi {
+public:
+    enum TJclMapiClientConnect { ccAutomatic, ccDefaultMapi, ccDirect };
+
+    // Enumerates the clients at once, as found in the process's environment.
+    TJclSimpleMapi();
+    explicit TJclSimpleMapi(const MailClientEnvironment& environment);
+    virtual ~TJclSimpleMapi() = default;
+
+    const QList<TJclMapiClient>& ClientList() const { return m_clientList; }
+    int DefaultClientPos() const { return m_defaultClientPos; }    // -1 when the desktop names none
+    int SelectedClientPos() const { return m_selectedClientPos; }  // starts equal to DefaultClientPos
+    TJclMapiClientConnect ClientChoice() const { return m_clientChoice; }
+    // At least one client can be used.
+    bool AnyClientPresent() const { return m_anyClientPresent; }
+
+    void SetClientChoice(TJclMapiClientConnect choice) { m_clientChoice = choice; }
+    // Throws EJclMapiError "Index is out ot range" for a position outside ClientList.
+    void SelectMailClient(int position);
+
+    // The title the system's mail submission is listed with.
+    static QString sendmailTitle() { return QStringLiteral("Systémová pošta (sendmail)"); }
+
+private:
+    void EnumerateMailClients(const MailClientEnvironment& environment);
+
+    QList<TJclMapiClient> m_clientList;
+    int m_defaultClientPos = -1;
+    int m_selectedClientPos = -1;
+    TJclMapiClientConnect m_clientChoice = ccAutomatic;
+    bool m_anyClientPresent = false;
+};
+
+}  // namespace tervalo::transport

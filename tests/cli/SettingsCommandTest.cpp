@@ -1,0 +1,98 @@
+#include "CliRunner.h"
+#include "support/DemoData.h"
+#include "support/TempAppDir.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+
+namespace {
+
+struct SettingsCli {
+    SettingsCli() { test::writeDemoDefFile(dir); }
+    test::CliResult run(QStringList args) {
+        args.prepend(QStringLiteral("settings"));
+        args.prepend(dir.path());
+        args.prepend(QStringLiteral("--app-dir"));
+        return test::runCli(args);
+    }
+    QJsonObject json() {
+        auto result = run({});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        return QJsonDocument::fromJson(result.out.toUtf8()).object();
+    }
+    test::TempAppDir dir;
+};
+
+TEST(CliSettings, printsEveryFieldWithItsDefault) {
+    SettingsCli cli;
+    const QJsonObject json = cli.json();
+    EXPECT_EQ(json.size(), 25);
+    EXPECT_EQ(json.value(QStringLiteral("E_Predmet")).toString(),
+              QStringLiteral("Upominka: seznam neuhrazenych dokladu"));
+    EXPECT_EQ(json.value(QStringLiteral("EF_ZbyvaUhr")).toString(), QStringLiteral("Zbývá uhradit"));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPort")).toInt(), 25);
+    EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 193);
+    EXPECT_EQ(json.value(QStringLiteral("ClientType")).toInt(), 2);
+    EXPECT_EQ(json.value(QStringLiteral("DefaultSendMail")), QJsonValue(true));
+    EXPECT_EQ(json.value(QStringLiteral("Maximized")), QJsonValue(false));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPassword")).toString(), QString());
+    EXPECT_TRUE(json.value(QStringLiteral("EText"))
+                    .toString()
+                    .startsWith(QStringLiteral("Odesilatel: %DODAVATEL%\r\n")));
+}
+
+TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
+    SettingsCli cli;
+    const std::pair<const char*, QString> changes[] = {
+        {"SMTPPassword", QStringLiteral("tajné heslo")},
+        {"SMTPPort", QStringLiteral("587")},
+        {"SMTPAuth", QStringLiteral("true")},
+        {"SMTPFromName", QStringLiteral("Účtárna")},
+        {"EText", QStringLiteral("Dobrý den,\nplaťte.")},
+        {"HeaderHeight", QStringLiteral("300")},
+    };
+    for (const auto& [field, value] : changes) {
+        auto result = cli.run({QStringLiteral("set"), QString::fromLatin1(field), value});
+        EXPECT_EQ(result.exitCode, 0) << field << result.err.toStdString();
+        EXPECT_EQ(result.err, QString());
+    }
+    const QJsonObject json = cli.json();
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPassword")).toString(), QStringLiteral("***"));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPort")).toInt(), 587);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPAuth")), QJsonValue(true));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPFromName")).toString(), QStringLiteral("Účtárna"));
+    EXPECT_EQ(json.value(QStringLiteral("EText")).toString(), QStringLiteral("Dobrý den,\r\nplaťte."));
+    EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 300);
+    for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
+        QFile file(cli.dir.file(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        EXPECT_FALSE(file.readAll().contains("tajn")) << name;
+    }
+}
+
+TEST(CliSettings, wrongFieldsAndValuesAreUsageErrors) {
+    SettingsCli cli;
+    const std::pair<QStringList, QString> cases[] = {
+        {{QStringLiteral("set"), QStringLiteral("Neznamy"), QStringLiteral("1")},
+         QStringLiteral("error: unknown settings field: Neznamy\n")},
+        {{QStringLiteral("set"), QStringLiteral("SMTPPort"), QStringLiteral("25a")},
+         QStringLiteral("error: invalid value for SMTPPort: 25a\n")},
+        {{QStringLiteral("set"), QStringLiteral("SMTPAuth"), QStringLiteral("ano")},
+         QStringLiteral("error: invalid value for SMTPAuth: ano\n")},
+        {{QStringLiteral("set"), QStringLiteral("SMTPHost")},
+         QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] settings [set FIELD VALUE]\n")},
+    };
+    for (const auto& [args, err] : cases) {
+        auto result = cli.run(args);
+        EXPECT_EQ(result.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(result.err, err);
+    }
+    EXPECT_EQ(cli.json().value(QStringLiteral("SMTPPort")).toInt(), 25);
+}
+
+}  // namespace

@@ -1,0 +1,203 @@
+#include "compose/FillMailClientList.h"
+#include "compose/SettingsForm.h"
+#include "support/CaseName.h"
+#include "support/TempAppDir.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+using app::AppSettings;
+using compose::SendControlStates;
+using compose::SettingsForm;
+
+namespace {
+
+SettingsForm smtpForm() {
+    SettingsForm form;
+    form.rbVychozKlient = false;
+    form.edtHost = QStringLiteral("smtp.firma.cz");
+    form.edtJmenoOdes = QStringLiteral("Účtárna");
+    form.edtAdresaOdes = QStringLiteral("ucetni@firma.cz");
+    return form;
+}
+
+struct WarningCase {
+    std::string name;
+    std::function<void(SettingsForm&)> change;
+    std::optional<QString> warning;
+};
+
+class SettingsFormWarning : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(SettingsFormWarning, namesTheFirstEmptyRequiredField) {
+    SettingsForm form = smtpForm();
+    GetParam().change(form);
+    EXPECT_EQ(compose::settingsFormWarning(form), GetParam().warning);
+}
+
+QString requiredText(const char* caption) {
+    return QStringLiteral("Musíte vyplnit políčko \"") + QString::fromUtf8(caption) +
+           QStringLiteral("\" na záložce Odesílání e-mailu.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingsFormWarning,
+    ::testing::Values(WarningCase{"all_filled", [](SettingsForm&) {}, std::nullopt},
+                      WarningCase{"host_only_blanks",
+                                  [](SettingsForm& f) { f.edtHost = QStringLiteral("  "); },
+                                  requiredText("SMTP adresa")},
+                      WarningCase{"host_checked_first",
+                                  [](SettingsForm& f) {
+                                      f.edtHost.clear();
+                                      f.edtAdresaOdes.clear();
+                                  },
+                                  requiredText("SMTP adresa")},
+                      WarningCase{"sender_name_empty", [](SettingsForm& f) { f.edtJmenoOdes.clear(); },
+                                  requiredText("Jméno odesílatele")},
+                      WarningCase{"sender_address_empty",
+                                  [](SettingsForm& f) { f.edtAdresaOdes = QStringLiteral("\t"); },
+                                  requiredText("E-mail odesílatele")},
+                      WarningCase{"nothing_else_checked",
+                                  [](SettingsForm& f) {
+                                      f.edtPort = -1;
+                                      f.chckAuth = true;
+                                      f.edtAdresaOdes = QStringLiteral("no address at all");
+                                  },
+                                  std::nullopt},
+                      WarningCase{"mail_client_accepts_empty_smtp_fields",
+                                  [](SettingsForm& f) {
+                                      f = SettingsForm();
+                                      f.rbVychozKlient = true;
+                                  },
+                                  std::nullopt}),
+    test::CaseName());
+
+TEST(UpdateSendControls, followsTheWayOfSendingAndTheAccountSwitch) {
+    struct Case {
+        const char* name;
+        bool client;
+        int choice;
+        bool auth;
+        SendControlStates expected;  // server, account, client choices, client grid
+    };
+    const Case cases[] = {
+        {"smtp_without_auth", false, 3, false, {true, false, false, false}},
+        {"smtp_with_auth", false, 1, true, {true, true, false, false}},
+        {"client_automatic", true, 1, true, {false, false, true, false}},
+        {"client_default", true, 2, false, {false, false, true, false}},
+        {"client_chosen_enables_grid", true, 3, true, {false, false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SettingsForm form;
+        form.rbVychozKlient = c.client;
+        form.clientChoice = c.choice;
+        form.chckAuth = c.auth;
+        EXPECT_EQ(compose::UpdateSendControls(form), c.expected) << c.name;
+    }
+}
+
+compose::EmailKlientTable threeClients() {
+    compose::EmailKlientTable table;
+    table.append(QStringLiteral("Pošta"), QStringLiteral("/usr/bin/posta"));
+    table.append(QStringLiteral("Alfa"), QStringLiteral("/usr/bin/alfa"));
+    table.append(QStringLiteral("Systémová pošta (sendmail)"), QStringLiteral("/usr/sbin/sendmail"));
+    return table;
+}
+
+TEST(SettingsForm, fillsFromTheRecordAndStoresBackUnchanged) {
+    AppSettings settings;
+    settings.E_Predmet = QStringLiteral("  Upomínka  ");
+    settings.DefaultSendMail = false;
+    settings.SMTPHost = QStringLiteral(" smtp ");
+    settings.SMTPPort = 465;
+    settings.SMTPPassword = QStringLiteral("heslo");
+    settings.ClientType = 3;
+    settings.ClientDirectName = QStringLiteral("ALFA");
+    compose::EmailKlientTable clients = threeClients();
+    SettingsForm form;
+    compose::fillSettingsForm(form, settings, clients);
+    EXPECT_EQ(clients.current, 1);
+    EXPECT_EQ(form.edtPredmet, QStringLiteral("  Upomínka  "));
+    EXPECT_EQ(form.clientChoice, 3);
+
+    AppSettings stored = settings;
+    compose::storeSettingsForm(form, stored, clients);
+    settings.ClientDirectName = QStringLiteral("Alfa");  // the grid's spelling
+    EXPECT_EQ(stored, settings);
+}
+
+TEST(SettingsForm, unknownChoiceOrClientLeavesTheControlsAsTheyWere) {
+    AppSettings settings;
+    settings.ClientType = 7;
+    settings.ClientDirectName = QStringLiteral("Neznámý");
+    compose::EmailKlientTable clients = threeClients();
+    clients.current = 0;
+    SettingsForm form;
+    form.clientChoice = 3;
+    compose::fillSettingsForm(form, settings, clients);
+    EXPECT_EQ(form.clientChoice, 3);
+    EXPECT_EQ(clients.current, 0);
+    compose::storeSettingsForm(form, settings, clients);
+    EXPECT_EQ(settings.ClientType, 3);
+    EXPECT_EQ(settings.ClientDirectName, QStringLiteral("Pošta"));
+}
+
+TEST(SettingsForm, clearedTextsGetTheirDefaultsExceptTheCopyAddress) {
+    AppSettings settings;
+    settings.E_KopieEmailu = QStringLiteral("kopie@firma.cz");
+    settings.EText.clear();
+    SettingsForm form;
+    compose::EmailKlientTable noClients;
+    compose::fillSettingsForm(form, settings, noClients);
+    form.edtPredmet.clear();
+    form.edtKopieEmailu.clear();
+    form.edtHlavicka.clear();
+    form.edtMena.clear();
+    form.edtSplatno = QStringLiteral(" ");
+    compose::storeSettingsForm(form, settings, noClients);
+    EXPECT_EQ(settings.E_Predmet, AppSettings::DefaultPredmet());
+    EXPECT_EQ(settings.E_KopieEmailu, QString());
+    EXPECT_EQ(settings.EF_Nadpis, AppSettings::DefaultNadpis());
+    EXPECT_EQ(settings.EF_Mena, AppSettings::DefaultMena());
+    EXPECT_EQ(settings.EF_Splatno, QStringLiteral(" "));
+    EXPECT_EQ(settings.EText, AppSettings::DefaultBody());
+    EXPECT_EQ(settings.ClientType, 2);
+    EXPECT_EQ(settings.ClientDirectName, QString());
+}
+
+TEST(FillMailClientList, rowsInListOrderWithTheDefaultClientCurrent) {
+    test::TempAppDir root;
+    ASSERT_TRUE(QDir(root.path()).mkpath(QStringLiteral("data/applications")));
+    const auto entry = [&](const char* id, const QString& name) {
+        root.write(QStringLiteral("data/applications/") + QString::fromLatin1(id),
+                   (QStringLiteral(
+                        "[Desktop "
+                        "Entry]\nType=Application\nExec=/bin/sh\nMimeType=x-scheme-handler/mailto;\nName=") +
+                    name + QLatin1Char('\n'))
+                       .toUtf8());
+    };
+    entry("a.desktop", QStringLiteral("Alfa"));
+    entry("b.desktop", QString(300, QLatin1Char('b')));
+    entry("c.desktop", QStringLiteral("Cé"));
+    transport::MailClientEnvironment env;
+    env.dataDirs = {root.file(QStringLiteral("data"))};
+    env.configDirs = {root.path()};
+
+    compose::EmailKlientTable table;
+    table.append(QStringLiteral("from an earlier fill"), QString());
+    compose::FillMailClientList(table, env);
+    ASSERT_EQ(table.rows.size(), 3);
+    EXPECT_EQ(table.rows[0], (compose::EmailKlientRow{QStringLiteral("Alfa"), QStringLiteral("/bin/sh")}));
+    EXPECT_EQ(table.rows[1].Client, QString(255, QLatin1Char('b')));
+    // No default: the cursor stays on the row appended last.
+    EXPECT_EQ(table.current, 2);
+
+    root.write(QStringLiteral("mimeapps.list"),
+               "[Default Applications]\nx-scheme-handler/mailto=a.desktop;\n");
+    compose::FillMailClientList(table, env);
+    EXPECT_EQ(table.current, 0);
+}
+
+}  // namespace
