@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/AppSession.h"
+#include "import/ExportTables.h"
+#include "platform/ShellOpen.h"
+#include "platform/UserInterface.h"
+
+#include <QDate>
+#include <QString>
+
+namespace tervalo::exporting {
+
+// The template shipped in the program folder.
+inline const QString TemplateFileName = QStringLiteral("TERVALO.XL");
+
+// Writes the debtor list in its current view (filter and order as the browser set them) to
+// `outputPath` from the template at `templatePath`: checks the template, deletes an existing output
+// file, shows the waiting message and suspends the grids while the report engine walks the tables,
+// then puts the current debtor back. Every failure has shown its error message; returns whether the
+// workbook was written. `today` is the value of the template's "#.Today".
+bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, const QString& outputPath,
+                     UserInterface& ui, QDate today = QDate::currentDate());
+
+// The "Do Excelu" command: asks for the output file, writes the debtor list from the program
+// folder's template and opens the workbook with the program associated with .xls files.
+void ExportDebtorList(app::AppSession& session, UserInterface& ui,
+                      const platform::OpenWithAssociatedProgramFunction& openWithAssociatedProgram =
+                          platform::OpenWithAssociatedProgram);
+
+}  // namespace tervalo::exporting
