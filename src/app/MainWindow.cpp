@@ -11,6 +11,7 @@
 #include "browser/GridIcons.h"
 #include "browser/TableGridModel.h"
 #include "compose/SettingsDialog.h"
+#include "export/ExportDebtorList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -330,7 +331,7 @@ QWidget* TfrmMain::createCommandBar() {
     });
     connect(btnNastaveni, &QPushButton::clicked, this,
             [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
-    connect(btnExport, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
+    connect(btnExport, &QPushButton::clicked, this, [this] { exporting::ExportDebtorList(m_session, *m_ui); });
     connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
     connect(btnNapoveda2, &QPushButton::clicked, this,
             [this] { showHelpTopic(QStringLiteral("pgMain.htm")); });
