@@ -22,10 +22,8 @@ namespace {
 
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
-        {QStringLiteral("inspect"), cli::runInspect},
-        {QStringLiteral("export-xls"), cli::runExportXls},
-        {QStringLiteral("settings"), cli::runSettings},
-        {QStringLiteral("state"), cli::runState},
+        {QStringLiteral("inspect"), cli::runInspect},   {QStringLiteral("export-xls"), cli::runExportXls},
+        {QStringLiteral("settings"), cli::runSettings}, {QStringLiteral("state"), cli::runState},
         {QStringLiteral("show"), cli::runShow},
     };
     return table;
