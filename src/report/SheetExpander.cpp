@@ -26,20 +26,6 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-void sortCells(std::vector<Cell>& cells) {
-    std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.col < b.col; });
-    std::vector<Cell> unique;
-    unique.reserve(cells.size());
-    for (const Cell& c : cells) {
-        if (!unique.empty() && unique.back().col == c.col) {
-            unique.back() = c;
-        } else {
-            unique.push_back(c);
-        }
-    }
-    cells.swap(unique);
-}
-
 }  // namespace
 
 SheetExpander::SheetExpander(const Workbook& templ, int sheetIndex, SharedStringTable& strings,

@@ -45,6 +45,10 @@ struct SheetRow {
     std::vector<Cell> cells;  // ascending columns
 };
 
+// Puts a row's cells in ascending columns; of two cells in one column the later one stays, as readers
+// show it.
+void sortCells(std::vector<Cell>& cells);
+
 // A range of rows and columns (MERGEDCELLS Ref8, HORIZONTALPAGEBREAKS entry).
 struct CellRange {
     int firstRow = 0;

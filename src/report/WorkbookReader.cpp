@@ -16,6 +16,20 @@
 
 namespace tervalo::report {
 
+void sortCells(std::vector<Cell>& cells) {
+    std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.col < b.col; });
+    std::vector<Cell> unique;
+    unique.reserve(cells.size());
+    for (const Cell& c : cells) {
+        if (!unique.empty() && unique.back().col == c.col) {
+            unique.back() = c;
+        } else {
+            unique.push_back(c);
+        }
+    }
+    cells.swap(unique);
+}
+
 namespace {
 
 constexpr uint16_t Biff8Version = 0x0600;
@@ -315,22 +329,6 @@ private:
             body.append(it->second.rgcb);
             f.body = body;
         }
-    }
-
-    static void sortCells(std::vector<Cell>& cells) {
-        std::stable_sort(cells.begin(), cells.end(),
-                         [](const Cell& a, const Cell& b) { return a.col < b.col; });
-        // Two records for one cell: the later one is what readers show.
-        std::vector<Cell> unique;
-        unique.reserve(cells.size());
-        for (const Cell& c : cells) {
-            if (!unique.empty() && unique.back().col == c.col) {
-                unique.back() = c;
-            } else {
-                unique.push_back(c);
-            }
-        }
-        cells.swap(unique);
     }
 
     int defaultPageBreakSlot() const {
