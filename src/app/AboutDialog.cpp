@@ -1,6 +1,7 @@
 #include "app/AboutDialog.h"
 
-#include <QDesktopServices>
+#include "platform/ShellOpen.h"
+
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -81,7 +82,7 @@ void TUrlLinkLabel::leaveEvent(QEvent* event) {
 
 void TUrlLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        QDesktopServices::openUrl(QUrl(m_link.fullAddress()));
+        platform::OpenWithAssociatedProgram(m_link.fullAddress());
     }
     QLabel::mouseReleaseEvent(event);
 }
@@ -136,7 +137,7 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
     const QString license = session.AppDir + QStringLiteral("license.txt");
     connect(notice, &QTextBrowser::anchorClicked, this, [license] {
         if (QFileInfo::exists(license)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(license));
+            platform::OpenWithAssociatedProgram(license);
         }
     });
     layout->addWidget(notice, 1);

@@ -12,12 +12,12 @@
 #include "browser/TableGridModel.h"
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
+#include "platform/ShellOpen.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -451,7 +451,7 @@ void TfrmMain::triggerOk() {
 void TfrmMain::tablesLoaded() {
     m_commands = std::make_unique<browser::BrowserCommands>(
         m_session.tables, *m_session.stateTables, *m_ui,
-        [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); });
+        [](const QString& address) { platform::OpenWithAssociatedProgram(address); });
     m_lblStavKeDniText->setText(m_session.tables.lblStavKeDniText);
     m_bottom->setCurrentWidget(m_panLegenda);
     // The list starts sorted by name, the name column marked and current.
