@@ -5,7 +5,6 @@
 #include "app/AppSession.h"
 #include "app/LoadExport.h"
 #include "defgen/DefFileBuilder.h"
-#include "platform/TextFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
