@@ -2,6 +2,7 @@
 // MB/s, the cell matrix's size against the file's, the process's peak memory, and the time Python's
 // csv module takes merely to read the same file, measured in the same run.
 //   bench_import [WORKDIR]
+#include "PythonCsv.h"
 #include "SyntheticExport.h"
 #include "import/ExportReader.h"
 
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -24,27 +24,6 @@ double peakRssMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0;
-}
-
-// Best of three runs of Python's csv reader over the file, in seconds; negative when Python fails.
-double pythonCsvSeconds(const QString& path) {
-    const QString script = QStringLiteral(
-        "import csv, sys, time\n"
-        "best = None\n"
-        "for _ in range(3):\n"
-        "    t = time.perf_counter()\n"
-        "    with open(sys.argv[1], encoding='cp1250', newline='') as f:\n"
-        "        for row in csv.reader(f, delimiter=';'):\n"
-        "            pass\n"
-        "    d = time.perf_counter() - t\n"
-        "    best = d if best is None else min(best, d)\n"
-        "print(best)\n");
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path});
-    if (!python.waitForFinished(600000) || python.exitCode() != 0) {
-        return -1;
-    }
-    return QString::fromLatin1(python.readAllStandardOutput()).trimmed().toDouble();
 }
 
 }  // namespace
@@ -81,7 +60,7 @@ int main(int argc, char** argv) {
             matrixBytes = matrix.memoryBytes();
             rows = matrix.rowCount();
         }
-        const double python = pythonCsvSeconds(path);
+        const double python = bench::pythonCsvSeconds(path);
         std::printf("%-10d %10.1f %12.0f %9.0f %12.2f %10.0f %12.3f %9.1fx\n", documents, fileMb, rows / best,
                     fileMb / best, double(matrixBytes) / double(fileSize), peakRssMb(), python,
                     python > 0 ? python / best : 0.0);

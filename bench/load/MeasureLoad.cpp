@@ -1,0 +1,123 @@
+#include "MeasureLoad.h"
+
+#include "BenchUserInterface.h"
+#include "app/AppSession.h"
+#include "app/LoadExport.h"
+
+#if TERVALO_BENCH_GRIDS
+#include "GridViews.h"
+#endif
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace tervalo::bench {
+
+namespace {
+
+// A figure of /proc/self/status ("VmRSS", "VmHWM") in MB.
+double statusMb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix)) {
+            return line.mid(prefix.size()).trimmed().split(' ').front().toDouble() / 1024.0;
+        }
+    }
+    return -1;
+}
+
+double seconds(qint64 nanoseconds) {
+    return double(nanoseconds) / 1e9;
+}
+
+double megabytes(std::size_t bytes) {
+    return double(bytes) / (1024.0 * 1024.0);
+}
+
+#if TERVALO_BENCH_GRIDS
+template <typename Step>
+double medianOfFive(Step step) {
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        times.push_back(step());
+    }
+    std::sort(times.begin(), times.end());
+    return times[2];
+}
+
+void measureGrids(GridViews& views, QJsonObject& figures) {
+    // The first sort by the amount builds its order; later ones switch between kept orders.
+    figures[QStringLiteral("sortColdMs")] = views.sortMs(u"ZbyvaUh");
+    figures[QStringLiteral("sortMs")] = medianOfFive([&] {
+        views.sortMs(u"OdbNazev");
+        return views.sortMs(u"ZbyvaUh");
+    });
+    figures[QStringLiteral("filterOnMs")] = medianOfFive([&] {
+        const double on = views.emailFilterMs(true);
+        views.emailFilterMs(false);
+        return on;
+    });
+    figures[QStringLiteral("filterOffMs")] = medianOfFive([&] {
+        views.emailFilterMs(true);
+        return views.emailFilterMs(false);
+    });
+}
+#endif
+
+}  // namespace
+
+QJsonObject measureLoad(const LoadFixture& fixture) {
+    app::AppSession session{platform::SystemLocale()};
+    session.DefFilePath = fixture.defFilePath();
+    session.ExportDecimalSeparator = session.locale.decimalSeparator();
+    QJsonObject figures;
+
+    QElapsedTimer timer;
+    timer.start();
+    session.stateTables = std::make_unique<state::StateTables>(fixture.stateFolder(), session.locale);
+    session.stateTables->OpenStateTables();
+    figures[QStringLiteral("openStateS")] = seconds(timer.nsecsElapsed());
+
+    BenchUserInterface ui;
+#if TERVALO_BENCH_GRIDS
+    GridViews views(session.tables, session.locale.decimalSeparator());
+    views.showProgressOf(ui);
+#endif
+    // As after start-up: the grids stay still until the load has built the tables.
+    session.tables.mtFirmy.disableControls();
+    session.tables.mtDoklady.disableControls();
+    figures[QStringLiteral("baseMb")] = statusMb("VmRSS");
+
+    ui.startClock();
+    timer.start();
+    if (!app::LoadExport(session, fixture.exportPath(), ui)) {
+        throw std::runtime_error("the export does not load");
+    }
+#if TERVALO_BENCH_GRIDS
+    views.settle();
+#endif
+    figures[QStringLiteral("loadS")] = seconds(timer.nsecsElapsed());
+    figures[QStringLiteral("readS")] = seconds(ui.readNanoseconds());
+    figures[QStringLiteral("peakMb")] = statusMb("VmHWM");
+    figures[QStringLiteral("rows")] = session.sgrCSV.rowCount();
+    figures[QStringLiteral("debtors")] = session.tables.mtFirmy.rowCount();
+    figures[QStringLiteral("documents")] = session.tables.mtDoklady.rowCount();
+    figures[QStringLiteral("matrixMb")] = megabytes(session.sgrCSV.memoryBytes());
+    figures[QStringLiteral("tablesMb")] =
+        megabytes(session.tables.mtFirmy.memoryBytes() + session.tables.mtDoklady.memoryBytes());
+#if TERVALO_BENCH_GRIDS
+    measureGrids(views, figures);
+#endif
+    return figures;
+}
+
+}  // namespace tervalo::bench
