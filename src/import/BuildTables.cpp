@@ -36,6 +36,7 @@ class TableBuilder {
 public:
     TableBuilder(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables)
         : m_t(tables), m_in(input), m_state(stateTables), m_locale(tables.locale) {
+        m_columns.fill(kUnknownColumn);
         for (int n = DebtorSection; n <= TitleFields + 2; ++n) {
             m_defVar[std::size_t(n)] =
                 m_locale.toUpper(DefFile::DefVar(n, input.defFilePath, m_locale.codec()));
@@ -62,6 +63,7 @@ public:
             for (std::size_t k = 0; k < sections.size() && !headerBuilt; ++k) {
                 if (s0 == *sections[k] && s1 == header && !headerSeen[k]) {
                     BuildVarMap(*maps[k], matrix, r, m_locale);
+                    m_columns.fill(kUnknownColumn);
                     headerSeen[k] = true;
                     headerBuilt = true;
                 }
@@ -90,11 +92,15 @@ private:
     // The cell of the current row in the column of the record's field code, or nothing when the
     // section's header row does not list the code.
     std::optional<QString> value(memtable::MemTable& map, int record) {
-        auto column = FindVarCol(map, var(record));
-        if (!column) {
+        // A record's column is looked up once after each change of the maps.
+        int& column = m_columns[std::size_t(record)];
+        if (column == kUnknownColumn) {
+            column = FindVarCol(map, var(record)).value_or(kNoColumn);
+        }
+        if (column == kNoColumn) {
             return std::nullopt;
         }
-        return m_in.matrix.cell(m_row, *column, m_locale.codec());
+        return m_in.matrix.cell(m_row, column, m_locale.codec());
     }
 
     double number(const QString& text) const {
@@ -186,8 +192,9 @@ private:
         }
         doklady.setFloat(u"DnuPoSplat", double(m_dueDate.daysTo(m_in.today)));
         doklady.setBool(u"Dobropis", creditNote);
-        doklady.setBool(u"Exportovat", m_state.GetDocumentExport(m_documentNumber));
-        doklady.setBool(u"JePozn", m_state.DocumentHasNote(m_documentNumber));
+        const state::StateTables::DocumentState stored = m_state.documentState(m_documentNumber);
+        doklady.setBool(u"Exportovat", stored.exportFlag);
+        doklady.setBool(u"JePozn", stored.hasNote);
         doklady.setInt(u"ID", m_debtorCounter);
         doklady.post();
     }
@@ -197,6 +204,9 @@ private:
     state::StateTables& m_state;
     const platform::SystemLocale& m_locale;
     std::array<QString, TitleFields + 3> m_defVar;
+    static constexpr int kUnknownColumn = -2;
+    static constexpr int kNoColumn = -1;
+    std::array<int, TitleFields + 3> m_columns;
     int m_row = 0;
     int m_debtorCounter = 0;
     // Carried over to the next rows when a row lacks them.

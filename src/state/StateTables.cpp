@@ -172,6 +172,17 @@ void StateTables::SetDocumentExport(const QString& number, bool flag) {
     documentRoutine(number, DocumentMode::StoreFlag, flag);
 }
 
+StateTables::DocumentState StateTables::documentState(const QString& number) {
+    if (number.isEmpty()) {
+        return {};
+    }
+    dbf::DbfTable& table = *m_edoklady;
+    if (!table.locate(Schema::doklad, key(number))) {
+        return {};
+    }
+    return {table.fieldFlag(Schema::exportFlag), !table.memoText(Schema::pozn).isEmpty()};
+}
+
 bool StateTables::DocumentHasNote(const QString& number) {
     return documentRoutine(number, DocumentMode::QueryNote);
 }

@@ -59,6 +59,12 @@ public:
     bool GetDocumentExport(const QString& number);
     void SetDocumentExport(const QString& number, bool flag);
     bool DocumentHasNote(const QString& number);
+    // GetDocumentExport and DocumentHasNote in one look-up, for loading many documents.
+    struct DocumentState {
+        bool exportFlag = true;
+        bool hasNote = false;
+    };
+    DocumentState documentState(const QString& number);
 
     // Record access of the note dialogs. Reading positions on the record; writing edits it or appends
     // one with EXPORT true, keeping an existing record's flag and last-send date. Line breaks of a note

@@ -667,10 +667,15 @@ std::optional<std::vector<IndexEntry>> MdxIndex::checkedEntries(int tag) {
             }
             return true;
         };
-        if (!walk(m_state[std::size_t(tag)].root, 0, {}, {})) {
+        const bool consistent = walk(m_state[std::size_t(tag)].root, 0, {}, {});
+        // The walk read every page; lookups need only the few on their path, so the cache starts
+        // afresh rather than holding the whole index for the rest of the run.
+        m_nodes.clear();
+        if (!consistent) {
             return std::nullopt;
         }
     } catch (const DbfError&) {
+        m_nodes.clear();
         return std::nullopt;
     }
     return entries;
