@@ -4,6 +4,7 @@
 // success, 1 when start-up or the command ended the program, 2 on wrong usage.
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
+#include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
 #include "cli/SettingsCommand.h"
@@ -23,6 +24,7 @@ namespace {
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
         {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("document-list"), cli::runDocumentList},
         {QStringLiteral("export-xls"), cli::runExportXls},
         {QStringLiteral("settings"), cli::runSettings},
         {QStringLiteral("state"), cli::runState},
@@ -35,6 +37,8 @@ int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
            "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  document-list EXPORT --debtor ID\n"
+           "                    build the debtor's document list and archive in Temp/ID/ and print the list\n"
            "  export-xls EXPORT OUTPUT.xls [--template PATH] [--only-with-email]\n"
            "                    write the debtor list to a workbook from the template\n"
            "  state address ADDRESS [--export 0|1] [--note TEXT] [--mark-sent]\n"
