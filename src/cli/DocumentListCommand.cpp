@@ -1,6 +1,6 @@
 #include "cli/DocumentListCommand.h"
 
-#include "cli/DebtorArguments.h"
+#include "cli/DebtorCommand.h"
 #include "compose/BuildDocumentList.h"
 
 namespace tervalo::cli {

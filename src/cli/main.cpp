@@ -7,8 +7,10 @@
 #include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/SmtpSendCommand.h"
 #include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
@@ -28,7 +30,9 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("export-xls"), cli::runExportXls},
         {QStringLiteral("settings"), cli::runSettings},
         {QStringLiteral("state"), cli::runState},
+        {QStringLiteral("render"), cli::runRender},
         {QStringLiteral("show"), cli::runShow},
+        {QStringLiteral("smtp-send"), cli::runSmtpSend},
     };
     return table;
 }
@@ -44,10 +48,14 @@ int usage(QTextStream& err) {
            "  state address ADDRESS [--export 0|1] [--note TEXT] [--mark-sent]\n"
            "  state document NUMBER [--export 0|1] [--note TEXT]\n"
            "                    read or store the state of an address or a document\n"
+           "  render EXPORT --debtor ID [--to ADDRESS]\n"
+           "                    print the reminder a bulk run by SMTP would send to the debtor\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
            "                    change one setting and save the settings\n"
-           "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
+           "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
+           "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
+           "                    send that reminder through the stored SMTP server\n";
     return cli::Usage;
 }
 

@@ -46,8 +46,7 @@ QString documentTable(const import::ExportTables& tables, const app::AppSettings
 }
 
 QString heading(const import::ExportTables& tables, const app::AppSettings& settings) {
-    const TemplateValues values{tables.AsOfDate, tables.SupplierName, tables.mtFirmy.text(u"OdbNazev"), {}};
-    return ReplaceTemplateVariables(settings.EF_Nadpis, values);
+    return ReplaceTemplateVariables(settings.EF_Nadpis, CurrentDebtorValues(tables));
 }
 
 void writeListFile(const QString& path, const QString& text, const platform::AnsiCodec& codec) {

@@ -2,6 +2,11 @@
 
 namespace tervalo::compose {
 
+TemplateValues CurrentDebtorValues(const import::ExportTables& tables) {
+    return {tables.AsOfDate, tables.SupplierName, tables.mtFirmy.text(u"OdbNazev"),
+            tables.mtFirmy.text(u"TextNeuhrDokl")};
+}
+
 QString ReplaceTemplateVariables(QString text, const TemplateValues& values, DocumentsVariable documents) {
     text.replace(QStringLiteral("%DATUM%"), values.AsOfDate, Qt::CaseInsensitive);
     text.replace(QStringLiteral("%DODAVATEL%"), values.SupplierName, Qt::CaseInsensitive);

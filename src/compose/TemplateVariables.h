@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/ExportTables.h"
+
 #include <QString>
 
 namespace tervalo::compose {
@@ -11,6 +13,9 @@ struct TemplateValues {
     QString OdbNazev;       // "%ODBERATEL%"
     QString TextNeuhrDokl;  // "%DOKLADY%", body only
 };
+
+// The values of the current mtFirmy row and the loaded export.
+TemplateValues CurrentDebtorValues(const import::ExportTables& tables);
 
 enum class DocumentsVariable { Kept, Replaced };
 

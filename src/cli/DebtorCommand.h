@@ -1,12 +1,14 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "compose/SmtpReminder.h"
 
+#include <memory>
 #include <optional>
 
 namespace tervalo::cli {
 
-// The arguments shared by the commands that work on one debtor of an export:
+// What the commands that work on one debtor of an export share. Their arguments:
 //   EXPORT --debtor ID [--to ADDRESS]
 struct DebtorArguments {
     QString exportPath;
@@ -20,5 +22,15 @@ std::optional<DebtorArguments> parseDebtorArguments(CliContext& context, const Q
 // Loads the export and makes the debtor with the ID the current mtFirmy row; false after telling
 // the user.
 bool loadDebtor(CliContext& context, const DebtorArguments& arguments);
+
+// A reminder as a bulk run by SMTP makes it for the loaded debtor: its document list and archive
+// are built, and it goes to the debtor's address or the one given.
+struct DebtorReminder {
+    compose::ReminderRequest request;
+    std::unique_ptr<transport::TMimeMess> message;
+};
+
+// Loads the export and composes the debtor's reminder; nothing after telling the user.
+std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const DebtorArguments& arguments);
 
 }  // namespace tervalo::cli

@@ -1,6 +1,7 @@
-#include "cli/DebtorArguments.h"
+#include "cli/DebtorCommand.h"
 
 #include "app/LoadExport.h"
+#include "compose/BuildDocumentList.h"
 
 namespace tervalo::cli {
 
@@ -42,6 +43,34 @@ bool loadDebtor(CliContext& context, const DebtorArguments& arguments) {
     context.ui.error(QStringLiteral("Odběratel s ID ") + QString::number(arguments.debtorId) +
                      QStringLiteral(" v exportu není."));
     return false;
+}
+
+std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const DebtorArguments& arguments) {
+    if (!loadDebtor(context, arguments)) {
+        return std::nullopt;
+    }
+    app::AppSession& session = context.session;
+    const app::AppSettings& settings = session.settings;
+    const QString archive =
+        compose::BuildDocumentList(arguments.debtorId, session.tables, settings, session.TempDir, context.ui);
+    if (archive.isEmpty()) {
+        return std::nullopt;
+    }
+    compose::ReminderRequest request;
+    request.recipient = arguments.to.isEmpty() ? session.tables.mtFirmy.text(u"OdbEmail") : arguments.to;
+    if (request.recipient.trimmed().isEmpty()) {
+        context.ui.error(QStringLiteral("Odběratel nemá e-mailovou adresu."));
+        return std::nullopt;
+    }
+    request.subjectTemplate = settings.E_Predmet;
+    request.attachmentPath = archive;
+    request.withBody = true;
+    request.attach = settings.E_PripojitPrilohu;
+    request.copy = settings.E_KopieEmailu;
+    auto message =
+        compose::ComposeSmtpReminder(request, compose::CurrentDebtorValues(session.tables), settings,
+                                     transport::MimeEnvironment::forSystem(session.locale));
+    return DebtorReminder{request, std::move(message)};
 }
 
 }  // namespace tervalo::cli
