@@ -2,6 +2,7 @@
 
 #include "app/SettingsStore.h"
 #include "app/VersionSetup.h"
+#include "compose/CheckZipLibrary.h"
 #include "import/DefFile.h"
 #include "platform/AppDir.h"
 
@@ -12,12 +13,6 @@
 namespace tervalo::app {
 
 namespace {
-
-// Loading of the compression library. Filled in with the document-archive feature; until then
-// nothing is loaded and start-up goes on.
-bool CheckZipLibrary(AppSession& /*session*/, UserInterface& /*ui*/) {
-    return true;
-}
 
 // Opens the address and document state tables, creating missing ones and upgrading an older
 // document table; a table-layer error stops the start with its message.
@@ -69,7 +64,7 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
         return StartResult::Stop;
     }
 
-    if (!CheckZipLibrary(session, ui)) {
+    if (!compose::CheckZipLibrary(ui)) {
         return StartResult::Stop;
     }
 

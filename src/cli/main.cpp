@@ -4,10 +4,13 @@
 // success, 1 when start-up or the command ended the program, 2 on wrong usage.
 #include "app/StartUp.h"
 #include "cli/CliContext.h"
+#include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/SmtpSendCommand.h"
 #include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
@@ -22,9 +25,14 @@ namespace {
 
 const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
     static const std::map<QString, std::function<int(cli::CliContext&)>> table = {
-        {QStringLiteral("inspect"), cli::runInspect},   {QStringLiteral("export-xls"), cli::runExportXls},
-        {QStringLiteral("settings"), cli::runSettings}, {QStringLiteral("state"), cli::runState},
+        {QStringLiteral("inspect"), cli::runInspect},
+        {QStringLiteral("document-list"), cli::runDocumentList},
+        {QStringLiteral("export-xls"), cli::runExportXls},
+        {QStringLiteral("settings"), cli::runSettings},
+        {QStringLiteral("state"), cli::runState},
+        {QStringLiteral("render"), cli::runRender},
         {QStringLiteral("show"), cli::runShow},
+        {QStringLiteral("smtp-send"), cli::runSmtpSend},
     };
     return table;
 }
@@ -33,15 +41,21 @@ int usage(QTextStream& err) {
     err << "usage: tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...\n"
            "commands:\n"
            "  inspect EXPORT    read an export and print its cells as JSON\n"
+           "  document-list EXPORT --debtor ID\n"
+           "                    build the debtor's document list and archive in Temp/ID/ and print the list\n"
            "  export-xls EXPORT OUTPUT.xls [--template PATH] [--only-with-email]\n"
            "                    write the debtor list to a workbook from the template\n"
            "  state address ADDRESS [--export 0|1] [--note TEXT] [--mark-sent]\n"
            "  state document NUMBER [--export 0|1] [--note TEXT]\n"
            "                    read or store the state of an address or a document\n"
+           "  render EXPORT --debtor ID [--to ADDRESS]\n"
+           "                    print the reminder a bulk run by SMTP would send to the debtor\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
            "                    change one setting and save the settings\n"
-           "  show EXPORT       load an export and print the debtor and document tables as JSON\n";
+           "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
+           "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
+           "                    send that reminder through the stored SMTP server\n";
     return cli::Usage;
 }
 

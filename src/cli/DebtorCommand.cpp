@@ -1,0 +1,76 @@
+#include "cli/DebtorCommand.h"
+
+#include "app/LoadExport.h"
+#include "compose/BuildDocumentList.h"
+
+namespace tervalo::cli {
+
+std::optional<DebtorArguments> parseDebtorArguments(CliContext& context, const QString& usage, bool allowTo) {
+    DebtorArguments parsed;
+    bool haveDebtor = false;
+    QStringList args = context.args;
+    while (!args.isEmpty()) {
+        const QString arg = args.takeFirst();
+        if (arg == QStringLiteral("--debtor") && !args.isEmpty()) {
+            parsed.debtorId = args.takeFirst().toInt(&haveDebtor);
+        } else if (allowTo && arg == QStringLiteral("--to") && !args.isEmpty()) {
+            parsed.to = args.takeFirst();
+        } else if (parsed.exportPath.isEmpty() && !arg.startsWith(QStringLiteral("--"))) {
+            parsed.exportPath = arg;
+        } else {
+            haveDebtor = false;
+            break;
+        }
+    }
+    if (parsed.exportPath.isEmpty() || !haveDebtor) {
+        context.ui.error(QStringLiteral("usage: tervalo-cli [--app-dir DIR] ") + usage);
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+bool loadDebtor(CliContext& context, const DebtorArguments& arguments) {
+    if (!app::LoadExport(context.session, arguments.exportPath, context.ui)) {
+        return false;
+    }
+    memtable::MemTable& firmy = context.session.tables.mtFirmy;
+    for (int position = 0; position < firmy.recordCount(); ++position) {
+        firmy.moveTo(position);
+        if (firmy.intValue(u"ID") == arguments.debtorId) {
+            return true;
+        }
+    }
+    context.ui.error(QStringLiteral("Odběratel s ID ") + QString::number(arguments.debtorId) +
+                     QStringLiteral(" v exportu není."));
+    return false;
+}
+
+std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const DebtorArguments& arguments) {
+    if (!loadDebtor(context, arguments)) {
+        return std::nullopt;
+    }
+    app::AppSession& session = context.session;
+    const app::AppSettings& settings = session.settings;
+    const QString archive =
+        compose::BuildDocumentList(arguments.debtorId, session.tables, settings, session.TempDir, context.ui);
+    if (archive.isEmpty()) {
+        return std::nullopt;
+    }
+    compose::ReminderRequest request;
+    request.recipient = arguments.to.isEmpty() ? session.tables.mtFirmy.text(u"OdbEmail") : arguments.to;
+    if (request.recipient.trimmed().isEmpty()) {
+        context.ui.error(QStringLiteral("Odběratel nemá e-mailovou adresu."));
+        return std::nullopt;
+    }
+    request.subjectTemplate = settings.E_Predmet;
+    request.attachmentPath = archive;
+    request.withBody = true;
+    request.attach = settings.E_PripojitPrilohu;
+    request.copy = settings.E_KopieEmailu;
+    auto message =
+        compose::ComposeSmtpReminder(request, compose::CurrentDebtorValues(session.tables), settings,
+                                     transport::MimeEnvironment::forSystem(session.locale));
+    return DebtorReminder{request, std::move(message)};
+}
+
+}  // namespace tervalo::cli

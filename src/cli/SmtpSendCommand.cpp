@@ -1,0 +1,22 @@
+#include "cli/SmtpSendCommand.h"
+
+#include "cli/DebtorCommand.h"
+
+namespace tervalo::cli {
+
+int runSmtpSend(CliContext& context) {
+    const auto arguments =
+        parseDebtorArguments(context, QStringLiteral("smtp-send EXPORT --debtor ID [--to ADDRESS]"), true);
+    if (!arguments) {
+        return Usage;
+    }
+    const auto reminder = composeDebtorReminder(context, *arguments);
+    if (!reminder) {
+        return Ended;
+    }
+    const int result = compose::DeliverSmtpReminder(*reminder->message, reminder->request,
+                                                    context.session.settings, context.ui);
+    return result == 0 ? Success : Ended;
+}
+
+}  // namespace tervalo::cli

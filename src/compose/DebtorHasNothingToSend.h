@@ -1,0 +1,11 @@
+#pragma once
+
+#include "import/ExportTables.h"
+
+namespace tervalo::compose {
+
+// True when the current debtor is excluded, has no documents, or has all of them excluded. The
+// current mtDoklady row stays where it was.
+bool DebtorHasNothingToSend(const import::ExportTables& tables);
+
+}  // namespace tervalo::compose

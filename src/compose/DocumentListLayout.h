@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace tervalo::compose {
+
+// One line of the document table: number, issued, due, total, unpaid, currency.
+using DocumentTableLine = std::array<QString, 6>;
+
+// The table part of a document list: the title line, a line of spaces and one line per document,
+// each ended by CR LF. Every column is as wide as its longest text plus one space; the number and
+// currency are left-aligned, the dates and amounts right-aligned.
+QString LayOutDocumentTable(const DocumentTableLine& titles, const std::vector<DocumentTableLine>& documents);
+
+// The heading framed by two rules of "=" as long as it, then an empty line, in front of the table.
+QString AddDocumentListHeading(const QString& heading, const QString& table);
+
+// Two decimals with the given separator, no thousands separator; a value that is no number is zero.
+QString FormatDocumentAmount(double value, QChar decimalSeparator);
+
+}  // namespace tervalo::compose

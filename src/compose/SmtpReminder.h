@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "compose/TemplateVariables.h"
+#include "platform/UserInterface.h"
+#include "transport/MimeEnvironment.h"
+#include "transport/TMimeMess.h"
+#include "transport/TSMTPSend.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace tervalo::compose {
+
+// What the caller decides about one reminder.
+struct ReminderRequest {
+    QString recipient;
+    QString subjectTemplate;
+    QString attachmentPath;  // not empty when `attach` is set
+    bool withBody = true;
+    bool attach = true;
+    QString copy;  // empty: no copy; blanks alone still count as an address
+};
+
+// The rendered reminder for the SMTP route: header from the SMTP settings, the body from EText and
+// the archive as its file part. Throws transport::AttachmentOpenError when the archive cannot be read.
+std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest& request,
+                                                          const TemplateValues& values,
+                                                          const app::AppSettings& settings,
+                                                          transport::MimeEnvironment environment);
+
+// The envelope recipients: the recipient, and the copy address after a comma when there is one.
+QString EnvelopeRecipients(const ReminderRequest& request);
+
+// Delivers a composed reminder with the stored SMTP server and account (none unless SMTPAuth is
+// set). 0 when the server accepted it; -2 after telling the user otherwise.
+int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
+                        const app::AppSettings& settings, UserInterface& ui,
+                        const transport::SmtpSessionOptions& options = {});
+
+}  // namespace tervalo::compose

@@ -1,0 +1,85 @@
+#include "compose/ZipLibrary.h"
+
+#include <QFile>
+
+#include <dlfcn.h>
+
+namespace tervalo::compose {
+
+namespace {
+
+template <typename Function>
+bool resolve(void* handle, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(handle, name));
+    return function != nullptr;
+}
+
+constexpr zip_uint32_t kStrongestLevel = 9;
+
+}  // namespace
+
+std::unique_ptr<ZipLibrary> ZipLibrary::load(const QString& fileName) {
+    void* handle = dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<ZipLibrary> library(new ZipLibrary(handle));
+    if (!library->resolveAll()) {
+        return nullptr;
+    }
+    return library;
+}
+
+const ZipLibrary* ZipLibrary::shared() {
+    static const std::unique_ptr<ZipLibrary> library = load(QString::fromLatin1(kFileName));
+    return library.get();
+}
+
+ZipLibrary::~ZipLibrary() {
+    dlclose(m_handle);
+}
+
+bool ZipLibrary::resolveAll() {
+    return resolve(m_handle, "zip_open", m_open) && resolve(m_handle, "zip_source_file", m_sourceFile) &&
+           resolve(m_handle, "zip_source_free", m_sourceFree) &&
+           resolve(m_handle, "zip_file_add", m_fileAdd) &&
+           resolve(m_handle, "zip_set_file_compression", m_setFileCompression) &&
+           resolve(m_handle, "zip_file_set_encryption", m_fileSetEncryption) &&
+           resolve(m_handle, "zip_close", m_close) && resolve(m_handle, "zip_discard", m_discard);
+}
+
+bool ZipLibrary::packSingleFile(const QString& archivePath, const QString& filePath,
+                                const QString& entryName) const {
+    int openError = 0;
+    zip_t* archive =
+        m_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
+    if (archive == nullptr) {
+        return false;
+    }
+    // A length of 0 takes the file to its end.
+    zip_source_t* source = m_sourceFile(archive, QFile::encodeName(filePath).constData(), 0, 0);
+    if (source == nullptr) {
+        m_discard(archive);
+        return false;
+    }
+    const zip_int64_t index = m_fileAdd(archive, entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        m_sourceFree(source);
+        m_discard(archive);
+        return false;
+    }
+    const auto entry = static_cast<zip_uint64_t>(index);
+    if (m_setFileCompression(archive, entry, ZIP_CM_DEFLATE, kStrongestLevel) != 0 ||
+        m_fileSetEncryption(archive, entry, ZIP_EM_NONE, nullptr) != 0) {
+        m_discard(archive);
+        return false;
+    }
+    // The library writes to a temporary file and renames it on close, so a failure leaves no archive.
+    if (m_close(archive) != 0) {
+        m_discard(archive);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tervalo::compose

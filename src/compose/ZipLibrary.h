@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <zip.h>
+
+#include <memory>
+
+namespace tervalo::compose {
+
+// libzip, loaded at run time so that a missing library is reported with the program's own message
+// instead of stopping the loader. Only the header is used at build time; every function is
+// resolved from the shared object.
+class ZipLibrary {
+public:
+    static constexpr const char* kFileName = "libzip.so.4";
+
+    // Loads the shared object and resolves every function used; nothing when either fails.
+    static std::unique_ptr<ZipLibrary> load(const QString& fileName);
+    // The program's library, loaded on first use and kept for the rest of the run; null when it
+    // cannot be loaded.
+    static const ZipLibrary* shared();
+
+    ~ZipLibrary();
+    ZipLibrary(const ZipLibrary&) = delete;
+    ZipLibrary& operator=(const ZipLibrary&) = delete;
+
+    // Creates `archivePath` holding one entry, `entryName`, with the content of `filePath`,
+    // deflated at level 9 and not encrypted. False on any error of the library; a half-made archive
+    // is discarded.
+    bool packSingleFile(const QString& archivePath, const QString& filePath, const QString& entryName) const;
+
+private:
+    explicit ZipLibrary(void* handle) : m_handle(handle) {}
+    bool resolveAll();
+
+    void* m_handle;
+    decltype(&zip_open) m_open = nullptr;
+    decltype(&zip_source_file) m_sourceFile = nullptr;
+    decltype(&zip_source_free) m_sourceFree = nullptr;
+    decltype(&zip_file_add) m_fileAdd = nullptr;
+    decltype(&zip_set_file_compression) m_setFileCompression = nullptr;
+    decltype(&zip_file_set_encryption) m_fileSetEncryption = nullptr;
+    decltype(&zip_close) m_close = nullptr;
+    decltype(&zip_discard) m_discard = nullptr;
+};
+
+}  // namespace tervalo::compose
