@@ -1,6 +1,6 @@
-#include "../transport/RealSmtpServer.h"
 #include "CliRunner.h"
 #include "support/DemoData.h"
+#include "support/RealSmtpServer.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
-#include "../transport/RealSmtpServer.h"
 #include "compose/MakeMessageId.h"
 #include "compose/SmtpReminder.h"
 #include "support/CaseName.h"
 #include "support/FakeUserInterface.h"
+#include "support/RealSmtpServer.h"
 #include "support/TempAppDir.h"
 
 #include <QJsonValue>

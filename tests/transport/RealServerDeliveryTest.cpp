@@ -1,4 +1,4 @@
-#include "RealSmtpServer.h"
+#include "support/RealSmtpServer.h"
 
 #include "transport/DeliverBySmtp.h"
 #include "transport/TMimeMess.h"

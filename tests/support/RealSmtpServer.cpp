@@ -1,4 +1,4 @@
-#include "RealSmtpServer.h"
+#include "support/RealSmtpServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 namespace tervalo::transport::testing {
 
 namespace {
-const QString kScripts = QStringLiteral(TERVALO_SOURCE_DIR "/tests/transport/");
+const QString kScripts = QStringLiteral(TERVALO_SOURCE_DIR "/tests/support/");
 constexpr int kStartMs = 20000;
 }  // namespace
 
