@@ -46,6 +46,21 @@ TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {
     EXPECT_EQ(f.session.ExportFilePath, path);
     EXPECT_GT(f.session.sgrCSV.rowCount(), 10);
     EXPECT_TRUE(f.window.isVisible());
+    // The export that came on the command line and was loaded is deleted at the end.
+    QTest::keyClick(&f.window, Qt::Key_Escape);
+    EXPECT_FALSE(f.window.isVisible());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(MainWindow, exportThatFailsToLoadIsKept) {
+    test::TempAppDir exports;
+    exports.write(QStringLiteral("x.csv"), "a;b;c\nd;e;f\n");
+    const QString path = exports.file(QStringLiteral("x.csv"));
+    WindowFixture f({path});
+    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isVisible(), 5000);
+    ASSERT_EQ(f.ui.messages().size(), 1u);
+    EXPECT_EQ(f.ui.messages()[0].kind, QStringLiteral("warning"));
+    EXPECT_TRUE(QFile::exists(path));
 }
 
 TEST(MainWindow, withoutArgumentsNothingLoadsUntilOk) {
