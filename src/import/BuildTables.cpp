@@ -2,10 +2,16 @@
 
 #include "import/DefFile.h"
 #include "import/VarMap.h"
+#include "platform/EventPacer.h"
 #include "platform/SystemLocale.h"
 #include "state/StateTables.h"
 
 #include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace tervalo::import {
 
@@ -32,14 +38,81 @@ struct ConversionError {
     bool date;
 };
 
+// Values worked out from a cell's bytes, kept for texts that come again: the first two cells of a
+// row (its section and kind) and due dates repeat over the whole export, so each distinct text is
+// upper-cased or parsed once rather than on every row. Bounded, since an odd export could make every
+// text distinct.
+template <typename Value>
+class RepeatedTexts {
+public:
+    template <typename Make>
+    Value get(std::string_view bytes, Make make) {
+        if (auto found = m_known.find(bytes); found != m_known.end()) {
+            return found->second;
+        }
+        if (m_known.size() >= kMaxKnown) {
+            return make();
+        }
+        return m_known.emplace(std::string(bytes), make()).first->second;
+    }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    static constexpr std::size_t kMaxKnown = 4096;
+    std::unordered_map<std::string, Value, Hash, std::equal_to<>> m_known;
+};
+
+// Field numbers of the two tables, looked up once by name.
+struct DebtorFieldNumbers {
+    std::array<int, 9> texts;
+    int email, exportFlag, hasEmail, id;
+    std::array<int, 4> amounts;
+    explicit DebtorFieldNumbers(const memtable::MemTable& t)
+        : texts{t.field(u"OdbNazev"), t.field(u"OdbUlice"), t.field(u"OdbMisto"),
+                t.field(u"OdbPSC"),   t.field(u"OdbStat"),  t.field(u"OdbWWW"),
+                t.field(u"OdbTel"),   t.field(u"OdbMobil"), t.field(u"OdbICO")},
+          email(t.field(u"OdbEmail")),
+          exportFlag(t.field(u"Exportovat")),
+          hasEmail(t.field(u"JeEmail")),
+          id(t.field(u"ID")),
+          amounts{t.field(u"Celkem"), t.field(u"ZbyvaUh"), t.field(u"CelkemDobr"), t.field(u"ZbyvaUhDobr")} {}
+};
+
+struct DocumentFieldNumbers {
+    int number, vatDate, dueDate, issueDate, variableSymbol, total, unpaid, currency, daysPastDue, creditNote,
+        exportFlag, hasNote, id;
+    explicit DocumentFieldNumbers(const memtable::MemTable& t)
+        : number(t.field(u"CisloDokl")),
+          vatDate(t.field(u"DatDPH")),
+          dueDate(t.field(u"DatSplat")),
+          issueDate(t.field(u"DatVyst")),
+          variableSymbol(t.field(u"VarSymbol")),
+          total(t.field(u"Celkem")),
+          unpaid(t.field(u"CelkNeprop")),
+          currency(t.field(u"Mena")),
+          daysPastDue(t.field(u"DnuPoSplat")),
+          creditNote(t.field(u"Dobropis")),
+          exportFlag(t.field(u"Exportovat")),
+          hasNote(t.field(u"JePozn")),
+          id(t.field(u"ID")) {}
+};
+
 class TableBuilder {
 public:
     TableBuilder(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables)
-        : m_t(tables), m_in(input), m_state(stateTables), m_locale(tables.locale) {
+        : m_t(tables),
+          m_in(input),
+          m_state(stateTables),
+          m_locale(tables.locale),
+          m_codec(m_locale.codec()),
+          m_debtorFields(tables.mtFirmy),
+          m_documentFields(tables.mtDoklady) {
         m_columns.fill(kUnknownColumn);
         for (int n = DebtorSection; n <= TitleFields + 2; ++n) {
-            m_defVar[std::size_t(n)] =
-                m_locale.toUpper(DefFile::DefVar(n, input.defFilePath, m_locale.codec()));
+            m_defVar[std::size_t(n)] = m_locale.toUpper(DefFile::DefVar(n, input.defFilePath, m_codec));
         }
     }
 
@@ -57,8 +130,8 @@ public:
         const std::array<const QString*, 4> sections{&title, &debtor, &document, &credit};
         for (int r = 0; r <= matrix.lastRow(); ++r) {
             m_row = r;
-            const QString s0 = m_locale.toUpper(matrix.cell(r, 0, m_locale.codec()));
-            const QString s1 = m_locale.toUpper(matrix.cell(r, 1, m_locale.codec()));
+            const QString s0 = upperCell(r, 0);
+            const QString s1 = upperCell(r, 1);
             bool headerBuilt = false;
             for (std::size_t k = 0; k < sections.size() && !headerBuilt; ++k) {
                 if (s0 == *sections[k] && s1 == header && !headerSeen[k]) {
@@ -79,7 +152,9 @@ public:
                 if (s0 == credit)
                     documentRow(m_t.mtvarItemsDobr, CreditFields, true);
             }
-            if ((r + 1) % 5 == 0) {
+            // Every fifth row the window may catch up; the pacer lets it do so once a frame, since
+            // a progress bar and an event loop pass cost more than several rows of building.
+            if ((r + 1) % 5 == 0 && m_eventPacer.due()) {
                 ui.processEvents();
                 ui.setProgress(r + 1);
             }
@@ -89,9 +164,15 @@ public:
 private:
     const QString& var(int record) const { return m_defVar[std::size_t(record)]; }
 
-    // The cell of the current row in the column of the record's field code, or nothing when the
-    // section's header row does not list the code.
-    std::optional<QString> value(memtable::MemTable& map, int record) {
+    QString upperCell(int row, int col) {
+        const std::string_view bytes = m_in.matrix.cellBytes(row, col);
+        return m_upperCells.get(bytes,
+                                [&] { return m_locale.toUpper(m_codec.decode(bytes.data(), bytes.size())); });
+    }
+
+    // The bytes of the current row's cell in the column of the record's field code, or nothing when
+    // the section's header row does not list the code.
+    std::optional<std::string_view> bytes(memtable::MemTable& map, int record) {
         // A record's column is looked up once after each change of the maps.
         int& column = m_columns[std::size_t(record)];
         if (column == kUnknownColumn) {
@@ -100,21 +181,32 @@ private:
         if (column == kNoColumn) {
             return std::nullopt;
         }
-        return m_in.matrix.cell(m_row, column, m_locale.codec());
+        return m_in.matrix.cellBytes(m_row, column);
     }
 
-    double number(const QString& text) const {
+    // As bytes(), decoded; the view holds until the next call.
+    std::optional<QStringView> value(memtable::MemTable& map, int record) {
+        const std::optional<std::string_view> cell = bytes(map, record);
+        if (!cell) {
+            return std::nullopt;
+        }
+        m_codec.decodeInto(cell->data(), cell->size(), m_text);
+        return QStringView(m_text);
+    }
+
+    double number(QStringView text) const {
         auto parsed = platform::parseDecimal(text, m_in.decimalSeparator);
         if (!parsed) {
-            throw ConversionError{text, m_row, false};
+            throw ConversionError{text.toString(), m_row, false};
         }
         return *parsed;
     }
 
-    QDate date(const QString& text) const {
-        auto parsed = m_locale.parseShortDate(text);
+    QDate date(std::string_view cell) {
+        const std::optional<QDate> parsed = m_dates.get(
+            cell, [&] { return m_locale.parseShortDate(m_codec.decode(cell.data(), cell.size())); });
         if (!parsed) {
-            throw ConversionError{text, m_row, true};
+            throw ConversionError{m_codec.decode(cell.data(), cell.size()), m_row, true};
         }
         return *parsed;
     }
@@ -123,79 +215,78 @@ private:
         QString* targets[] = {&m_t.AsOfDate, &m_t.ToleranceDays, &m_t.SupplierName};
         for (int i = 0; i < 3; ++i) {
             if (auto text = value(m_t.mtVarTitul, TitleFields + i)) {
-                *targets[i] = *text;
+                *targets[i] = text->toString();
             }
         }
     }
 
     void debtorRow() {
-        static const char16_t* const kTextFields[] = {u"OdbNazev", u"OdbUlice", u"OdbMisto",
-                                                      u"OdbPSC",   u"OdbStat",  u"OdbWWW",
-                                                      u"OdbTel",   u"OdbMobil", u"OdbICO"};
-        static const char16_t* const kAmountFields[] = {u"Celkem", u"ZbyvaUh", u"CelkemDobr", u"ZbyvaUhDobr"};
         memtable::MemTable& firmy = m_t.mtFirmy;
         memtable::MemTable& map = m_t.mtVarHeader;
-        firmy.append();
+        const DebtorFieldNumbers& f = m_debtorFields;
+        firmy.appendRow();
         ++m_debtorCounter;
         for (int i = 0; i < 9; ++i) {
             if (auto text = value(map, DebtorFields + i)) {
-                firmy.setText(kTextFields[i], *text);
+                firmy.putText(f.texts[std::size_t(i)], *text);
             }
         }
         if (auto text = value(map, DebtorFields + 9)) {
-            m_email = text->trimmed();
+            m_email = text->trimmed().toString();
         }
-        firmy.setText(u"OdbEmail", m_email);
+        firmy.putText(f.email, m_email);
         for (int i = 0; i < 4; ++i) {
             if (auto text = value(map, DebtorFields + 10 + i)) {
-                firmy.setFloat(kAmountFields[i], number(*text));
+                firmy.putFloat(f.amounts[std::size_t(i)], number(*text));
             }
         }
-        firmy.setBool(u"Exportovat", m_state.GetAddressExport(m_email));
-        firmy.setBool(u"JeEmail", !m_email.isEmpty());
-        firmy.setInt(u"ID", m_debtorCounter);
+        firmy.putBool(f.exportFlag, m_state.GetAddressExport(m_email));
+        firmy.putBool(f.hasEmail, !m_email.isEmpty());
+        firmy.putInt(f.id, m_debtorCounter);
         firmy.post();
     }
 
     void documentRow(memtable::MemTable& map, int first, bool creditNote) {
         memtable::MemTable& doklady = m_t.mtDoklady;
-        doklady.append();
+        const DocumentFieldNumbers& f = m_documentFields;
+        doklady.appendRow();
         if (auto text = value(map, first)) {
-            m_documentNumber = *text;
+            m_documentNumber = text->toString();
         }
-        doklady.setText(u"CisloDokl", m_documentNumber);
+        doklady.putText(f.number, m_documentNumber);
         if (auto text = value(map, first + 1)) {
-            doklady.setText(u"DatDPH", *text);
+            doklady.putText(f.vatDate, *text);
         }
-        if (auto text = value(map, first + 2)) {
-            doklady.setText(u"DatSplat", *text);
-            m_dueDate = date(*text);
+        if (auto cell = bytes(map, first + 2)) {
+            m_dueDate = date(*cell);
+            m_codec.decodeInto(cell->data(), cell->size(), m_text);
+            doklady.putText(f.dueDate, m_text);
         }
         if (auto text = value(map, first + 3)) {
-            doklady.setText(u"DatVyst", *text);
+            doklady.putText(f.issueDate, *text);
         }
         if (auto text = value(map, first + 4)) {
-            doklady.setText(u"VarSymbol", *text);
+            doklady.putText(f.variableSymbol, *text);
         }
         if (auto text = value(map, first + 5)) {
-            doklady.setFloat(u"Celkem", number(*text));
+            doklady.putFloat(f.total, number(*text));
         }
         if (auto text = value(map, first + 6)) {
-            doklady.setFloat(u"CelkNeprop", number(*text));
+            doklady.putFloat(f.unpaid, number(*text));
         }
         if (auto text = value(map, first + 7)) {
-            doklady.setText(u"Mena", *text);
+            doklady.putText(f.currency, *text);
         }
         if (!m_dueDate.isValid()) {
             // No due date so far: the field code is missing from the export.
             throw ConversionError{QString(), m_row, true};
         }
-        doklady.setFloat(u"DnuPoSplat", double(m_dueDate.daysTo(m_in.today)));
-        doklady.setBool(u"Dobropis", creditNote);
+        doklady.putFloat(f.daysPastDue, double(m_dueDate.daysTo(m_in.today)));
+        doklady.putBool(f.creditNote, creditNote);
         const state::StateTables::DocumentState stored = m_state.documentState(m_documentNumber);
-        doklady.setBool(u"Exportovat", stored.exportFlag);
-        doklady.setBool(u"JePozn", stored.hasNote);
-        doklady.setInt(u"ID", m_debtorCounter);
+        doklady.putBool(f.exportFlag, stored.exportFlag);
+        doklady.putBool(f.hasNote, stored.hasNote);
+        doklady.putInt(f.id, m_debtorCounter);
         doklady.post();
     }
 
@@ -203,10 +294,17 @@ private:
     const BuildInput& m_in;
     state::StateTables& m_state;
     const platform::SystemLocale& m_locale;
+    const platform::AnsiCodec& m_codec;
+    const DebtorFieldNumbers m_debtorFields;
+    const DocumentFieldNumbers m_documentFields;
     std::array<QString, TitleFields + 3> m_defVar;
     static constexpr int kUnknownColumn = -2;
     static constexpr int kNoColumn = -1;
     std::array<int, TitleFields + 3> m_columns;
+    RepeatedTexts<QString> m_upperCells;
+    RepeatedTexts<std::optional<QDate>> m_dates;
+    QString m_text;  // the last decoded cell
+    platform::EventPacer m_eventPacer;
     int m_row = 0;
     int m_debtorCounter = 0;
     // Carried over to the next rows when a row lacks them.

@@ -38,7 +38,10 @@ public:
     // Building, used by the reader: cells are appended to the current row.
     void adoptBuffer(QByteArray buffer);
     char* buffer() { return m_text.data(); }
-    void reserveCells(std::size_t cells) { m_cellEnd.reserve(cells); }
+    void reserve(std::size_t cells, std::size_t rows) {
+        m_cellEnd.reserve(cells);
+        m_rowFirstCell.reserve(rows + 1);
+    }
     void addCell(std::uint32_t endOffset) { m_cellEnd.push_back(endOffset); }
     void endRow();
     void finish(std::uint32_t usedBytes);

@@ -260,9 +260,49 @@ void MemTable::edit() {
 }
 
 void MemTable::cancel() {
+    if (m_appendingRow) {
+        m_store.removeLastRow();
+        m_appendingRow = false;
+    }
     m_state = State::Browse;
     m_buffer.clear();
     m_modified.clear();
+}
+
+void MemTable::appendRow() {
+    requireOpen();
+    requireBrowse();
+    m_store.appendRow();
+    m_appendingRow = true;
+    m_state = State::Insert;
+}
+
+void MemTable::requireRowAppend(int field, FieldType type) const {
+    if (!m_appendingRow) {
+        throw MemTableError(m_name, QStringLiteral("no row started by appendRow()"));
+    }
+    requireType(field, type);
+}
+
+void MemTable::putText(int field, QStringView text) {
+    requireRowAppend(field, FieldType::Text);
+    const FieldDef& def = fieldDef(field);
+    m_store.setText(m_store.rowCount() - 1, field, def.type == FieldType::Text ? text.left(def.size) : text);
+}
+
+void MemTable::putFloat(int field, double value) {
+    requireRowAppend(field, FieldType::Float);
+    m_store.setFloat(m_store.rowCount() - 1, field, value);
+}
+
+void MemTable::putInt(int field, int value) {
+    requireRowAppend(field, FieldType::Integer);
+    m_store.setInt(m_store.rowCount() - 1, field, value);
+}
+
+void MemTable::putBool(int field, bool value) {
+    requireRowAppend(field, FieldType::Boolean);
+    m_store.setBool(m_store.rowCount() - 1, field, value);
 }
 
 void MemTable::setValue(int field, const QVariant& value) {
@@ -277,7 +317,11 @@ void MemTable::setValue(int field, const QVariant& value) {
 
 void MemTable::post() {
     requireOpen();
-    if (m_state == State::Insert) {
+    if (m_appendingRow) {
+        m_appendingRow = false;
+        m_state = State::Browse;
+        showInsertedRow(m_store.rowCount() - 1);
+    } else if (m_state == State::Insert) {
         postInsert();
     } else if (m_state == State::Edit) {
         postEdit();
@@ -296,6 +340,11 @@ void MemTable::postInsert() {
         }
     }
     m_state = State::Browse;
+    showInsertedRow(row);
+}
+
+// A row was added to the store: the view takes it in, and it becomes current.
+void MemTable::showInsertedRow(RowId row) {
     if (!watched() || !m_viewValid || (m_master && m_master->currentRow() != m_viewMasterRow)) {
         // Nobody looks, or the view is stale anyway: the view and the indexes catch up when next
         // used. The posted row becomes current; should it be out of view, the rebuilt view starts at

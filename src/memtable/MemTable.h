@@ -78,6 +78,15 @@ public:
     void post();
     void cancel();
 
+    // ---- Appending many rows (a load): without the edit buffer, each value stored in place and
+    // typed, so a million rows cost no QVariant per value. appendRow() starts a row with every field
+    // null; post() and cancel() end it as they end append().
+    void appendRow();
+    void putText(int field, QStringView text);  // cut to the field's size; empty is null
+    void putFloat(int field, double value);
+    void putInt(int field, int value);
+    void putBool(int field, bool value);
+
     void setValue(int field, const QVariant& value);                         // an invalid QVariant sets null
     void setText(int field, const QString& text) { setValue(field, text); }  // cut to the field's size
     void setFloat(int field, double value) { setValue(field, value); }
@@ -189,7 +198,9 @@ private:
     void announceCurrent();
     void masterMoved();
     void postInsert();
+    void showInsertedRow(RowId row);
     void postEdit();
+    void requireRowAppend(int field, FieldType type) const;
 
     QString m_name;
     QCollator m_collator;
@@ -214,7 +225,8 @@ private:
     State m_state = State::Browse;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_modified;
-    RowId m_editRow = -1;  // the row edit() started on, whatever moves meanwhile
+    bool m_appendingRow = false;  // appendRow(): the row is in the store already
+    RowId m_editRow = -1;         // the row edit() started on, whatever moves meanwhile
 
     // View and current row; m_currentPosition -1 means "not yet located".
     mutable bool m_viewValid = false;

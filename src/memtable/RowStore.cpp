@@ -91,7 +91,9 @@ void RowStore::reserve(int rows) {
 
 void RowStore::clear() {
     for (auto& c : m_columns) {
-        c = Column{c.def, {}, {}, {}, {}, {}, {}, {}, true};
+        Column emptied;
+        emptied.def = c.def;
+        c = std::move(emptied);
     }
     m_arena.clear();
     m_rowCount = 0;
@@ -136,42 +138,128 @@ QVariant RowStore::value(RowId row, int field) const {
 }
 
 void RowStore::set(RowId row, int field, const QVariant& value) {
-    Column& c = m_columns[std::size_t(field)];
+    if (value.isValid()) {
+        switch (def(field).type) {
+            case FieldType::Text:
+            case FieldType::Memo:
+                setText(row, field, value.toString());
+                return;
+            case FieldType::Float:
+                setFloat(row, field, value.toDouble());
+                return;
+            case FieldType::Integer:
+                setInt(row, field, value.toInt());
+                return;
+            case FieldType::Boolean:
+                setBool(row, field, value.toBool());
+                return;
+        }
+    }
+    Column& c = mutableColumn(field);
     const auto r = std::size_t(row);
-    const bool null = !value.isValid();
     switch (c.def.type) {
         case FieldType::Text:
-            c.texts[r] = null ? TextArena::kEmpty : storeText(c, value.toString());
+            c.texts[r] = TextArena::kEmpty;
             return;
         case FieldType::Memo:
-            c.memos[r] = null ? QString() : value.toString();
+            c.memos[r] = QString();
             return;
         case FieldType::Float:
-            c.floats[r] = null ? 0.0 : value.toDouble();
+            c.floats[r] = 0.0;
             break;
         case FieldType::Integer:
-            c.ints[r] = null ? 0 : value.toInt();
+            c.ints[r] = 0;
             break;
         case FieldType::Boolean:
-            c.bools[r] = null ? 0 : std::uint8_t(value.toBool());
+            c.bools[r] = 0;
             break;
     }
-    c.nulls[r] = null;
+    c.nulls[r] = true;
 }
 
-TextArena::Handle RowStore::storeText(Column& column, const QString& text) {
+void RowStore::setText(RowId row, int field, QStringView text) {
+    Column& c = mutableColumn(field);
+    if (c.def.type == FieldType::Memo) {
+        c.memos[std::size_t(row)] = text.toString();
+    } else {
+        c.texts[std::size_t(row)] = text.isEmpty() ? TextArena::kEmpty : storeText(c, text);
+    }
+}
+
+void RowStore::setFloat(RowId row, int field, double value) {
+    Column& c = mutableColumn(field);
+    c.floats[std::size_t(row)] = value;
+    c.nulls[std::size_t(row)] = false;
+}
+
+void RowStore::setInt(RowId row, int field, int value) {
+    Column& c = mutableColumn(field);
+    c.ints[std::size_t(row)] = value;
+    c.nulls[std::size_t(row)] = false;
+}
+
+void RowStore::setBool(RowId row, int field, bool value) {
+    Column& c = mutableColumn(field);
+    c.bools[std::size_t(row)] = std::uint8_t(value);
+    c.nulls[std::size_t(row)] = false;
+}
+
+void RowStore::removeLastRow() {
+    for (auto& c : m_columns) {
+        switch (c.def.type) {
+            case FieldType::Text:
+                c.texts.pop_back();
+                break;
+            case FieldType::Memo:
+                c.memos.pop_back();
+                break;
+            case FieldType::Float:
+                c.floats.pop_back();
+                c.nulls.pop_back();
+                break;
+            case FieldType::Integer:
+                c.ints.pop_back();
+                c.nulls.pop_back();
+                break;
+            case FieldType::Boolean:
+                c.bools.pop_back();
+                c.nulls.pop_back();
+                break;
+        }
+    }
+    --m_rowCount;
+}
+
+TextArena::Handle RowStore::storeText(Column& column, QStringView text) {
+    // Neighbouring rows often hold the same value (one debtor's documents share dates and currency):
+    // comparing with the column's last text is cheaper than any lookup.
+    if (column.lastText != TextArena::kEmpty && m_arena.view(column.lastText) == text) {
+        return column.lastText;
+    }
+    column.lastText = sharedOrAdded(column, text);
+    return column.lastText;
+}
+
+TextArena::Handle RowStore::sharedOrAdded(Column& column, QStringView text) {
     if (!column.sharing) {
         return m_arena.add(text);
     }
-    auto found = column.shared.constFind(text);
-    if (found != column.shared.constEnd()) {
-        return found.value();
+    const std::u16string_view key(text.utf16(), std::size_t(text.size()));
+    ++column.sharedLookups;
+    if (auto found = column.shared.find(key); found != column.shared.end()) {
+        return found->second;
     }
     const TextArena::Handle handle = m_arena.add(text);
-    if (column.shared.size() < kMaxShared) {
-        column.shared.insert(m_arena.view(handle), handle);  // the arena never moves its texts
+    ++column.sharedMisses;
+    // Stop looking values up once most of them turn out new (document numbers, names): then the
+    // lookups cost more than the sharing saves.
+    const bool mostlyDistinct =
+        column.sharedMisses >= kSharingTrial && column.sharedMisses * 2 > column.sharedLookups;
+    if (column.shared.size() < kMaxShared && !mostlyDistinct) {
+        const QStringView stored = m_arena.view(handle);  // the arena never moves its texts
+        column.shared.emplace(std::u16string_view(stored.utf16(), std::size_t(stored.size())), handle);
     } else {
-        column.sharing = false;  // mostly distinct values: lookups would cost more than they save
+        column.sharing = false;
         column.shared = {};
     }
     return handle;
@@ -240,7 +328,9 @@ bool RowStore::equalsKey(int field, RowId row, const QVariant& key) const {
 std::size_t RowStore::memoryBytes() const {
     std::size_t bytes = m_arena.bytesAllocated();
     for (const auto& c : m_columns) {
-        bytes += std::size_t(c.shared.capacity()) * (sizeof(QStringView) + sizeof(TextArena::Handle) + 8);
+        // A node per value (the view, the handle, the next pointer, the cached hash) and a bucket.
+        bytes += c.shared.size() * (sizeof(std::u16string_view) + 3 * sizeof(void*)) +
+                 c.shared.bucket_count() * sizeof(void*);
         bytes += c.texts.capacity() * sizeof(TextArena::Handle) + c.floats.capacity() * sizeof(double) +
                  c.ints.capacity() * sizeof(std::int32_t) + c.bools.capacity() + c.nulls.capacity() / 8;
         for (const QString& memo : c.memos) {

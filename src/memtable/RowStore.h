@@ -4,11 +4,12 @@
 #include "memtable/TextArena.h"
 
 #include <QCollator>
-#include <QHash>
 #include <QString>
 #include <QVariant>
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tervalo::memtable {
@@ -22,7 +23,8 @@ int compareDoubles(double a, double b);
 // Column-wise storage of a table's rows: one typed vector per field, texts in a shared arena, null
 // flags as bits. About 4 bytes per text cell plus its characters, 8 per float, 4 per integer, 1 per
 // boolean, 24 per memo. A text column stores each of its first kMaxShared distinct values once
-// (dates, currencies and codes repeat from row to row); past that it stops looking values up.
+// (dates, currencies and codes repeat from row to row); past that, or as soon as most values turn
+// out new, it stops looking values up.
 //
 // Values handed to set() and keys handed to the comparisons are normalised by the caller to the
 // field's type: QString for Text and Memo (already cut), double, int, bool; an invalid QVariant is
@@ -45,6 +47,12 @@ public:
     bool boolAt(RowId row, int field) const { return column(field).bools[std::size_t(row)] != 0; }
     QVariant value(RowId row, int field) const;
     void set(RowId row, int field, const QVariant& value);
+    // Typed stores of a value that is not null (an empty text is null).
+    void setText(RowId row, int field, QStringView text);
+    void setFloat(RowId row, int field, double value);
+    void setInt(RowId row, int field, int value);
+    void setBool(RowId row, int field, bool value);
+    void removeLastRow();  // its texts stay in the arena until clear()
 
     // Key order of an index: text by the collation, then by the exact text (so texts that collate
     // equal but differ still have a fixed order); numbers numerically, false before true, null first.
@@ -64,12 +72,18 @@ private:
         std::vector<std::int32_t> ints;
         std::vector<std::uint8_t> bools;
         std::vector<bool> nulls;  // numbers and booleans: set while the cell holds no value
-        QHash<QStringView, TextArena::Handle> shared;
+        std::unordered_map<std::u16string_view, TextArena::Handle> shared;
         bool sharing = true;
+        TextArena::Handle lastText = TextArena::kEmpty;  // the text stored last
+        std::size_t sharedLookups = 0;
+        std::size_t sharedMisses = 0;
     };
-    static constexpr qsizetype kMaxShared = 65536;
+    static constexpr std::size_t kMaxShared = 65536;
+    static constexpr std::size_t kSharingTrial = 1024;
 
-    TextArena::Handle storeText(Column& column, const QString& text);
+    TextArena::Handle storeText(Column& column, QStringView text);
+    TextArena::Handle sharedOrAdded(Column& column, QStringView text);
+    Column& mutableColumn(int field) { return m_columns[std::size_t(field)]; }
 
     const Column& column(int field) const { return m_columns[std::size_t(field)]; }
 

@@ -36,13 +36,18 @@ AnsiCodec::AnsiCodec(int codePage) : m_codePage(codePage) {
 }
 
 QString AnsiCodec::decode(const char* data, std::size_t size) const {
-    QString out(qsizetype(size), Qt::Uninitialized);
+    QString out;
+    decodeInto(data, size, out);
+    return out;
+}
+
+void AnsiCodec::decodeInto(const char* data, std::size_t size, QString& out) const {
+    out.resize(qsizetype(size));
     char16_t* dst = reinterpret_cast<char16_t*>(out.data());
     const auto* src = reinterpret_cast<const unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) {
         dst[i] = m_toUnicode[src[i]];
     }
-    return out;
 }
 
 int AnsiCodec::encodeChar(char16_t ch) const {

@@ -24,6 +24,8 @@ public:
     QString decode(const QByteArray& bytes) const {
         return decode(bytes.constData(), std::size_t(bytes.size()));
     }
+    // Decodes into `out`, reusing its buffer: no allocation per call when decoding many short texts.
+    void decodeInto(const char* data, std::size_t size, QString& out) const;
     char16_t decodeByte(unsigned char byte) const { return m_toUnicode[byte]; }
 
     // Characters the code page cannot hold become `replacement`.

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -178,10 +179,55 @@ int SystemLocale::compare(QStringView a, QStringView b) const {
     return m_collator->compare(a, b);
 }
 
+namespace {
+
+// Most amounts are short plain decimals ("-1234,50"). With at most 15 digits both the digits and the
+// power of ten are exact doubles, so one division rounds correctly, giving what from_chars gives.
+// Anything else (exponents, long numbers, odd text) is left to the full parse.
+std::optional<double> plainDecimal(QStringView t, QChar decimalSeparator) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype i = 0;
+    const bool negative = t[0] == QLatin1Char('-');
+    if (negative || t[0] == QLatin1Char('+')) {
+        i = 1;
+    }
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1;  // -1 until the separator
+    for (; i < t.size(); ++i) {
+        const char16_t ch = t[i].unicode();
+        if (ch >= u'0' && ch <= u'9') {
+            if (++digits > 15) {
+                return std::nullopt;
+            }
+            mantissa = mantissa * 10 + (ch - u'0');
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if (ch == decimalSeparator.unicode() && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    double value = double(mantissa);
+    if (decimals > 0) {
+        value /= kPowersOfTen[decimals];
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
 std::optional<double> parseDecimal(QStringView text, QChar decimalSeparator) {
     QStringView t = text.trimmed();
     if (t.isEmpty() || t.size() > 400) {
         return std::nullopt;
+    }
+    if (auto plain = plainDecimal(t, decimalSeparator)) {
+        return plain;
     }
     std::string ascii;
     ascii.reserve(std::size_t(t.size()));

@@ -154,3 +154,42 @@ TEST(MemTableLifecycle, closeAndReopenEmptiesButKeepsFieldsIndexesAndSettings) {
     EXPECT_EQ(walkNames(*table), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_FALSE(table->gotoBookmark(bookmark)) << "a bookmark does not survive close";
 }
+
+TEST(MemTableRowAppend, typedValuesGoStraightInAndPostOrCancelEndTheRow) {
+    auto table = makeTable();
+    table->setCurrentIndex(u"NAME");
+    const int name = table->field(u"Name");
+    const int amount = table->field(u"Amount");
+    const int flag = table->field(u"Flag");
+    const int id = table->field(u"ID");
+    appendRow(*table, QStringLiteral("m"), 1);
+
+    table->appendRow();
+    table->putText(name, u"0123456789XYZ");
+    table->putFloat(amount, 12.5);
+    table->putBool(flag, false);
+    table->putInt(id, 2);
+    table->post();
+    EXPECT_EQ(table->text(u"Name"), QStringLiteral("0123456789"));  // current, cut to the width
+    EXPECT_EQ(table->floatValue(u"Amount"), 12.5);
+    EXPECT_FALSE(table->isNull(u"Flag"));  // false is a value, not null
+    EXPECT_EQ(table->intValue(u"ID"), 2);
+
+    table->appendRow();
+    table->putText(name, u"");
+    table->post();
+    EXPECT_TRUE(table->isNull(u"Name"));  // an empty text is null, as with setText
+    EXPECT_TRUE(table->isNull(u"Amount"));
+
+    table->appendRow();
+    table->putText(name, u"gone");
+    table->cancel();
+    EXPECT_EQ(table->rowCount(), 3);
+    EXPECT_EQ(walkNames(*table), (QStringList{QString(), QStringLiteral("0123456789"), QStringLiteral("m")}));
+
+    EXPECT_THROW(table->putText(name, u"no row"), MemTableError);
+    table->appendRow();
+    EXPECT_THROW(table->putFloat(name, 1.0), MemTableError);
+    EXPECT_THROW(table->append(), MemTableError);
+    table->cancel();
+}

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
 using tervalo::platform::LocaleSettings;
 using tervalo::platform::parseDecimal;
 using tervalo::platform::SystemLocale;
@@ -83,5 +90,37 @@ TEST(ParseDecimal, acceptsSignExponentAndTheGivenSeparatorOnly) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parseDecimal(QString::fromUtf8(c.text), c.separator), c.expected) << c.text;
+    }
+}
+
+// Short plain amounts take a quicker path than the full parse; both must give the very same double,
+// the correctly rounded one, including at the edge of 15 and 16 digits.
+TEST(ParseDecimal, plainAmountsGiveTheCorrectlyRoundedDouble) {
+    std::mt19937_64 random(20261210);
+    std::vector<std::string> texts = {"0,1",
+                                      "0,3",
+                                      "-0",
+                                      "5,",
+                                      ",5",
+                                      "999999999999999",
+                                      "9999999999999999",
+                                      "0,000000000000001",
+                                      "123456789012,345",
+                                      "-98765,4321",
+                                      "00012,50"};
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits = std::to_string(random() % 10000000000000000ULL);
+        const std::size_t point = random() % (digits.size() + 1);
+        std::string text = (random() % 2 ? "-" : "") + digits.substr(0, point) + "," + digits.substr(point);
+        texts.push_back(text);
+    }
+    for (const std::string& text : texts) {
+        std::string dotted = text;
+        std::replace(dotted.begin(), dotted.end(), ',', '.');
+        double expected = 0;
+        std::from_chars(dotted.data(), dotted.data() + dotted.size(), expected);
+        const std::optional<double> parsed = parseDecimal(QString::fromStdString(text), QLatin1Char(','));
+        ASSERT_TRUE(parsed) << text;
+        EXPECT_EQ(std::memcmp(&*parsed, &expected, sizeof(double)), 0) << text;
     }
 }
