@@ -35,7 +35,7 @@ struct ConversionError {
 class TableBuilder {
 public:
     TableBuilder(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables)
-        : m_t(tables), m_in(input), m_state(stateTables), m_locale(tables.locale) {
+        : m_t(tables), m_in(input), m_state(stateTables.snapshot()), m_locale(tables.locale) {
         m_columns.fill(kUnknownColumn);
         for (int n = DebtorSection; n <= TitleFields + 2; ++n) {
             m_defVar[std::size_t(n)] =
@@ -151,7 +151,7 @@ private:
                 firmy.setFloat(kAmountFields[i], number(*text));
             }
         }
-        firmy.setBool(u"Exportovat", m_state.GetAddressExport(m_email));
+        firmy.setBool(u"Exportovat", m_state.addressExport(m_email));
         firmy.setBool(u"JeEmail", !m_email.isEmpty());
         firmy.setInt(u"ID", m_debtorCounter);
         firmy.post();
@@ -201,7 +201,7 @@ private:
 
     ExportTables& m_t;
     const BuildInput& m_in;
-    state::StateTables& m_state;
+    const state::StateSnapshot m_state;
     const platform::SystemLocale& m_locale;
     std::array<QString, TitleFields + 3> m_defVar;
     static constexpr int kUnknownColumn = -2;
