@@ -30,7 +30,7 @@ private:
     static constexpr short kNotDirect = -1;
 
     const platform::SystemLocale& m_locale;
-    const platform::AnsiCodec& m_codec;
+    platform::AnsiCodec m_codec;  // a copy: the key outlives a reopening of its table
     int m_width;
     std::array<short, kDirectLimit> m_direct{};  // encoded upper case, or kNotDirect
 };
