@@ -1,7 +1,6 @@
 #include "state/FixedKeyTable.h"
 
-#include <QHash>
-
+#include <algorithm>
 #include <cstring>
 
 namespace tervalo::state {
@@ -16,6 +15,22 @@ std::size_t capacityFor(std::size_t keys) {
     return capacity;
 }
 
+// Mixes eight bytes at a time; the final avalanche spreads every input bit over the low bits that pick
+// the slot, so keys differing only in their last digit do not crowd into neighbouring slots.
+std::size_t hashOf(const char* key, std::size_t width) {
+    quint64 h = 0x9E3779B97F4A7C15ull ^ width;
+    for (std::size_t at = 0; at < width; at += 8) {
+        quint64 chunk = 0;
+        std::memcpy(&chunk, key + at, std::min<std::size_t>(8, width - at));
+        h = (h ^ chunk) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return std::size_t(h);
+}
+
 }  // namespace
 
 FixedKeyTable::FixedKeyTable(int width, std::size_t expectedKeys)
@@ -26,7 +41,7 @@ FixedKeyTable::FixedKeyTable(int width, std::size_t expectedKeys)
 
 std::size_t FixedKeyTable::slotOf(const char* key) const {
     const std::size_t width = std::size_t(m_width);
-    std::size_t slot = qHashBits(key, width) & m_mask;
+    std::size_t slot = hashOf(key, width) & m_mask;
     while (m_slots[slot] != 0 && std::memcmp(m_keys.data() + (m_slots[slot] - 1) * width, key, width) != 0) {
         slot = (slot + 1) & m_mask;
     }
@@ -60,7 +75,7 @@ void FixedKeyTable::grow() {
     m_mask = m_slots.size() - 1;
     const std::size_t width = std::size_t(m_width);
     for (std::size_t i = 0; i < m_values.size(); ++i) {
-        std::size_t slot = qHashBits(m_keys.data() + i * width, width) & m_mask;
+        std::size_t slot = hashOf(m_keys.data() + i * width, width) & m_mask;
         while (m_slots[slot] != 0) {
             slot = (slot + 1) & m_mask;
         }
