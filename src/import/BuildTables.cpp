@@ -4,6 +4,7 @@
 #include "import/VarMap.h"
 #include "platform/EventPacer.h"
 #include "platform/SystemLocale.h"
+#include "state/StateSnapshot.h"
 #include "state/StateTables.h"
 
 #include <array>
@@ -105,7 +106,7 @@ public:
     TableBuilder(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables)
         : m_t(tables),
           m_in(input),
-          m_state(stateTables),
+          m_state(stateTables.snapshot()),
           m_locale(tables.locale),
           m_codec(m_locale.codec()),
           m_debtorFields(tables.mtFirmy),
@@ -240,7 +241,7 @@ private:
                 firmy.putFloat(f.amounts[std::size_t(i)], number(*text));
             }
         }
-        firmy.putBool(f.exportFlag, m_state.GetAddressExport(m_email));
+        firmy.putBool(f.exportFlag, m_state.addressExport(m_email));
         firmy.putBool(f.hasEmail, !m_email.isEmpty());
         firmy.putInt(f.id, m_debtorCounter);
         firmy.post();
@@ -283,7 +284,7 @@ private:
         }
         doklady.putFloat(f.daysPastDue, double(m_dueDate.daysTo(m_in.today)));
         doklady.putBool(f.creditNote, creditNote);
-        const state::StateTables::DocumentState stored = m_state.documentState(m_documentNumber);
+        const state::DocumentState stored = m_state.documentState(m_documentNumber);
         doklady.putBool(f.exportFlag, stored.exportFlag);
         doklady.putBool(f.hasNote, stored.hasNote);
         doklady.putInt(f.id, m_debtorCounter);
@@ -292,7 +293,7 @@ private:
 
     ExportTables& m_t;
     const BuildInput& m_in;
-    state::StateTables& m_state;
+    const state::StateSnapshot m_state;
     const platform::SystemLocale& m_locale;
     const platform::AnsiCodec& m_codec;
     const DebtorFieldNumbers m_debtorFields;

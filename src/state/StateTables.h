@@ -1,5 +1,6 @@
 #pragma once
 
+#include "state/StateSnapshot.h"
 #include "state/dbf/DbfError.h"
 #include "state/dbf/DbfTable.h"
 
@@ -59,12 +60,12 @@ public:
     bool GetDocumentExport(const QString& number);
     void SetDocumentExport(const QString& number, bool flag);
     bool DocumentHasNote(const QString& number);
-    // GetDocumentExport and DocumentHasNote in one look-up, for loading many documents.
-    struct DocumentState {
-        bool exportFlag = true;
-        bool hasNote = false;
-    };
+    // GetDocumentExport and DocumentHasNote in one look-up.
+    using DocumentState = state::DocumentState;
     DocumentState documentState(const QString& number);
+    // Both tables read once, for answering GetAddressExport and documentState about many keys
+    // without touching the files again. The tables must be open.
+    StateSnapshot snapshot() const { return StateSnapshot(*m_earchiv, *m_edoklady, m_locale); }
 
     // Record access of the note dialogs. Reading positions on the record; writing edits it or appends
     // one with EXPORT true, keeping an existing record's flag and last-send date. Line breaks of a note

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace tervalo::state::dbf {
@@ -25,6 +26,8 @@ constexpr int kMemoDigits = 10;
 // before it gives up with "Exclusive access is required for this operation.".
 constexpr int kExclusiveAttempts = 300;
 constexpr int kRetryMs = 10;
+// Records are read this many bytes at a time when a whole table is scanned.
+constexpr qint64 kScanBytes = 1 << 20;
 
 // Serialises the creation of tables in one folder between processes; held only while creating.
 class FolderLock {
@@ -257,6 +260,30 @@ QByteArray DbfTable::readAllRecords(quint32 count) const {
     return m_dat.readExactly(recordOffset(1), qint64(count) * m_layout.recordLength);
 }
 
+void DbfTable::visitRecords(quint32 count, const RecordVisitor& visit) const {
+    const qint64 length = m_layout.recordLength;
+    const quint32 perBlock = quint32(std::max<qint64>(1, kScanBytes / length));
+    for (quint32 first = 1; first <= count; first += perBlock) {
+        const quint32 n = std::min(perBlock, count - first + 1);
+        const QByteArray block = m_dat.readExactly(recordOffset(first), qint64(n) * length);
+        for (quint32 i = 0; i < n; ++i) {
+            visit(first + i, block.constData() + qint64(i) * length);
+        }
+    }
+}
+
+void DbfTable::visitLiveRecords(const RecordVisitor& visit) const {
+    ByteLock indexLock;
+    if (m_index) {
+        indexLock = ByteLock(m_index->file(), LockOffset::index, LockMode::Shared);
+    }
+    visitRecords(recordCount(), [&](quint32 record, const char* bytes) {
+        if (bytes[0] != '*') {
+            visit(record, bytes);
+        }
+    });
+}
+
 QByteArray DbfTable::keyOf(const QByteArray& record, const IndexTag& tag) const {
     const FieldDef& f = m_layout.fields[std::size_t(tag.field)];
     return record.mid(f.offset, f.width);
@@ -299,33 +326,33 @@ bool DbfTable::openAndCheckIndexes() {
         }
     }
     // The index must hold exactly one key per live record, equal to the record's key field, in order.
+    // Only the key fields are kept, in record order, for the entries that arrive in key order.
     ByteLock appendLock(m_dat, LockOffset::append, LockMode::Exclusive);
     ByteLock indexLock(m_index->file(), LockOffset::index, LockMode::Shared);
     const quint32 count = recordCount();
-    const QByteArray records = readAllRecords(count);
     for (const auto& tag : m_tags) {
-        std::optional<std::vector<IndexEntry>> entries = m_index->checkedEntries(tag.tag);
-        if (!entries) {
-            return false;
-        }
-        std::vector<bool> seen(count + 1, false);
-        std::size_t live = 0;
         const FieldDef& f = m_layout.fields[std::size_t(tag.field)];
-        for (quint32 r = 1; r <= count; ++r) {
-            live += records[qint64(r - 1) * m_layout.recordLength] != '*';
-        }
-        if (entries->size() != live) {
+        const std::size_t width = std::size_t(f.width);
+        std::vector<char> keys(std::size_t(count) * width);
+        std::vector<bool> deleted(std::size_t(count) + 1, false);
+        std::size_t live = 0;
+        visitRecords(count, [&](quint32 record, const char* bytes) {
+            deleted[record] = bytes[0] == '*';
+            live += !deleted[record];
+            std::memcpy(keys.data() + (record - 1) * width, bytes + f.offset, width);
+        });
+        std::vector<bool> seen(std::size_t(count) + 1, false);
+        std::size_t entries = 0;
+        const bool agrees = m_index->checkEntries(tag.tag, [&](const char* key, quint32 record) {
+            if (record < 1 || record > count || seen[record] || deleted[record]) {
+                return false;
+            }
+            seen[record] = true;
+            ++entries;
+            return std::memcmp(key, keys.data() + (record - 1) * width, width) == 0;
+        });
+        if (!agrees || entries != live) {
             return false;
-        }
-        for (const auto& entry : *entries) {
-            if (entry.record < 1 || entry.record > count || seen[entry.record]) {
-                return false;
-            }
-            seen[entry.record] = true;
-            const char* record = records.constData() + qint64(entry.record - 1) * m_layout.recordLength;
-            if (record[0] == '*' || QByteArrayView(record + f.offset, f.width) != entry.key) {
-                return false;
-            }
         }
     }
     indexLock.release();
@@ -732,12 +759,16 @@ bool DbfTable::isFieldEmpty(const QString& name) const {
 }
 
 QString DbfTable::memoText(const QString& name) const {
-    const FieldDef& f = field(name);
     const int index = m_layout.fieldIndex(name);
     if (auto pending = m_pendingMemos.find(index); pending != m_pendingMemos.end()) {
         return m_codec->decode(pending->second);
     }
-    const quint32 block = m_record.mid(f.offset, f.width).trimmed().toUInt();
+    return memoText(name, m_record.constData());
+}
+
+QString DbfTable::memoText(const QString& name, const char* record) const {
+    const FieldDef& f = field(name);
+    const quint32 block = QByteArrayView(record + f.offset, f.width).trimmed().toUInt();
     if (block == 0 || !m_memo) {
         return {};
     }

@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -57,6 +58,8 @@ public:
     const TableLayout& layout() const { return m_layout; }
     bool hasField(const QString& name) const { return m_layout.fieldIndex(name) >= 0; }
     quint8 languageDriver() const { return m_layout.languageDriver; }
+    // The code page of the table's text.
+    const platform::AnsiCodec& codec() const { return *m_codec; }
     // Records in the file, deleted ones included, as its header says now.
     quint32 recordCount() const;
 
@@ -86,8 +89,15 @@ public:
     void setFieldDate(const QString& field, const QDate& date);
     bool isFieldEmpty(const QString& field) const;
     QString memoText(const QString& field) const;
+    // The memo text of `field` in `record`, the bytes of a record as visitLiveRecords hands them.
+    QString memoText(const QString& field, const char* record) const;
     void setMemoText(const QString& field, const QString& text);
     bool isDeleted() const { return !m_record.isEmpty() && m_record[0] == '*'; }
+
+    // Every record not deleted, in record order, read in large blocks under the shared index lock so
+    // that no record is seen half written. The record's bytes are valid during the call only.
+    using RecordVisitor = std::function<void(quint32 record, const char* bytes)>;
+    void visitLiveRecords(const RecordVisitor& visit) const;
 
 private:
     enum class Mode { Browse, Edit, Insert };
@@ -107,6 +117,8 @@ private:
     void writeHeaderByte28();
     QByteArray readRecord(quint32 record) const;
     QByteArray readAllRecords(quint32 count) const;
+    // Records 1 to `count`, deleted ones included, without taking a lock.
+    void visitRecords(quint32 count, const RecordVisitor& visit) const;
     qint64 recordOffset(quint32 record) const;
     const FieldDef& field(const QString& name) const;
     QByteArray keyOf(const QByteArray& record, const IndexTag& tag) const;

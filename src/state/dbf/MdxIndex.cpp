@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <unordered_set>
+#include <string>
 
 namespace tervalo::state::dbf {
 
@@ -592,93 +592,142 @@ bool MdxIndex::remove(int tag, const QByteArray& key, quint32 record) {
     return true;
 }
 
-std::optional<std::vector<IndexEntry>> MdxIndex::checkedEntries(int tag) {
-    std::vector<IndexEntry> entries;
+namespace {
+
+// The order of a tag's keys as met in a walk, each key compared only with the one before it: byte-equal
+// keys are equal without consulting the collation, which decides only between keys that differ.
+class KeyOrderCheck {
+public:
+    KeyOrderCheck(const KeyCollation& collation, const platform::AnsiCodec& codec, int keyLength)
+        : m_collation(collation), m_codec(codec), m_length(std::size_t(keyLength)) {}
+
+    // Interior keys may equal their neighbours; leaf entries must rise in (key, record).
+    bool next(const char* key, bool leaf, quint32 record) {
+        if (m_hasPrevious && std::memcmp(key, m_previous.data(), m_length) != 0) {
+            decode(key, m_text);
+            int c = m_collation.compare(m_text, m_previousText);
+            if (c == 0) {
+                c = compareBytes(QByteArrayView(key, qsizetype(m_length)), m_previous);
+            }
+            if (c < 0) {
+                return false;
+            }
+            std::swap(m_text, m_previousText);
+        } else if (!m_hasPrevious) {
+            decode(key, m_previousText);
+        }
+        if (leaf) {
+            if (m_hasLeaf && std::memcmp(key, m_leafKey.data(), m_length) == 0 && record <= m_leafRecord) {
+                return false;
+            }
+            m_leafKey.assign(key, key + m_length);
+            m_leafRecord = record;
+            m_hasLeaf = true;
+        }
+        m_previous.assign(key, key + m_length);
+        m_hasPrevious = true;
+        return true;
+    }
+
+private:
+    void decode(const char* key, std::u16string& text) const {
+        text.resize(m_length);
+        for (std::size_t i = 0; i < m_length; ++i) {
+            text[i] = m_codec.decodeByte(quint8(key[i]));
+        }
+    }
+
+    const KeyCollation& m_collation;
+    const platform::AnsiCodec& m_codec;
+    std::size_t m_length;
+    bool m_hasPrevious = false;
+    std::string m_previous;
+    std::u16string m_previousText;
+    std::u16string m_text;
+    bool m_hasLeaf = false;
+    std::string m_leafKey;
+    quint32 m_leafRecord = 0;
+};
+
+}  // namespace
+
+bool MdxIndex::checkEntries(int tag, const EntryVisitor& visit) {
     try {
         refresh(tag);
         m_nodes.clear();
         const Tag& t = m_tags[std::size_t(tag)];
         if (t.keyFormat != kKeyFormat || t.keyType != 'C' || t.itemLength != itemLengthFor(t.keyLength) ||
             t.maxKeys != (kBlock - 12) / t.itemLength) {
-            return std::nullopt;
+            return false;
         }
-        std::unordered_set<quint32> visited;
-        int leafDepth = -1;
-        QByteArray previousSortKey;
-        QByteArray previousKey;
-        quint32 previousRecord = 0;
-        struct Bound {
-            const QByteArray* sortKey = nullptr;
-            const QByteArray* key = nullptr;
+        // An interior node on the path, with the child to enter next (its last child is `right`).
+        struct Frame {
+            QByteArray block;
+            quint32 count;
+            int depth;
+            quint32 next = 0;
         };
-        // Depth-first walk; every key must lie within the separators above it and follow the one before.
-        std::function<bool(quint32, int, Bound, Bound)> walk = [&](quint32 page, int depth, Bound low,
-                                                                   Bound high) {
-            if (depth >= kMaxDepth || !visited.insert(page).second) {
+        std::vector<bool> visited(m_pageCount, false);
+        std::vector<Frame> path;
+        KeyOrderCheck order(m_collation, m_codec, t.keyLength);
+        int leafDepth = -1;
+        const auto item = [&](const QByteArray& block, quint32 i) {
+            return block.constData() + 8 + qint64(i) * t.itemLength;
+        };
+        // Reads one node; a leaf is checked and visited at once, an interior node goes on the path.
+        const auto enter = [&](quint32 page, int depth) {
+            if (depth >= kMaxDepth || page < kHeaderPages || page + 2 > m_pageCount || visited[page]) {
                 return false;
             }
-            Node& n = node(tag, page);
-            for (auto& item : n.items) {
-                const QByteArray& sortKey = sortKeyOf(item.key, item.sortKey);
-                if (low.sortKey) {
-                    int c = compareBytes(sortKey, *low.sortKey);
-                    if (c < 0 || (c == 0 && compareBytes(item.key, *low.key) < 0)) {
-                        return false;
-                    }
-                }
-                if (high.sortKey) {
-                    int c = compareBytes(sortKey, *high.sortKey);
-                    if (c > 0 || (c == 0 && compareBytes(item.key, *high.key) > 0)) {
-                        return false;
-                    }
-                }
+            visited[page] = true;
+            QByteArray block = m_file.readAt(qint64(page) * kPage, kBlock);
+            if (block.size() != kBlock) {
+                return false;
             }
-            if (n.isLeaf()) {
-                if (leafDepth < 0) {
-                    leafDepth = depth;
-                }
-                if (depth != leafDepth) {
-                    return false;
-                }
-                for (auto& item : n.items) {
-                    if (!entries.empty()) {
-                        int c = compareBytes(item.sortKey, previousSortKey);
-                        if (c == 0) {
-                            c = compareBytes(item.key, previousKey);
-                        }
-                        if (c < 0 || (c == 0 && item.pointer <= previousRecord)) {
-                            return false;
-                        }
-                    }
-                    previousSortKey = item.sortKey;
-                    previousKey = item.key;
-                    previousRecord = item.pointer;
-                    entries.push_back({item.key, item.pointer});
-                }
+            const quint32 count = u32(block.constData());
+            if (count > quint32(t.maxKeys)) {
+                return false;
+            }
+            if (u32(item(block, count)) != 0) {
+                path.push_back({std::move(block), count, depth});
                 return true;
             }
-            Bound lower = low;
-            for (std::size_t i = 0; i <= n.items.size(); ++i) {
-                Bound upper = i < n.items.size() ? Bound{&n.items[i].sortKey, &n.items[i].key} : high;
-                if (!walk(n.child(i), depth + 1, lower, upper)) {
+            if (leafDepth < 0) {
+                leafDepth = depth;
+            }
+            if (depth != leafDepth) {
+                return false;
+            }
+            for (quint32 i = 0; i < count; ++i) {
+                const char* at = item(block, i);
+                if (!order.next(at + 4, true, u32(at)) || !visit(at + 4, u32(at))) {
                     return false;
                 }
-                lower = upper;
             }
             return true;
         };
-        const bool consistent = walk(m_state[std::size_t(tag)].root, 0, {}, {});
-        // The walk read every page; lookups need only the few on their path, so the cache starts
-        // afresh rather than holding the whole index for the rest of the run.
-        m_nodes.clear();
-        if (!consistent) {
-            return std::nullopt;
+        // In key order every separator lies between the subtrees on its two sides.
+        if (!enter(m_state[std::size_t(tag)].root, 0)) {
+            return false;
         }
+        while (!path.empty()) {
+            Frame& frame = path.back();
+            if (frame.next > frame.count) {
+                path.pop_back();
+                continue;
+            }
+            const quint32 i = frame.next++;
+            if (i > 0 && !order.next(item(frame.block, i - 1) + 4, false, 0)) {
+                return false;
+            }
+            if (!enter(u32(item(frame.block, i)), frame.depth + 1)) {
+                return false;
+            }
+        }
+        return true;
     } catch (const DbfError&) {
-        m_nodes.clear();
-        return std::nullopt;
+        return false;
     }
-    return entries;
 }
 
 }  // namespace tervalo::state::dbf

@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -112,8 +113,11 @@ public:
     std::optional<IndexEntry> findFrom(int tag, const QByteArray& key, quint32 record);
     void insert(int tag, const QByteArray& key, quint32 record);
     bool remove(int tag, const QByteArray& key, quint32 record);
-    // Every entry in order, after checking the tree's structure and order; empty when it fails.
-    std::optional<std::vector<IndexEntry>> checkedEntries(int tag);
+    // Walks the tag's tree in key order, reading each node once and keeping only the path to it, and
+    // hands every entry to `visit` (the key has key length bytes). False when the tree is not well
+    // formed, its keys are out of order, or `visit` returns false.
+    using EntryVisitor = std::function<bool(const char* key, quint32 record)>;
+    bool checkEntries(int tag, const EntryVisitor& visit);
 
 private:
     struct Node;
