@@ -2,8 +2,12 @@
 
 #include "import/BuildTables.h"
 #include "import/ReadExportFile.h"
+#include "state/StateSnapshot.h"
+#include "state/StateTables.h"
 
 #include <QFileInfo>
+
+#include <future>
 
 namespace tervalo::app {
 
@@ -29,15 +33,19 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
         return false;
     }
     ui.showWaitMessage(QStringLiteral("Načtení vstupního souboru, čekejte prosím..."), true);
+    // The state tables are read on a second thread while this one reads the export: two files, and
+    // nothing else touches the state tables until the reading is done (no events are handled).
+    std::future<state::StateSnapshot> stored =
+        std::async(std::launch::async, [&tables = *session.stateTables] { return tables.snapshot(); });
     auto read = import::ReadExportFile(path, session.sgrCSV, session.locale.codec(), ui);
     if (!read.ok) {
-        return false;
+        return false;  // the future waits for the snapshot, whose errors no longer matter
     }
     session.exportSeparator = read.separator.value_or(0);
 
     import::BuildInput input{session.sgrCSV, session.DefFilePath, session.ExportDecimalSeparator,
                              QDate::currentDate()};
-    if (!import::BuildTables(session.tables, input, *session.stateTables, ui)) {
+    if (!import::BuildTables(session.tables, input, stored.get(), ui)) {
         return false;
     }
     ui.showWaitMessage(QString(), false);

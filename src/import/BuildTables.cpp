@@ -5,7 +5,6 @@
 #include "platform/EventPacer.h"
 #include "platform/SystemLocale.h"
 #include "state/StateSnapshot.h"
-#include "state/StateTables.h"
 
 #include <array>
 #include <functional>
@@ -103,10 +102,10 @@ struct DocumentFieldNumbers {
 
 class TableBuilder {
 public:
-    TableBuilder(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables)
+    TableBuilder(ExportTables& tables, const BuildInput& input, const state::StateSnapshot& stored)
         : m_t(tables),
           m_in(input),
-          m_state(stateTables.snapshot()),
+          m_state(stored),
           m_locale(tables.locale),
           m_codec(m_locale.codec()),
           m_debtorFields(tables.mtFirmy),
@@ -255,6 +254,8 @@ private:
             m_documentNumber = text->toString();
         }
         doklady.putText(f.number, m_documentNumber);
+        // Asked now, answered after the rest of the row: its stored flags arrive meanwhile.
+        const state::StateSnapshot::DocumentQuery query = m_state.documentQuery(m_documentNumber);
         if (auto text = value(map, first + 1)) {
             doklady.putText(f.vatDate, *text);
         }
@@ -284,7 +285,7 @@ private:
         }
         doklady.putFloat(f.daysPastDue, double(m_dueDate.daysTo(m_in.today)));
         doklady.putBool(f.creditNote, creditNote);
-        const state::DocumentState stored = m_state.documentState(m_documentNumber);
+        const state::DocumentState stored = m_state.documentState(query);
         doklady.putBool(f.exportFlag, stored.exportFlag);
         doklady.putBool(f.hasNote, stored.hasNote);
         doklady.putInt(f.id, m_debtorCounter);
@@ -293,7 +294,7 @@ private:
 
     ExportTables& m_t;
     const BuildInput& m_in;
-    const state::StateSnapshot m_state;
+    const state::StateSnapshot& m_state;
     const platform::SystemLocale& m_locale;
     const platform::AnsiCodec& m_codec;
     const DebtorFieldNumbers m_debtorFields;
@@ -322,7 +323,7 @@ QString conversionMessage(const ConversionError& e) {
 
 }  // namespace
 
-bool BuildTables(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables,
+bool BuildTables(ExportTables& tables, const BuildInput& input, const state::StateSnapshot& stored,
                  UserInterface& ui) {
     ui.processEvents();
     ui.setProgressMaximum(input.matrix.lastRow());
@@ -334,7 +335,7 @@ bool BuildTables(ExportTables& tables, const BuildInput& input, state::StateTabl
     tables.mtDoklady.close();
     tables.mtDoklady.open();
     try {
-        TableBuilder builder(tables, input, stateTables);
+        TableBuilder builder(tables, input, stored);
         builder.run(ui);
     } catch (const ConversionError& e) {
         for (auto* table : {&tables.mtFirmy, &tables.mtDoklady}) {

@@ -7,7 +7,7 @@
 #include <QDate>
 
 namespace tervalo::state {
-class StateTables;
+class StateSnapshot;
 }
 
 namespace tervalo::import {
@@ -20,10 +20,10 @@ struct BuildInput {
 };
 
 // Walks the cell matrix once and fills mtFirmy and mtDoklady, the variable maps and the title
-// values; every row takes its stored exclusion and note mark from the state tables. A number or
+// values; every row takes its stored exclusion and note mark from the state tables' snapshot. A number or
 // date that cannot be converted ends the building with an error message naming the text and the
 // row, and returns false.
-bool BuildTables(ExportTables& tables, const BuildInput& input, state::StateTables& stateTables,
+bool BuildTables(ExportTables& tables, const BuildInput& input, const state::StateSnapshot& stored,
                  UserInterface& ui);
 
 }  // namespace tervalo::import

@@ -1,7 +1,13 @@
 #include "state/FixedKeyTable.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#include <sys/mman.h>
+#include <stdexcept>
+#include <utility>
 
 namespace tervalo::state {
 
@@ -17,7 +23,7 @@ std::size_t capacityFor(std::size_t keys) {
 
 // Mixes eight bytes at a time; the final avalanche spreads every input bit over the low bits that pick
 // the slot, so keys differing only in their last digit do not crowd into neighbouring slots.
-std::size_t hashOf(const char* key, std::size_t width) {
+std::size_t mix(const char* key, std::size_t width) {
     quint64 h = 0x9E3779B97F4A7C15ull ^ width;
     for (std::size_t at = 0; at < width; at += 8) {
         quint64 chunk = 0;
@@ -34,52 +40,89 @@ std::size_t hashOf(const char* key, std::size_t width) {
 }  // namespace
 
 FixedKeyTable::FixedKeyTable(int width, std::size_t expectedKeys)
-    : m_width(width), m_slots(capacityFor(expectedKeys), 0), m_mask(m_slots.size() - 1) {
-    m_keys.reserve(expectedKeys * std::size_t(width));
-    m_values.reserve(expectedKeys);
+    : m_width(width), m_stride(std::size_t(width) + 1) {
+    assignSlots(capacityFor(expectedKeys));
 }
 
-std::size_t FixedKeyTable::slotOf(const char* key) const {
+void FixedKeyTable::Free::operator()(char* p) const {
+    std::free(p);
+}
+
+// Zeroed slots. A large table is looked up in random order: on huge pages those look-ups do not also
+// miss the address translation cache every time.
+void FixedKeyTable::assignSlots(std::size_t slots) {
+    constexpr std::size_t kHugePage = 2 << 20;
+    const std::size_t bytes = slots * m_stride;
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    char* memory =
+        static_cast<char*>(bytes >= kHugePage ? std::aligned_alloc(kHugePage, rounded) : std::malloc(bytes));
+    if (!memory) {
+        throw std::bad_alloc();
+    }
+    if (bytes >= kHugePage) {
+        ::madvise(memory, rounded, MADV_HUGEPAGE);
+    }
+    std::memset(memory, 0, bytes);
+    m_slots.reset(memory);
+    m_bytes = bytes;
+    m_mask = slots - 1;
+}
+
+std::size_t FixedKeyTable::hashOf(const char* key) const {
+    return mix(key, std::size_t(m_width));
+}
+
+std::size_t FixedKeyTable::homeOf(const char* key) const {
+    const std::size_t home = hashOf(key) & m_mask;
+    __builtin_prefetch(slotAt(home));
+    return home;
+}
+
+std::size_t FixedKeyTable::slotOf(const char* key, std::size_t home) const {
     const std::size_t width = std::size_t(m_width);
-    std::size_t slot = hashOf(key, width) & m_mask;
-    while (m_slots[slot] != 0 && std::memcmp(m_keys.data() + (m_slots[slot] - 1) * width, key, width) != 0) {
+    std::size_t slot = home;
+    while (true) {
+        const char* at = slotAt(slot);
+        if (at[width] == 0 || std::memcmp(at, key, width) == 0) {
+            return slot;
+        }
         slot = (slot + 1) & m_mask;
     }
-    return slot;
 }
 
 bool FixedKeyTable::insert(const char* key, quint8 value) {
-    if ((m_values.size() + 1) * 2 > m_slots.size()) {
+    if (value & kUsed) {
+        throw std::invalid_argument("FixedKeyTable: value out of range");
+    }
+    if ((m_count + 1) * 2 > m_mask + 1) {
         grow();
     }
-    const std::size_t slot = slotOf(key);
-    if (m_slots[slot] != 0) {
+    char* at = slotAt(slotOf(key));
+    if (at[m_width] != 0) {
         return false;
     }
-    m_keys.insert(m_keys.end(), key, key + m_width);
-    m_values.push_back(value);
-    m_slots[slot] = quint32(m_values.size());
+    std::memcpy(at, key, std::size_t(m_width));
+    at[m_width] = char(kUsed | value);
+    ++m_count;
     return true;
 }
 
-std::optional<quint8> FixedKeyTable::find(const char* key) const {
-    const quint32 position = m_slots[slotOf(key)];
-    if (position == 0) {
+std::optional<quint8> FixedKeyTable::find(const char* key, std::size_t home) const {
+    const char* at = slotAt(slotOf(key, home));
+    if (at[m_width] == 0) {
         return std::nullopt;
     }
-    return m_values[position - 1];
+    return quint8(at[m_width] & ~kUsed);
 }
 
 void FixedKeyTable::grow() {
-    m_slots.assign(m_slots.size() * 2, 0);
-    m_mask = m_slots.size() - 1;
-    const std::size_t width = std::size_t(m_width);
-    for (std::size_t i = 0; i < m_values.size(); ++i) {
-        std::size_t slot = hashOf(m_keys.data() + i * width, width) & m_mask;
-        while (m_slots[slot] != 0) {
-            slot = (slot + 1) & m_mask;
+    const std::unique_ptr<char[], Free> old = std::move(m_slots);
+    const std::size_t oldBytes = m_bytes;
+    assignSlots((m_mask + 1) * 2);
+    for (std::size_t at = 0; at < oldBytes; at += m_stride) {
+        if (old[at + std::size_t(m_width)] != 0) {
+            std::memcpy(slotAt(slotOf(old.get() + at)), old.get() + at, m_stride);
         }
-        m_slots[slot] = quint32(i + 1);
     }
 }
 

@@ -77,16 +77,26 @@ bool StateSnapshot::addressExport(const QString& address) const {
     return !flags || (*flags & Export) != 0;
 }
 
-DocumentState StateSnapshot::documentState(const QString& number) const {
-    if (number.isEmpty()) {
+StateSnapshot::DocumentQuery StateSnapshot::documentQuery(const QString& number) const {
+    DocumentQuery query;
+    query.empty = number.isEmpty();
+    if (!query.empty) {
+        m_documents.key.encode(number, query.key.data());
+        query.home = m_documents.flags.homeOf(query.key.data());
+    }
+    return query;
+}
+
+DocumentState StateSnapshot::documentState(const DocumentQuery& query) const {
+    if (query.empty) {
         return {};
     }
-    const std::optional<quint8> flags = m_documents.find(number);
+    const std::optional<quint8> flags = m_documents.flags.find(query.key.data(), query.home);
     if (!flags) {
         return {};
     }
     if (*flags & NoteUnreadable) {
-        const QByteArray key = m_documents.key.encode(number);
+        const QByteArrayView key(query.key.data(), m_documents.key.width());
         for (const auto& [stored, error] : m_noteErrors) {
             if (stored == key) {
                 throw error;

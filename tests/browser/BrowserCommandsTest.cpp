@@ -23,7 +23,7 @@ struct CommandsFixture {
         import::ExportReader::ParseExport(demo.readAll(), matrix);
         EXPECT_TRUE(import::BuildTables(
             tables, {matrix, dir.file(QStringLiteral("uhterv.def")), QLatin1Char(','), QDate(2026, 12, 10)},
-            stateTables, ui));
+            stateTables.snapshot(), ui));
     }
     void selectDebtor(const char* name) {
         ASSERT_TRUE(tables.mtFirmy.findKey(QString::fromUtf8(name))) << name;

@@ -27,7 +27,7 @@ struct TablesFixture {
         import::ExportReader::ParseExport(exportBytes, matrix);
         return import::BuildTables(tables,
                                    {matrix, dir.file(QStringLiteral("uhterv.def")), QLatin1Char(','), kToday},
-                                   stateTables, ui);
+                                   stateTables.snapshot(), ui);
     }
     bool buildDemo() {
         QFile demo(test::demoExportPath());

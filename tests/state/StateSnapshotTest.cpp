@@ -1,5 +1,6 @@
 #include "StateTestSupport.h"
 
+#include "state/FixedKeyTable.h"
 #include "state/StateSchema.h"
 #include "state/StateTables.h"
 #include "state/StoredKey.h"
@@ -176,3 +177,19 @@ TEST(StoredKey, givesTheBytesOfTheLocaleUpperCaseCutToTheWidth) {
 }
 
 }  // namespace
+
+TEST(FixedKeyTable, keepsTheFirstValueOfAKeyAndGrowsPastItsExpectedSize) {
+    tervalo::state::FixedKeyTable table(6, 4);  // far more keys than expected: it grows many times
+    auto key = [](int n) { return QByteArray::number(n).rightJustified(6, ' '); };
+    for (int n = 0; n < 5000; ++n) {
+        EXPECT_TRUE(table.insert(key(n).constData(), quint8(n % 8)));
+    }
+    EXPECT_FALSE(table.insert(key(7).constData(), 0));  // present: the first value stays
+    EXPECT_EQ(table.size(), 5000u);
+    for (int n = 0; n < 5000; ++n) {
+        ASSERT_EQ(table.find(key(n).constData()), std::optional<quint8>(quint8(n % 8))) << n;
+    }
+    EXPECT_EQ(table.find(key(5000).constData()), std::nullopt);
+    EXPECT_EQ(table.find("      "), std::nullopt);
+    EXPECT_THROW(table.insert(key(6000).constData(), 0x80), std::invalid_argument);
+}
