@@ -244,10 +244,10 @@ TextArena::Handle RowStore::sharedOrAdded(Column& column, QStringView text) {
     if (!column.sharing) {
         return m_arena.add(text);
     }
-    const std::u16string_view key(text.utf16(), std::size_t(text.size()));
+    const std::uint32_t hash = SharedTexts::hashOf(text);
     ++column.sharedLookups;
-    if (auto found = column.shared.find(key); found != column.shared.end()) {
-        return found->second;
+    if (const TextArena::Handle found = column.shared.find(text, hash, m_arena); found != TextArena::kEmpty) {
+        return found;
     }
     const TextArena::Handle handle = m_arena.add(text);
     ++column.sharedMisses;
@@ -256,11 +256,10 @@ TextArena::Handle RowStore::sharedOrAdded(Column& column, QStringView text) {
     const bool mostlyDistinct =
         column.sharedMisses >= kSharingTrial && column.sharedMisses * 2 > column.sharedLookups;
     if (column.shared.size() < kMaxShared && !mostlyDistinct) {
-        const QStringView stored = m_arena.view(handle);  // the arena never moves its texts
-        column.shared.emplace(std::u16string_view(stored.utf16(), std::size_t(stored.size())), handle);
+        column.shared.insert(hash, handle);
     } else {
         column.sharing = false;
-        column.shared = {};
+        column.shared.clear();
     }
     return handle;
 }
@@ -328,9 +327,7 @@ bool RowStore::equalsKey(int field, RowId row, const QVariant& key) const {
 std::size_t RowStore::memoryBytes() const {
     std::size_t bytes = m_arena.bytesAllocated();
     for (const auto& c : m_columns) {
-        // A node per value (the view, the handle, the next pointer, the cached hash) and a bucket.
-        bytes += c.shared.size() * (sizeof(std::u16string_view) + 3 * sizeof(void*)) +
-                 c.shared.bucket_count() * sizeof(void*);
+        bytes += c.shared.memoryBytes();
         bytes += c.texts.capacity() * sizeof(TextArena::Handle) + c.floats.capacity() * sizeof(double) +
                  c.ints.capacity() * sizeof(std::int32_t) + c.bools.capacity() + c.nulls.capacity() / 8;
         for (const QString& memo : c.memos) {

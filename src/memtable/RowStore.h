@@ -1,6 +1,7 @@
 #pragma once
 
 #include "memtable/FieldDef.h"
+#include "memtable/SharedTexts.h"
 #include "memtable/TextArena.h"
 
 #include <QCollator>
@@ -8,8 +9,6 @@
 #include <QVariant>
 
 #include <cstdint>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tervalo::memtable {
@@ -72,7 +71,7 @@ private:
         std::vector<std::int32_t> ints;
         std::vector<std::uint8_t> bools;
         std::vector<bool> nulls;  // numbers and booleans: set while the cell holds no value
-        std::unordered_map<std::u16string_view, TextArena::Handle> shared;
+        SharedTexts shared;
         bool sharing = true;
         TextArena::Handle lastText = TextArena::kEmpty;  // the text stored last
         std::size_t sharedLookups = 0;
