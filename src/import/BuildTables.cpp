@@ -47,13 +47,18 @@ class RepeatedTexts {
 public:
     template <typename Make>
     Value get(std::string_view bytes, Make make) {
+        if (m_last && bytes == m_last->first) {
+            return m_last->second;  // mostly the same as on the row before
+        }
         if (auto found = m_known.find(bytes); found != m_known.end()) {
+            m_last = &*found;
             return found->second;
         }
         if (m_known.size() >= kMaxKnown) {
             return make();
         }
-        return m_known.emplace(std::string(bytes), make()).first->second;
+        m_last = &*m_known.emplace(std::string(bytes), make()).first;
+        return m_last->second;
     }
 
 private:
@@ -62,7 +67,8 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
     };
     static constexpr std::size_t kMaxKnown = 4096;
-    std::unordered_map<std::string, Value, Hash, std::equal_to<>> m_known;
+    std::unordered_map<std::string, Value, Hash, std::equal_to<>> m_known;  // its nodes never move
+    const std::pair<const std::string, Value>* m_last = nullptr;
 };
 
 // Field numbers of the two tables, looked up once by name.
@@ -166,8 +172,8 @@ private:
 
     QString upperCell(int row, int col) {
         const std::string_view bytes = m_in.matrix.cellBytes(row, col);
-        return m_upperCells.get(bytes,
-                                [&] { return m_locale.toUpper(m_codec.decode(bytes.data(), bytes.size())); });
+        return m_upperCells[std::size_t(col)].get(
+            bytes, [&] { return m_locale.toUpper(m_codec.decode(bytes.data(), bytes.size())); });
     }
 
     // The bytes of the current row's cell in the column of the record's field code, or nothing when
@@ -250,8 +256,8 @@ private:
         memtable::MemTable& doklady = m_t.mtDoklady;
         const DocumentFieldNumbers& f = m_documentFields;
         doklady.appendRow();
-        if (auto text = value(map, first)) {
-            m_documentNumber = text->toString();
+        if (auto cell = bytes(map, first)) {
+            m_codec.decodeInto(cell->data(), cell->size(), m_documentNumber);
         }
         doklady.putText(f.number, m_documentNumber);
         // Asked now, answered after the rest of the row: its stored flags arrive meanwhile.
@@ -303,7 +309,7 @@ private:
     static constexpr int kUnknownColumn = -2;
     static constexpr int kNoColumn = -1;
     std::array<int, TitleFields + 3> m_columns;
-    RepeatedTexts<QString> m_upperCells;
+    std::array<RepeatedTexts<QString>, 2> m_upperCells;  // of the first and the second cell
     RepeatedTexts<std::optional<QDate>> m_dates;
     QString m_text;  // the last decoded cell
     platform::EventPacer m_eventPacer;

@@ -277,32 +277,21 @@ void MemTable::appendRow() {
     m_state = State::Insert;
 }
 
-void MemTable::requireRowAppend(int field, FieldType type) const {
+void MemTable::rowAppendMisuse(int field, FieldType type) const {
     if (!m_appendingRow) {
         throw MemTableError(m_name, QStringLiteral("no row started by appendRow()"));
     }
     requireType(field, type);
+    throw MemTableError(m_name,
+                        QStringLiteral("field '%1' is not of the type put").arg(fieldDef(field).name));
 }
 
 void MemTable::putText(int field, QStringView text) {
-    requireRowAppend(field, FieldType::Text);
-    const FieldDef& def = fieldDef(field);
-    m_store.setText(m_store.rowCount() - 1, field, def.type == FieldType::Text ? text.left(def.size) : text);
-}
-
-void MemTable::putFloat(int field, double value) {
-    requireRowAppend(field, FieldType::Float);
-    m_store.setFloat(m_store.rowCount() - 1, field, value);
-}
-
-void MemTable::putInt(int field, int value) {
-    requireRowAppend(field, FieldType::Integer);
-    m_store.setInt(m_store.rowCount() - 1, field, value);
-}
-
-void MemTable::putBool(int field, bool value) {
-    requireRowAppend(field, FieldType::Boolean);
-    m_store.setBool(m_store.rowCount() - 1, field, value);
+    // A memo field takes a text as well.
+    const bool memo =
+        m_appendingRow && field >= 0 && field < fieldCount() && fieldDef(field).type == FieldType::Memo;
+    const RowId row = appendedRow(field, memo ? FieldType::Memo : FieldType::Text);
+    m_store.setText(row, field, memo ? text : text.left(fieldDef(field).size));
 }
 
 void MemTable::setValue(int field, const QVariant& value) {

@@ -83,9 +83,15 @@ public:
     // null; post() and cancel() end it as they end append().
     void appendRow();
     void putText(int field, QStringView text);  // cut to the field's size; empty is null
-    void putFloat(int field, double value);
-    void putInt(int field, int value);
-    void putBool(int field, bool value);
+    void putFloat(int field, double value) {
+        m_store.setFloat(appendedRow(field, FieldType::Float), field, value);
+    }
+    void putInt(int field, int value) {
+        m_store.setInt(appendedRow(field, FieldType::Integer), field, value);
+    }
+    void putBool(int field, bool value) {
+        m_store.setBool(appendedRow(field, FieldType::Boolean), field, value);
+    }
 
     void setValue(int field, const QVariant& value);                         // an invalid QVariant sets null
     void setText(int field, const QString& text) { setValue(field, text); }  // cut to the field's size
@@ -200,7 +206,15 @@ private:
     void postInsert();
     void showInsertedRow(RowId row);
     void postEdit();
-    void requireRowAppend(int field, FieldType type) const;
+    // The row appendRow() started, once `field` is known to take a value of `type` (checked inline:
+    // a load calls this for every value).
+    RowId appendedRow(int field, FieldType type) const {
+        if (!m_appendingRow || field < 0 || field >= fieldCount() || fieldDef(field).type != type) {
+            rowAppendMisuse(field, type);
+        }
+        return m_store.rowCount() - 1;
+    }
+    [[noreturn]] void rowAppendMisuse(int field, FieldType type) const;
 
     QString m_name;
     QCollator m_collator;

@@ -186,24 +186,6 @@ void RowStore::setText(RowId row, int field, QStringView text) {
     }
 }
 
-void RowStore::setFloat(RowId row, int field, double value) {
-    Column& c = mutableColumn(field);
-    c.floats[std::size_t(row)] = value;
-    c.nulls[std::size_t(row)] = false;
-}
-
-void RowStore::setInt(RowId row, int field, int value) {
-    Column& c = mutableColumn(field);
-    c.ints[std::size_t(row)] = value;
-    c.nulls[std::size_t(row)] = false;
-}
-
-void RowStore::setBool(RowId row, int field, bool value) {
-    Column& c = mutableColumn(field);
-    c.bools[std::size_t(row)] = std::uint8_t(value);
-    c.nulls[std::size_t(row)] = false;
-}
-
 void RowStore::removeLastRow() {
     for (auto& c : m_columns) {
         switch (c.def.type) {

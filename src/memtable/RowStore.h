@@ -48,9 +48,21 @@ public:
     void set(RowId row, int field, const QVariant& value);
     // Typed stores of a value that is not null (an empty text is null).
     void setText(RowId row, int field, QStringView text);
-    void setFloat(RowId row, int field, double value);
-    void setInt(RowId row, int field, int value);
-    void setBool(RowId row, int field, bool value);
+    void setFloat(RowId row, int field, double value) {
+        Column& c = mutableColumn(field);
+        c.floats[std::size_t(row)] = value;
+        c.nulls[std::size_t(row)] = false;
+    }
+    void setInt(RowId row, int field, int value) {
+        Column& c = mutableColumn(field);
+        c.ints[std::size_t(row)] = value;
+        c.nulls[std::size_t(row)] = false;
+    }
+    void setBool(RowId row, int field, bool value) {
+        Column& c = mutableColumn(field);
+        c.bools[std::size_t(row)] = std::uint8_t(value);
+        c.nulls[std::size_t(row)] = false;
+    }
     void removeLastRow();  // its texts stay in the arena until clear()
 
     // Key order of an index: text by the collation, then by the exact text (so texts that collate
