@@ -1,6 +1,10 @@
 #include "AppFixture.h"
 #include "app/LoadExport.h"
 #include "app/StartUp.h"
+#include "state/StateSchema.h"
+#include "state/StateTables.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,22 @@ TEST(LoadExport, readsTheDemoExportShowingTheWaitMessage) {
         found |= f.session.sgrCSV.cell(r, 2, codec) == QStringLiteral("Bělohradský a syn; stavební firma");
     }
     EXPECT_TRUE(found);
+}
+
+// The state tables are read beside the export: their failure reaches the caller as the table's error
+// (the program's error handler shows it), unless the export itself failed first.
+TEST(LoadExport, aStateTableThatCannotBeReadFailsTheLoadWithItsError) {
+    LoadFixture f;
+    f.session.stateTables->SetDocumentExport(QStringLiteral("FV260101"), false);
+    QFile table(f.dir.file(state::Schema::edokladyFile));
+    ASSERT_TRUE(table.resize(table.size() - 40));  // the record is cut short
+
+    EXPECT_THROW(app::LoadExport(f.session, test::demoExportPath(), f.ui), state::StateError);
+
+    // A file that opens but cannot be read: the export's own warning, nothing thrown.
+    EXPECT_FALSE(app::LoadExport(f.session, QStringLiteral("/proc/self/mem"), f.ui));
+    ASSERT_EQ(f.ui.messages().size(), 1u);
+    EXPECT_EQ(f.ui.messages()[0].kind, QStringLiteral("warning"));
 }
 
 TEST(BrowseForExport, remembersTheFolderOfTheChosenFile) {
