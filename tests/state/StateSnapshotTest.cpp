@@ -42,14 +42,7 @@ void patchRecord(const tervalo::state::dbf::DbfTable& table, quint32 record, int
     file.write(bytes);
 }
 
-class StateSnapshotTest : public ::testing::Test {
-protected:
-    void SetUp() override { tables.OpenStateTables(); }
-
-    TempAppDir dir;
-    SystemLocale czech;
-    StateTables tables{dir.path(), czech};
-};
+using StateSnapshotTest = tervalo::test::OpenStateTablesTest;
 
 TEST_F(StateSnapshotTest, answersAsTheLookupsOfTheIndex) {
     tables.SetDocumentExport(QStringLiteral("FV1"), false);

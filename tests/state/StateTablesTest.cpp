@@ -17,14 +17,7 @@ using tervalo::test::TempAppDir;
 
 namespace {
 
-class StateTablesTest : public ::testing::Test {
-protected:
-    void SetUp() override { tables.OpenStateTables(); }
-
-    TempAppDir dir;
-    SystemLocale czech;
-    StateTables tables{dir.path(), czech};
-};
+using StateTablesTest = tervalo::test::OpenStateTablesTest;
 
 TEST_F(StateTablesTest, firstStartCreatesSixFilesAndEverythingReadsAsIncluded) {
     for (const char* name :

@@ -3,6 +3,7 @@
 #include "state/StateTables.h"
 
 #include "platform/SystemLocale.h"
+#include "support/TempAppDir.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -10,7 +11,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 namespace tervalo::test {
+
+// Fresh state tables, open, in a temporary program folder, with the Czech locale.
+class OpenStateTablesTest : public ::testing::Test {
+protected:
+    void SetUp() override { tables.OpenStateTables(); }
+
+    TempAppDir dir;
+    platform::SystemLocale czech;
+    state::StateTables tables{dir.path(), czech};
+};
 
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
