@@ -41,12 +41,12 @@ struct ConversionError {
 // Values worked out from a cell's bytes, kept for texts that come again: the first two cells of a
 // row (its section and kind) and due dates repeat over the whole export, so each distinct text is
 // upper-cased or parsed once rather than on every row. Bounded, since an odd export could make every
-// text distinct.
+// text distinct. The value returned holds until the next get().
 template <typename Value>
 class RepeatedTexts {
 public:
     template <typename Make>
-    Value get(std::string_view bytes, Make make) {
+    const Value& get(std::string_view bytes, Make make) {
         if (m_last && bytes == m_last->first) {
             return m_last->second;  // mostly the same as on the row before
         }
@@ -55,7 +55,8 @@ public:
             return found->second;
         }
         if (m_known.size() >= kMaxKnown) {
-            return make();
+            m_unkept = make();
+            return m_unkept;
         }
         m_last = &*m_known.emplace(std::string(bytes), make()).first;
         return m_last->second;
@@ -69,6 +70,7 @@ private:
     static constexpr std::size_t kMaxKnown = 4096;
     std::unordered_map<std::string, Value, Hash, std::equal_to<>> m_known;  // its nodes never move
     const std::pair<const std::string, Value>* m_last = nullptr;
+    Value m_unkept;  // the value of a text past the bound
 };
 
 // Field numbers of the two tables, looked up once by name.
@@ -136,8 +138,8 @@ public:
         const std::array<const QString*, 4> sections{&title, &debtor, &document, &credit};
         for (int r = 0; r <= matrix.lastRow(); ++r) {
             m_row = r;
-            const QString s0 = upperCell(r, 0);
-            const QString s1 = upperCell(r, 1);
+            const QString& s0 = upperCell(r, 0);
+            const QString& s1 = upperCell(r, 1);
             bool headerBuilt = false;
             for (std::size_t k = 0; k < sections.size() && !headerBuilt; ++k) {
                 if (s0 == *sections[k] && s1 == header && !headerSeen[k]) {
@@ -170,7 +172,8 @@ public:
 private:
     const QString& var(int record) const { return m_defVar[std::size_t(record)]; }
 
-    QString upperCell(int row, int col) {
+    // Each of the two columns has its own store, so the first cell's text outlives the second's.
+    const QString& upperCell(int row, int col) {
         const std::string_view bytes = m_in.matrix.cellBytes(row, col);
         return m_upperCells[std::size_t(col)].get(
             bytes, [&] { return m_locale.toUpper(m_codec.decode(bytes.data(), bytes.size())); });

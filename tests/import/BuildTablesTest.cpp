@@ -153,6 +153,27 @@ TEST(BuildTables, carriesValuesOverAndCutsTexts) {
     EXPECT_DOUBLE_EQ(f.tables.mtDoklady.floatValue(u"DnuPoSplat"), -1.0);
 }
 
+TEST(BuildTables, moreDistinctSectionTextsAndDueDatesThanAreKeptStillLoad) {
+    // Texts worked out once are kept up to a bound; past it every row works its own out.
+    TablesFixture f;
+    QString text = QStringLiteral("FAKTURA;HLAVICKA;201;203;206;207\n");
+    for (int i = 0; i < 5000; ++i) {
+        text += QStringLiteral("X%1;Y%1\n").arg(i);  // rows of no section
+    }
+    const QDate first(2000, 1, 1);
+    for (int i = 0; i < 5000; ++i) {
+        text +=
+            QStringLiteral("FAKTURA;RADEK;F%1;%2;1;1\n").arg(i).arg(first.addDays(i).toString(u"d.M.yyyy"));
+    }
+    ASSERT_TRUE(f.build(exportOf(text)));
+    auto& doklady = f.tables.mtDoklady;
+    doklady.clearMasterLink();
+    ASSERT_EQ(doklady.recordCount(), 5000);
+    doklady.last();
+    EXPECT_EQ(doklady.text(u"CisloDokl"), QStringLiteral("F4999"));
+    EXPECT_DOUBLE_EQ(doklady.floatValue(u"DnuPoSplat"), double(first.addDays(4999).daysTo(kToday)));
+}
+
 TEST(BuildTables, debtorsWithoutDocumentsSetNoDocuments) {
     TablesFixture f;
     ASSERT_TRUE(
