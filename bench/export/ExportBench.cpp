@@ -6,6 +6,8 @@
 // largest list that fits; 10,000 debtors (150,000 rows) is also run to show how long the export takes
 // to refuse it.
 //   bench_export [OUTPUT.xls]   keeps the 4,000-debtor workbook for checking by hand
+#include "ProcessMemory.h"
+#include "cli/CliUserInterface.h"
 #include "export/ExportDebtorList.h"
 
 #include <QCoreApplication>
@@ -13,38 +15,19 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 
 using namespace tervalo;
+using tervalo::bench::processMemoryMb;
 
 namespace {
 
 constexpr int DocumentsPerDebtor = 10;
 
-long peakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-// Messages are printed; the export's own error text is kept for the figures.
-class BenchUserInterface : public UserInterface {
+// The command line's messages; the export's own error text is kept for the figures.
+class BenchUserInterface : public cli::CliUserInterface {
 public:
-    void information(const QString& text) override { std::printf("information: %s\n", qPrintable(text)); }
-    void warning(const QString& text) override { std::printf("warning: %s\n", qPrintable(text)); }
     void error(const QString& text) override { lastError = text; }
-    bool confirm(const QString&) override { return true; }
-    void showWaitMessage(const QString&, bool) override {}
-    void processEvents() override {}
-    void setProgressMaximum(int) override {}
-    void setProgress(int) override {}
-    std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    SetupVersionAnswer chooseSetupVersion(const QStringList&) override { return {}; }
 
     QString lastError;
 };
@@ -110,12 +93,12 @@ bool run(int debtors, const QString& output) {
     const bool written = exporting::WriteDebtorList(tables, QStringLiteral(TERVALO_TEMPLATE), output, ui);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     if (written) {
-        std::printf("%d debtors x %d documents (%d rows): %.2f s, peak memory %ld MB, file %lld KB\n",
-                    debtors, DocumentsPerDebtor, debtors * 15 + 10, seconds, peakRssMb(),
+        std::printf("%d debtors x %d documents (%d rows): %.2f s, peak memory %.0f MB, file %lld KB\n",
+                    debtors, DocumentsPerDebtor, debtors * 15 + 10, seconds, processMemoryMb("VmHWM"),
                     QFile(output).size() / 1024);
     } else {
-        std::printf("%d debtors x %d documents (%d rows): refused after %.2f s, peak memory %ld MB: %s\n",
-                    debtors, DocumentsPerDebtor, debtors * 15 + 10, seconds, peakRssMb(),
+        std::printf("%d debtors x %d documents (%d rows): refused after %.2f s, peak memory %.0f MB: %s\n",
+                    debtors, DocumentsPerDebtor, debtors * 15 + 10, seconds, processMemoryMb("VmHWM"),
                     qPrintable(ui.lastError));
     }
     return written;
@@ -126,7 +109,8 @@ bool run(int debtors, const QString& output) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    std::printf("export through the shipped template (peak memory before: %ld MB)\n", peakRssMb());
+    std::printf("export through the shipped template (peak memory before: %.0f MB)\n",
+                processMemoryMb("VmHWM"));
     const QString fits = dir.filePath(QStringLiteral("4000.xls"));
     if (run(4000, fits) && argc > 1) {
         QFile::copy(fits, QString::fromLocal8Bit(argv[1]));

@@ -1,5 +1,7 @@
 #include "MeasureLoad.h"
 
+#include "ProcessMemory.h"
+
 #include "BenchUserInterface.h"
 #include "app/AppSession.h"
 #include "app/LoadExport.h"
@@ -9,7 +11,6 @@
 #endif
 
 #include <QElapsedTimer>
-#include <QFile>
 
 #include <algorithm>
 #include <optional>
@@ -19,21 +20,6 @@
 namespace tervalo::bench {
 
 namespace {
-
-// A figure of /proc/self/status ("VmRSS", "VmHWM") in MB.
-double statusMb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix)) {
-            return line.mid(prefix.size()).trimmed().split(' ').front().toDouble() / 1024.0;
-        }
-    }
-    return -1;
-}
 
 double seconds(qint64 nanoseconds) {
     return double(nanoseconds) / 1e9;
@@ -95,7 +81,7 @@ QJsonObject measureLoad(const LoadFixture& fixture) {
     // As after start-up: the grids stay still until the load has built the tables.
     session.tables.mtFirmy.disableControls();
     session.tables.mtDoklady.disableControls();
-    figures[QStringLiteral("baseMb")] = statusMb("VmRSS");
+    figures[QStringLiteral("baseMb")] = processMemoryMb("VmRSS");
 
     ui.startClock();
     timer.start();
@@ -107,7 +93,7 @@ QJsonObject measureLoad(const LoadFixture& fixture) {
 #endif
     figures[QStringLiteral("loadS")] = seconds(timer.nsecsElapsed());
     figures[QStringLiteral("readS")] = seconds(ui.readNanoseconds());
-    figures[QStringLiteral("peakMb")] = statusMb("VmHWM");
+    figures[QStringLiteral("peakMb")] = processMemoryMb("VmHWM");
     figures[QStringLiteral("rows")] = session.sgrCSV.rowCount();
     figures[QStringLiteral("debtors")] = session.tables.mtFirmy.rowCount();
     figures[QStringLiteral("documents")] = session.tables.mtDoklady.rowCount();

@@ -1,10 +1,10 @@
 // Figures for the in-memory table at a million rows shaped like the document table: append time,
 // memory, index builds, key searches and a master-detail walk, in processor seconds. Build in Release
 // to read them.
+#include "ProcessMemory.h"
 #include "memtable/MemTable.h"
 #include "platform/SystemLocale.h"
 
-#include <QFile>
 #include <QVariant>
 
 #include <algorithm>
@@ -13,27 +13,13 @@
 #include <ctime>
 #include <random>
 
+using tervalo::bench::processMemoryMb;
 using tervalo::memtable::FieldType;
 using tervalo::memtable::MemTable;
 
 namespace {
 
 constexpr int kDocumentsPerDebtor = 20;
-
-// Kilobytes from /proc/self/status ("VmRSS", "VmHWM").
-long statusKilobytes(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix)) {
-            return line.mid(prefix.size()).trimmed().split(' ').front().toLong();
-        }
-    }
-    return -1;
-}
 
 void defineDoklady(MemTable& table) {
     table.addField(QStringLiteral("CisloDokl"), FieldType::Text, 10);
@@ -128,7 +114,7 @@ int main(int argc, char** argv) {
     }
     const double generateSeconds = timer.seconds();
 
-    const long rssBefore = statusKilobytes("VmRSS");
+    const double rssBefore = processMemoryMb("VmRSS");
     doklady.disableControls();
     timer.restart();
     for (int i = 0; i < kDocuments; ++i) {
@@ -138,12 +124,12 @@ int main(int argc, char** argv) {
     }
     doklady.enableControls();
     const double appendSeconds = timer.seconds();
-    const long rssAfter = statusKilobytes("VmRSS");
+    const double rssAfter = processMemoryMb("VmRSS");
     std::printf("rows                          %d documents, %d debtors\n", kDocuments, kDebtors);
     std::printf("append (views suspended)      %.3f s  (%.0f rows/s), of which %.3f s making the values\n",
                 appendSeconds, kDocuments / appendSeconds, generateSeconds);
-    std::printf("RSS growth for the rows       %.1f MiB  (%.0f bytes/row)\n",
-                double(rssAfter - rssBefore) / 1024, double(rssAfter - rssBefore) * 1024 / kDocuments);
+    std::printf("RSS growth for the rows       %.1f MiB  (%.0f bytes/row)\n", rssAfter - rssBefore,
+                (rssAfter - rssBefore) * 1048576 / kDocuments);
     std::printf("table's own count             %.1f MiB  (%.0f bytes/row)\n",
                 double(doklady.memoryBytes()) / 1048576, double(doklady.memoryBytes()) / kDocuments);
 
@@ -194,6 +180,6 @@ int main(int argc, char** argv) {
     }
     std::printf("master-detail walk            %.3f s  (%lld documents of %d debtors, sum %.0f)\n",
                 timer.seconds(), walked, firmy.recordCount(), total);
-    std::printf("peak RSS                      %.1f MiB\n", double(statusKilobytes("VmHWM")) / 1024);
+    std::printf("peak RSS                      %.1f MiB\n", processMemoryMb("VmHWM"));
     return 0;
 }
