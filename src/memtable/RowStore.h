@@ -90,7 +90,8 @@ private:
         std::size_t sharedMisses = 0;
     };
     static constexpr std::size_t kMaxShared = 65536;
-    static constexpr std::size_t kSharingTrial = 1024;
+    // Misses before the column may give up sharing: more than a column of dates has distinct values.
+    static constexpr std::size_t kSharingTrial = 16384;
 
     TextArena::Handle storeText(Column& column, QStringView text);
     TextArena::Handle sharedOrAdded(Column& column, QStringView text);

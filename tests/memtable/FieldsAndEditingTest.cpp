@@ -193,3 +193,27 @@ TEST(MemTableRowAppend, typedValuesGoStraightInAndPostOrCancelEndTheRow) {
     EXPECT_THROW(table->append(), MemTableError);
     table->cancel();
 }
+
+TEST(MemTableRowAppend, aColumnOfAFewThousandRepeatingValuesIsStoredOnce) {
+    // Due dates: thousands of distinct values, each first seen early, then repeated. The column must
+    // keep sharing them even though at first nearly every value is new.
+    constexpr int kRows = 300'000;
+    auto filled = [](auto value) {
+        auto table = makeTable();
+        const int name = table->field(u"Name");
+        for (int i = 0; i < kRows; ++i) {
+            table->appendRow();
+            table->putText(name, value(i));
+            table->post();
+        }
+        return table;
+    };
+    auto date = [](int row) {
+        return QStringLiteral("d%1").arg(qint64(row) * 7919 % 3000, 9, 10, QLatin1Char('0'));
+    };
+    const auto dates = filled(date);
+    const auto same = filled([](int) { return QStringLiteral("d000000000"); });
+    EXPECT_EQ(dates->text(kRows - 1, 0), date(kRows - 1));
+    // Stored per row, the texts alone would take 6.6 MB more than one value repeated.
+    EXPECT_LT(dates->memoryBytes() - same->memoryBytes(), std::size_t(1) << 20);
+}
