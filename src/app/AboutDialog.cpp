@@ -1,5 +1,6 @@
 #include "app/AboutDialog.h"
 
+#include "platform/AppVersion.h"
 #include "platform/ShellOpen.h"
 
 #include <QFileInfo>
@@ -94,8 +95,10 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
     setWindowTitle(QStringLiteral("O aplikaci"));
     setFixedSize(336, 280);
     auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(
-        QStringLiteral("<b>Tervalo - kontrola úhrad s možností e-mailingu</b><br>Verze ") + AppVersion, this);
+    auto* title =
+        new QLabel(QStringLiteral("<b>Tervalo - kontrola úhrad s možností e-mailingu</b><br>Verze ") +
+                       platform::AppVersion,
+                   this);
     title->setWordWrap(true);
     layout->addWidget(title);
 

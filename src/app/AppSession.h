@@ -15,8 +15,6 @@
 
 namespace tervalo::app {
 
-inline const QString AppVersion = QStringLiteral("1.15");
-
 // Values fixed at start-up and the state of one program run, shared by the GUI and tervalo-cli.
 struct AppSession {
     explicit AppSession(platform::SystemLocale systemLocale)

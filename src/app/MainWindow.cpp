@@ -332,7 +332,7 @@ QWidget* TfrmMain::createCommandBar() {
     connect(btnNastaveni, &QPushButton::clicked, this,
             [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
     connect(btnExport, &QPushButton::clicked, this,
-            [this] { exporting::ExportDebtorList(m_session, *m_ui); });
+            [this] { exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui); });
     connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
     connect(btnNapoveda2, &QPushButton::clicked, this,
             [this] { showHelpTopic(QStringLiteral("pgMain.htm")); });

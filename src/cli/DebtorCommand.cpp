@@ -2,6 +2,7 @@
 
 #include "app/LoadExport.h"
 #include "compose/BuildDocumentList.h"
+#include "compose/SendReminder.h"
 
 namespace tervalo::cli {
 
@@ -56,17 +57,13 @@ std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const D
     if (archive.isEmpty()) {
         return std::nullopt;
     }
-    compose::ReminderRequest request;
-    request.recipient = arguments.to.isEmpty() ? session.tables.mtFirmy.text(u"OdbEmail") : arguments.to;
-    if (request.recipient.trimmed().isEmpty()) {
+    const QString recipient =
+        arguments.to.isEmpty() ? session.tables.mtFirmy.text(u"OdbEmail") : arguments.to;
+    if (recipient.trimmed().isEmpty()) {
         context.ui.error(QStringLiteral("Odběratel nemá e-mailovou adresu."));
         return std::nullopt;
     }
-    request.subjectTemplate = settings.E_Predmet;
-    request.attachmentPath = archive;
-    request.withBody = true;
-    request.attach = settings.E_PripojitPrilohu;
-    request.copy = settings.E_KopieEmailu;
+    const compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, settings);
     auto message =
         compose::ComposeSmtpReminder(request, compose::CurrentDebtorValues(session.tables), settings,
                                      transport::MimeEnvironment::forSystem(session.locale));

@@ -20,7 +20,9 @@ struct ReminderRequest {
     QString attachmentPath;  // not empty when `attach` is set
     bool withBody = true;
     bool attach = true;
-    QString copy;  // empty: no copy; blanks alone still count as an address
+    QString copy;             // empty: no copy; blanks alone still count as an address
+    bool showDialog = false;  // the mail client shows its compose window first
+    bool smtp = true;         // by SMTP; otherwise through the mail client
 };
 
 // The rendered reminder for the SMTP route: header from the SMTP settings, the body from EText and

@@ -1,6 +1,6 @@
 #include "export/DebtorListSource.h"
 
-#include "app/AppSession.h"
+#include "platform/AppVersion.h"
 
 namespace tervalo::exporting {
 
@@ -49,7 +49,7 @@ std::optional<report::ReportValue> DebtorListSource::property(const QString& nam
         return m_tables.NoDocuments;
     }
     if (sameName(name, QStringLiteral("AppVersion"))) {
-        return text(app::AppVersion);
+        return text(platform::AppVersion);
     }
     if (sameName(name, QStringLiteral("Today"))) {
         return m_today;

@@ -88,7 +88,7 @@ bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, 
     return !failed;
 }
 
-void ExportDebtorList(app::AppSession& session, UserInterface& ui,
+void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserInterface& ui,
                       const platform::OpenWithAssociatedProgramFunction& openWithAssociatedProgram) {
     FileDialogRequest request;
     request.title = QStringLiteral("Exportovat do souboru");
@@ -99,7 +99,7 @@ void ExportDebtorList(app::AppSession& session, UserInterface& ui,
     if (!output) {
         return;
     }
-    if (!WriteDebtorList(session.tables, session.AppDir + TemplateFileName, *output, ui)) {
+    if (!WriteDebtorList(tables, appDir + TemplateFileName, *output, ui)) {
         return;
     }
     if (openWithAssociatedProgram(*output) == platform::ShellOpenNoAssociation) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/AppSession.h"
 #include "import/ExportTables.h"
 #include "platform/ShellOpen.h"
 #include "platform/UserInterface.h"
@@ -21,9 +20,9 @@ inline const QString TemplateFileName = QStringLiteral("TERVALO.XL");
 bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, const QString& outputPath,
                      UserInterface& ui, QDate today = QDate::currentDate());
 
-// The "Do Excelu" command: asks for the output file, writes the debtor list from the program
-// folder's template and opens the workbook with the program associated with .xls files.
-void ExportDebtorList(app::AppSession& session, UserInterface& ui,
+// The "Do Excelu" command: asks for the output file, writes the debtor list from the template in
+// the program folder `appDir` and opens the workbook with the program associated with .xls files.
+void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserInterface& ui,
                       const platform::OpenWithAssociatedProgramFunction& openWithAssociatedProgram =
                           platform::OpenWithAssociatedProgram);
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "compose/EmailKlientTable.h"
+#include "compose/SmtpReminder.h"
+#include "import/ExportTables.h"
+#include "platform/SystemLocale.h"
+#include "platform/UserInterface.h"
+#include "transport/MailClientEnvironment.h"
+#include "transport/TSMTPSend.h"
+
+namespace tervalo::compose {
+
+// The reminder to a debtor as the single reminder and the bulk run send it: the subject template,
+// the copy address and the attach switch from the settings, the body, and the debtor's archive.
+// The caller sets the route (`showDialog`, `smtp`).
+ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& archivePath,
+                                      const app::AppSettings& settings);
+
+// The empty message offered for an excluded debtor: no subject, body or attachment; the copy
+// address from the settings; through the mail client with its compose window.
+ReminderRequest EmptyMessageRequest(const QString& recipient, const app::AppSettings& settings);
+
+// What sending a reminder draws on besides the request. The template values come from the current
+// mtFirmy row; the mail client is chosen in `mtEmailKlient` by the settings.
+struct ReminderContext {
+    import::ExportTables& tables;
+    const app::AppSettings& settings;
+    EmailKlientTable& mtEmailKlient;
+    const platform::SystemLocale& locale;
+    UserInterface& ui;
+    transport::SmtpSessionOptions smtpOptions = {};
+    transport::MailClientEnvironment mailClients = transport::MailClientEnvironment::fromEnvironment();
+};
+
+// Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through
+// the mail client as the request says. 0 when the message was accepted for delivery, -2 otherwise
+// (the user has been told of an SMTP failure; a cancel in the mail client is silent). Errors of the
+// mail-client interface (transport::EJclMapiError) are not caught: they reach the caller.
+int SendReminder(const ReminderRequest& request, ReminderContext& context);
+
+}  // namespace tervalo::compose
