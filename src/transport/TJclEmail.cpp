@@ -158,7 +158,8 @@ bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
         }
     }
     mail.subject = m_subject;
-    if (!m_body.isEmpty()) {
+    // A multipart needs at least one part: a message without attachments keeps its (empty) text.
+    if (!m_body.isEmpty() || attachments.isEmpty()) {
         mail.body = m_body;
     }
     mail.attachments = attachments;
