@@ -39,7 +39,7 @@ QString writeMessageFile(const ComposeFields& fields) {
 ComposeCommand thunderbirdCommand(const TJclMapiClient& client, const MailClientCommand& command,
                                   const ComposeFields& fields) {
     std::optional<QString> messageFile;
-    if (!ComposeBodyOnCommandLine(fields.body)) {
+    if (!ComposeBodyFitsOnCommandLine(fields.body)) {
         messageFile = writeMessageFile(fields);
     }
     return {

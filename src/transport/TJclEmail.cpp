@@ -17,6 +17,8 @@ namespace tervalo::transport {
 
 namespace {
 
+const QString kNoClient = QStringLiteral("No Simple MAPI client installed, cannot send the message");
+
 // Control characters would let an address break a header or a command line; "," ";" "<" ">"
 // would make one address several in a client's address field.
 bool isSafeAddressText(const QString& address) {
@@ -73,7 +75,7 @@ void TJclEmail::Clear() {
 
 bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& context) {
     if (!AnyClientPresent()) {
-        throw EJclMapiError(QStringLiteral("No Simple MAPI client installed, cannot send the message"));
+        throw EJclMapiError(kNoClient);
     }
     QStringList attachments;
     for (const QString& path : m_attachments) {
@@ -112,7 +114,7 @@ int TJclEmail::clientForSend(bool showDialog) const {
         position = SystemMailPos();
     }
     if (position < 0 || position >= ClientList().size() || !ClientList()[position].ClientUsable) {
-        throw EJclMapiError(QStringLiteral("No Simple MAPI client installed, cannot send the message"));
+        throw EJclMapiError(kNoClient);
     }
     // The system's mail submission has no window; the desktop's clients have nothing but one.
     if ((position == SystemMailPos()) == showDialog) {

@@ -12,12 +12,8 @@ QByteArray encodedList(const QStringList& addresses) {
 
 }  // namespace
 
-std::optional<QByteArray> ComposeBodyOnCommandLine(const QString& body) {
-    QByteArray encoded = percentEncoded(body);
-    if (encoded.size() > kComposeBodyLimit) {
-        return std::nullopt;
-    }
-    return encoded;
+bool ComposeBodyFitsOnCommandLine(const QString& body) {
+    return percentEncoded(body).size() <= kComposeBodyLimit;
 }
 
 QString ThunderbirdComposeValue(const ComposeFields& fields, const std::optional<QString>& messageFile) {

@@ -2,7 +2,6 @@
 
 #include "transport/ComposeFields.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -13,8 +12,7 @@ namespace tervalo::transport {
 // whose encoded form is longer than this goes through a file.
 constexpr qsizetype kComposeBodyLimit = 40 * 1024;
 
-// The encoded body when it fits on the command line.
-std::optional<QByteArray> ComposeBodyOnCommandLine(const QString& body);
+bool ComposeBodyFitsOnCommandLine(const QString& body);
 
 // The value of "-compose" for the Thunderbird family: comma-separated key=value pairs. Every value
 // is percent-encoded and unquoted (the client decodes those), so no comma, quote or line break of
