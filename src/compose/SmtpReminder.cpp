@@ -1,6 +1,7 @@
 #include "compose/SmtpReminder.h"
 
 #include "compose/MakeMessageId.h"
+#include "transport/BuildReminderMime.h"
 #include "transport/DeliverBySmtp.h"
 
 namespace tervalo::compose {
@@ -9,29 +10,22 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest&
                                                           const TemplateValues& values,
                                                           const app::AppSettings& settings,
                                                           transport::MimeEnvironment environment) {
-    auto message = std::make_unique<transport::TMimeMess>(std::move(environment));
-    const QString& sender = settings.SMTPFromAddress;
-    transport::TMessHeader& header = message->Header;
-    header.SenderField = settings.SMTPFromName + QStringLiteral(" <") + sender + QLatin1Char('>');
-    header.ExtraHeaderLines.append(QStringLiteral("Return-Path: <") + sender + QLatin1Char('>'));
-    header.RecipientList.append(QLatin1Char('<') + request.recipient + QLatin1Char('>'));
+    transport::OutgoingMail mail;
+    mail.senderName = settings.SMTPFromName;
+    mail.senderAddress = settings.SMTPFromAddress;
+    mail.to = {request.recipient};
     if (!request.copy.isEmpty()) {
-        header.CopyList.append(QLatin1Char('<') + request.copy + QLatin1Char('>'));
+        mail.cc = {request.copy};
     }
-    header.MessageIdentifier = MakeMessageId(sender);
-    header.MailerName = QStringLiteral("Microsoft Office Outlook 11");
-    header.SubjectText = ReplaceTemplateVariables(request.subjectTemplate, values);
-
-    transport::TMimePart& root = message->StartMultipart(QStringLiteral("Mixed"));
+    mail.subject = ReplaceTemplateVariables(request.subjectTemplate, values);
     if (request.withBody) {
-        message->AppendTextPart(ReplaceTemplateVariables(settings.EText, values, DocumentsVariable::Replaced),
-                                root);
+        mail.body = ReplaceTemplateVariables(settings.EText, values, DocumentsVariable::Replaced);
     }
     if (request.attach) {
-        message->AppendFilePart(request.attachmentPath, root);
+        mail.attachments = {request.attachmentPath};
     }
-    message->RenderMessage();
-    return message;
+    mail.messageIdentifier = MakeMessageId(settings.SMTPFromAddress);
+    return transport::BuildReminderMime(mail, std::move(environment));
 }
 
 QString EnvelopeRecipients(const ReminderRequest& request) {

@@ -1,5 +1,7 @@
 #include "transport/DesktopKeyFile.h"
 
+#include "transport/DesktopExec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -98,24 +100,7 @@ QStringList DesktopKeyFile::list(const QString& group, const QString& key) const
 }
 
 QString programOfExec(const QString& exec) {
-    QString program;
-    qsizetype i = 0;
-    while (i < exec.size() && exec[i].isSpace()) {
-        ++i;
-    }
-    if (i < exec.size() && exec[i] == QLatin1Char('"')) {
-        for (++i; i < exec.size() && exec[i] != QLatin1Char('"'); ++i) {
-            if (exec[i] == QLatin1Char('\\') && i + 1 < exec.size()) {
-                ++i;
-            }
-            program += exec[i];
-        }
-        return program;
-    }
-    for (; i < exec.size() && !exec[i].isSpace(); ++i) {
-        program += exec[i];
-    }
-    return program;
+    return SplitExec(exec).value_or(QStringList()).value(0);
 }
 
 QString resolveProgram(const QString& program, const QStringList& searchPath) {

@@ -29,7 +29,7 @@ MailClientEnvironment MailClientEnvironment::fromEnvironment() {
         env.desktopNames << name.toLower();
     }
     env.searchPath = pathList("PATH", {});
-    env.sendmailPaths = {QStringLiteral("/usr/sbin/sendmail")};
+    env.sendmailPaths = {QStringLiteral("/usr/sbin/sendmail"), QStringLiteral("/usr/lib/sendmail")};
     return env;
 }
 

@@ -43,22 +43,30 @@ QString czechName(const DesktopKeyFile& entry) {
     return {};
 }
 
-std::optional<TJclMapiClient> mailClientOf(const DesktopKeyFile& entry, const QString& id,
-                                           const QStringList& searchPath) {
+struct ListedClient {
+    TJclMapiClient client;
+    MailClientCommand command;
+};
+
+std::optional<ListedClient> mailClientOf(const DesktopKeyFile& entry, const EntryFile& file,
+                                         const QStringList& searchPath) {
     if (entry.value(kEntryGroup, QStringLiteral("Type")) != QStringLiteral("Application") ||
         entry.value(kEntryGroup, QStringLiteral("Hidden")) == QStringLiteral("true") ||
         !entry.list(kEntryGroup, QStringLiteral("MimeType")).contains(kMailtoType)) {
         return std::nullopt;
     }
-    TJclMapiClient client;
-    client.ClientKeyName = id;
+    ListedClient listed;
+    TJclMapiClient& client = listed.client;
+    client.ClientKeyName = file.id;
     client.ClientTitle = czechName(entry);
-    const QString program =
-        programOfExec(entry.value(kEntryGroup, QStringLiteral("Exec")).value_or(QString()));
+    const QString exec = entry.value(kEntryGroup, QStringLiteral("Exec")).value_or(QString());
+    const QString program = programOfExec(exec);
     const QString resolved = resolveProgram(program, searchPath);
     client.ClientLibraryPath = resolved.isEmpty() ? program : resolved;
     client.ClientUsable = !resolved.isEmpty();
-    return client;
+    listed.command = {exec, entry.value(kEntryGroup, QStringLiteral("Icon")).value_or(QString()),
+                      client.ClientTitle, file.path};
+    return listed;
 }
 
 // The mimeapps.list files in the order the XDG rules consult them.
@@ -111,7 +119,9 @@ TJclSimpleMapi::TJclSimpleMapi(const MailClientEnvironment& environment) {
 }
 
 void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
+    m_systemMailPos = -1;
     m_clientList.clear();
+    m_commands.clear();
     QSet<QString> seenIds;
     for (const QString& dataDir : env.dataDirs) {
         const QString applications = dataDir + QStringLiteral("/applications");
@@ -120,14 +130,17 @@ void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
                 continue;
             }
             seenIds.insert(entry.id);
-            if (auto client = mailClientOf(DesktopKeyFile::read(entry.path), entry.id, env.searchPath)) {
-                m_clientList.append(*client);
+            if (auto listed = mailClientOf(DesktopKeyFile::read(entry.path), entry, env.searchPath)) {
+                m_clientList.append(listed->client);
+                m_commands.append(listed->command);
             }
         }
     }
     m_defaultClientPos = defaultClientPosition(env, m_clientList);
     if (QString sendmail = sendmailProgram(env); !sendmail.isEmpty()) {
+        m_systemMailPos = int(m_clientList.size());
         m_clientList.append({sendmailTitle(), sendmail, QStringLiteral("sendmail"), true});
+        m_commands.append(MailClientCommand{});
     }
     m_selectedClientPos = m_defaultClientPos;
     m_anyClientPresent =

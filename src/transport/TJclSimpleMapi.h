@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transport/MailClientCommand.h"
 #include "transport/MailClientEnvironment.h"
 #include "transport/TJclMapiClient.h"
 
@@ -31,6 +32,10 @@ public:
     TJclMapiClientConnect ClientChoice() const { return m_clientChoice; }
     // At least one client can be used.
     bool AnyClientPresent() const { return m_anyClientPresent; }
+    // Position of the system's mail submission in ClientList, -1 when there is none.
+    int SystemMailPos() const { return m_systemMailPos; }
+    // How the client at a position of ClientList is started.
+    const MailClientCommand& ClientCommand(int position) const { return m_commands.at(position); }
 
     void SetClientChoice(TJclMapiClientConnect choice) { m_clientChoice = choice; }
     // Throws EJclMapiError "Index is out ot range" for a position outside ClientList.
@@ -43,8 +48,10 @@ private:
     void EnumerateMailClients(const MailClientEnvironment& environment);
 
     QList<TJclMapiClient> m_clientList;
+    QList<MailClientCommand> m_commands;  // parallel to m_clientList
     int m_defaultClientPos = -1;
     int m_selectedClientPos = -1;
+    int m_systemMailPos = -1;
     TJclMapiClientConnect m_clientChoice = ccAutomatic;
     bool m_anyClientPresent = false;
 };

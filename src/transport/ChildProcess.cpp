@@ -1,0 +1,205 @@
+#include "transport/ChildProcess.h"
+
+#include "transport/ProgramStartError.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tervalo::transport {
+
+namespace {
+
+// The argument vector execve takes; the byte arrays own the texts the pointers refer to.
+class ArgumentVector {
+public:
+    ArgumentVector(const QString& program, const QStringList& arguments) {
+        m_texts.push_back(QFile::encodeName(program));
+        for (const QString& argument : arguments) {
+            m_texts.push_back(argument.toLocal8Bit());
+        }
+        for (QByteArray& text : m_texts) {
+            if (text.contains('\0')) {
+                throw ProgramStartError(program, EINVAL, QString::fromLocal8Bit(std::strerror(EINVAL)));
+            }
+            m_pointers.push_back(text.data());
+        }
+        m_pointers.push_back(nullptr);
+    }
+    const char* path() const { return m_texts.front().constData(); }
+    char* const* argv() { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_texts;
+    std::vector<char*> m_pointers;
+};
+
+[[noreturn]] void failStart(const QString& program, int errorNumber) {
+    throw ProgramStartError(program, errorNumber, QString::fromLocal8Bit(std::strerror(errorNumber)));
+}
+
+void closeDescriptor(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+// Only async-signal-safe calls: the process that runs this may have other threads.
+[[noreturn]] void runDetachedChild(const char* path, char* const* argv, int errorPipe) {
+    ::setsid();
+    const pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction defaultAction {};
+        defaultAction.sa_handler = SIG_DFL;
+        ::sigaction(SIGPIPE, &defaultAction, nullptr);
+        ::execve(path, argv, environ);
+    }
+    if (grandchild > 0) {
+        ::_exit(0);
+    }
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(errorPipe, &error, sizeof error);
+    ::_exit(127);
+}
+
+// Writes all of `input` to `fd` (non-blocking) before `deadline`; stops early when the reader has
+// closed its end. SIGPIPE is held back in this thread meanwhile and a pending one discarded.
+void writeInput(int fd, const QByteArray& input, std::chrono::steady_clock::time_point deadline) {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    qsizetype done = 0;
+    while (done < input.size()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        pollfd ready{fd, POLLOUT, 0};
+        if (::poll(&ready, 1, int(left.count())) <= 0) {
+            continue;
+        }
+        const ssize_t written = ::write(fd, input.constData() + done, size_t(input.size() - done));
+        if (written > 0) {
+            done += written;
+        } else if (errno != EAGAIN && errno != EINTR) {
+            break;
+        }
+    }
+    const timespec noWait{0, 0};
+    while (sigtimedwait(&pipeSignal, nullptr, &noWait) > 0) {
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+}  // namespace
+
+void StartDetachedProgram(const QString& program, const QStringList& arguments) {
+    ArgumentVector argv(program, arguments);
+    int errorPipe[2];
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        failStart(program, errno);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(errorPipe[0]);
+        runDetachedChild(argv.path(), argv.argv(), errorPipe[1]);
+    }
+    const int forkError = errno;
+    ::close(errorPipe[1]);
+    if (child < 0) {
+        ::close(errorPipe[0]);
+        failStart(program, forkError);
+    }
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    // Nothing to read once the program runs: execve closed the pipe's last writer.
+    int startError = 0;
+    ssize_t got;
+    do {
+        got = ::read(errorPipe[0], &startError, sizeof startError);
+    } while (got < 0 && errno == EINTR);
+    ::close(errorPipe[0]);
+    if (got == ssize_t(sizeof startError)) {
+        failStart(program, startError);
+    }
+}
+
+ProgramOutcome RunProgramWithInput(const QString& program, const QStringList& arguments,
+                                   const QByteArray& input, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    ArgumentVector argv(program, arguments);
+    int inputPipe[2];
+    if (::pipe2(inputPipe, O_CLOEXEC) != 0) {
+        failStart(program, errno);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, inputPipe[0], STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t child = -1;
+    const int spawnError = posix_spawn(&child, argv.path(), &actions, &attributes, argv.argv(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    int readEnd = inputPipe[0];
+    int writeEnd = inputPipe[1];
+    closeDescriptor(readEnd);
+    if (spawnError != 0) {
+        closeDescriptor(writeEnd);
+        failStart(program, spawnError);
+    }
+    ::fcntl(writeEnd, F_SETFL, O_NONBLOCK);
+    writeInput(writeEnd, input, deadline);
+    closeDescriptor(writeEnd);
+
+    int status = 0;
+    for (;;) {
+        const pid_t done = ::waitpid(child, &status, WNOHANG);
+        if (done == child) {
+            break;
+        }
+        if (done < 0 && errno != EINTR) {
+            return {ProgramOutcome::Crashed, 0};
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(child, SIGKILL);
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return {ProgramOutcome::TimedOut, 0};
+        }
+        QThread::msleep(10);
+    }
+    if (WIFEXITED(status)) {
+        return {ProgramOutcome::Exited, WEXITSTATUS(status)};
+    }
+    return {ProgramOutcome::Crashed, 0};
+}
+
+}  // namespace tervalo::transport

@@ -1,0 +1,182 @@
+#include "transport/TJclEmail.h"
+
+#include "transport/AttachmentOpenError.h"
+#include "transport/BuildReminderMime.h"
+#include "transport/CheckMapiResult.h"
+#include "transport/ChildProcess.h"
+#include "transport/ComposeCommand.h"
+#include "transport/EJclMapiError.h"
+#include "transport/SubmitToSendmail.h"
+#include "transport/SystemMailAddress.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tervalo::transport {
+
+namespace {
+
+const QString kNoClient = QStringLiteral("No Simple MAPI client installed, cannot send the message");
+
+// Control characters would let an address break a header or a command line; "," ";" "<" ">"
+// would make one address several in a client's address field.
+bool isSafeAddressText(const QString& address) {
+    return std::none_of(address.begin(), address.end(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QLatin1Char(',') || c == QLatin1Char(';') ||
+               c == QLatin1Char('<') || c == QLatin1Char('>');
+    });
+}
+
+QStringList addressesOf(const QList<TJclEmailRecip>& recipients, TJclEmailRecipKind kind) {
+    QStringList addresses;
+    for (const TJclEmailRecip& recipient : recipients) {
+        if (recipient.RecipKind == kind) {
+            // A recipient known by name alone goes to the compose window as its name, for the
+            // client to resolve or the user to correct.
+            addresses.append(recipient.RecipAddress.isEmpty() ? recipient.RecipName : recipient.RecipAddress);
+        }
+    }
+    return addresses;
+}
+
+QString sentQuestion(const QStringList& to, bool attachmentsPassed, const QStringList& attachments) {
+    QString text = to.isEmpty() ? QStringLiteral("E-mail byl předán e-mailovému klientovi.")
+                                : QStringLiteral("E-mail na adresu ") + to.join(QStringLiteral(", ")) +
+                                      QStringLiteral(" byl předán e-mailovému klientovi.");
+    if (!attachmentsPassed) {
+        text += QStringLiteral(" Tento klient neumí převzít přílohu, připojte ji v něm ručně: ") +
+                attachments.join(QStringLiteral(", ")) + QLatin1Char('.');
+    }
+    return text + QStringLiteral(" Odeslali jste ho? (Ano – odeslán, Ne – neodeslán)");
+}
+
+}  // namespace
+
+int TJclEmail::AddMailRecipient(const QString& address, const QString& name, TJclEmailRecipKind kind,
+                                const QString& addressType) {
+    m_recipients.append({address.trimmed(), name, addressType, kind});
+    return int(m_recipients.size()) - 1;
+}
+
+void TJclEmail::SetMailBody(const QString& body) {
+    m_body = body;
+    if (!m_body.isEmpty() && !m_body.endsWith(QStringLiteral("\r\n"))) {
+        m_body += QStringLiteral("\r\n");
+    }
+}
+
+void TJclEmail::Clear() {
+    m_recipients.clear();
+    m_subject.clear();
+    m_body.clear();
+    m_attachments.clear();
+}
+
+bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& context) {
+    if (!AnyClientPresent()) {
+        throw EJclMapiError(kNoClient);
+    }
+    QStringList attachments;
+    for (const QString& path : m_attachments) {
+        const QFileInfo file(path);
+        if (!file.isFile()) {
+            RaiseMapiError(MAPI_E_ATTACHMENT_NOT_FOUND);
+        }
+        attachments.append(file.absoluteFilePath());
+    }
+    if (m_recipients.isEmpty() && !showDialog) {
+        RaiseMapiError(MAPI_E_INVALID_RECIPS);
+    }
+    for (const TJclEmailRecip& recipient : m_recipients) {
+        if ((recipient.RecipAddress.isEmpty() && recipient.RecipName.isEmpty()) ||
+            !isSafeAddressText(recipient.RecipAddress) ||
+            (recipient.RecipAddress.isEmpty() && !isSafeAddressText(recipient.RecipName))) {
+            RaiseMapiError(MAPI_E_INVALID_RECIPS);
+        }
+    }
+    if (!isSafeAddressText(context.senderAddress)) {
+        RaiseMapiError(MAPI_E_INVALID_RECIPS);
+    }
+    const int client = clientForSend(showDialog);
+    return showDialog ? sendWithComposeWindow(client, attachments, context.ui)
+                      : sendWithoutWindow(client, attachments, context);
+}
+
+// ccDefaultMapi: the desktop's default client with a window, the system's mail submission without;
+// ccDirect: the selected client; ccAutomatic: the system's mail submission for a windowless send
+// when there is one, the selected client otherwise.
+int TJclEmail::clientForSend(bool showDialog) const {
+    int position = SelectedClientPos();
+    if (ClientChoice() == ccDefaultMapi) {
+        position = showDialog ? DefaultClientPos() : SystemMailPos();
+    } else if (ClientChoice() == ccAutomatic && !showDialog && SystemMailPos() >= 0) {
+        position = SystemMailPos();
+    }
+    if (position < 0 || position >= ClientList().size() || !ClientList()[position].ClientUsable) {
+        throw EJclMapiError(kNoClient);
+    }
+    // The system's mail submission has no window; the desktop's clients have nothing but one.
+    if ((position == SystemMailPos()) == showDialog) {
+        RaiseMapiError(MAPI_E_NOT_SUPPORTED);
+    }
+    return position;
+}
+
+bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui) const {
+    ComposeFields fields;
+    fields.to = addressesOf(m_recipients, rcTo);
+    fields.cc = addressesOf(m_recipients, rcCc);
+    fields.bcc = addressesOf(m_recipients, rcBcc);
+    fields.subject = m_subject;
+    fields.body = withCrLf(m_body);
+    fields.attachments = attachments;
+    const ComposeCommand command = ComposeCommandFor(ClientList()[client], ClientCommand(client), fields);
+    // The client keeps running after the compose window opens (it may be the whole client), so it
+    // is never waited for.
+    StartDetachedProgram(command.program, command.arguments);
+    return ui.confirm(sentQuestion(fields.to, command.attachmentsPassed, attachments));
+}
+
+bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
+                                  const MailClientContext& context) const {
+    OutgoingMail mail;
+    mail.senderName = context.senderName;
+    mail.senderAddress = context.senderAddress.isEmpty() ? SystemMailAddress() : context.senderAddress;
+    QStringList envelope;
+    for (const TJclEmailRecip& recipient : m_recipients) {
+        if (recipient.RecipKind == rcOriginator) {
+            continue;
+        }
+        // Nothing here can look a name up.
+        if (recipient.RecipAddress.isEmpty()) {
+            RaiseMapiError(MAPI_E_UNKNOWN_RECIPIENT);
+        }
+        envelope.append(recipient.RecipAddress);
+        if (recipient.RecipKind == rcTo) {
+            mail.to.append(recipient.RecipAddress);
+        } else if (recipient.RecipKind == rcCc) {
+            mail.cc.append(recipient.RecipAddress);
+        }
+    }
+    mail.subject = m_subject;
+    // A multipart needs at least one part: a message without attachments keeps its (empty) text.
+    if (!m_body.isEmpty() || attachments.isEmpty()) {
+        mail.body = m_body;
+    }
+    mail.attachments = attachments;
+    if (context.makeMessageIdentifier) {
+        mail.messageIdentifier = context.makeMessageIdentifier(mail.senderAddress);
+    }
+    QByteArray message;
+    try {
+        const auto rendered = BuildReminderMime(mail, context.mimeEnvironment);
+        message = rendered->MessageLines.join('\n') + '\n';
+    } catch (const AttachmentOpenError&) {
+        RaiseMapiError(MAPI_E_ATTACHMENT_OPEN_FAILURE);
+    }
+    return CheckMapiResult(SubmitToSendmail(ClientList()[client].ClientLibraryPath, context.senderAddress,
+                                            envelope, message, context.submissionTimeout));
+}
+
+}  // namespace tervalo::transport
