@@ -1,7 +1,8 @@
 #include "compose/SendReminder.h"
 
-#include "transport/EJclMapiError.h"
+#include "compose/MakeMessageId.h"
 #include "transport/MimeEnvironment.h"
+#include "transport/TJclEmail.h"
 
 namespace tervalo::compose {
 
@@ -25,8 +26,45 @@ int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
     return DeliverSmtpReminder(*message, request, context.settings, context.ui, context.smtpOptions);
 }
 
-int sendThroughMailClient(const ReminderRequest& /*request*/, ReminderContext& /*context*/) {
-    throw transport::EJclMapiError(QStringLiteral("MAPI Error: (26) \"Not supported\""));
+// ClientType 1, 2 and 3 of the settings; any other value leaves the automatic choice.
+
+transport::TJclSimpleMapi::TJclMapiClientConnect clientChoiceFor(int clientType) {
+    switch (clientType) {
+        case 2:
+            return transport::TJclSimpleMapi::ccDefaultMapi;
+        case 3:
+            return transport::TJclSimpleMapi::ccDirect;
+        default:
+            return transport::TJclSimpleMapi::ccAutomatic;
+    }
+}
+
+int sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
+    const app::AppSettings& settings = context.settings;
+    transport::TJclEmail email(context.mailClients);
+    email.SetClientChoice(clientChoiceFor(settings.ClientType));
+    if (const int row = context.mtEmailKlient.locateClient(settings.ClientDirectName); row >= 0) {
+        context.mtEmailKlient.current = row;
+    }
+    email.SelectMailClient(context.mtEmailKlient.current);
+
+    const TemplateValues values = CurrentDebtorValues(context.tables);
+    email.Clear();
+    email.AddMailRecipient(request.recipient, QString(), transport::rcTo);
+    if (!request.copy.isEmpty()) {
+        email.AddMailRecipient(request.copy, request.copy, transport::rcCc);
+    }
+    email.SetMailSubject(ReplaceTemplateVariables(request.subjectTemplate, values));
+    if (request.withBody) {
+        email.SetMailBody(ReplaceTemplateVariables(settings.EText, values, DocumentsVariable::Replaced));
+    }
+    if (request.attach && !request.attachmentPath.isEmpty()) {
+        email.AddAttachmentPath(request.attachmentPath);
+    }
+    const transport::MailClientContext mailContext{
+        context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,
+        settings.SMTPFromAddress, [](const QString& sender) { return MakeMessageId(sender); }};
+    return email.SendThroughMailClient(request.showDialog, mailContext) ? 0 : -2;
 }
 
 }  // namespace

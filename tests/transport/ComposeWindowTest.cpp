@@ -1,4 +1,4 @@
-#include "MailDesktop.h"
+#include "support/MailDesktop.h"
 #include "support/CaseName.h"
 #include "transport/EJclMapiError.h"
 #include "transport/ProgramStartError.h"

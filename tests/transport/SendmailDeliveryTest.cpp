@@ -1,4 +1,4 @@
-#include "MailDesktop.h"
+#include "support/MailDesktop.h"
 #include "support/CaseName.h"
 #include "support/RealSmtpServer.h"
 #include "transport/EJclMapiError.h"

@@ -1,4 +1,4 @@
-#include "MailDesktop.h"
+#include "support/MailDesktop.h"
 
 #include "platform/SystemLocale.h"
 
