@@ -120,7 +120,7 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
 
     auto* help = new QLabel(
         QStringLiteral(
-            "Chcete-li zobrazit nápovědu, <a href=\"help\">klepněte zde</a>. Textový protokol hro- madného "
+            "Chcete-li zobrazit nápovědu, <a href=\"help\">klepněte zde</a>. Textový protokol hromadného "
             "e-mailingu (je-li k dispozici) zobrazíte klepnutím <a href=\"protocol\">zde</a>."),
         this);
     help->setWordWrap(true);

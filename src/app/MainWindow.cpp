@@ -113,7 +113,8 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ownUi = std::make_unique<GuiUserInterface>(this, *m_waitWindow, *m_pbMain);
         m_ui = m_ownUi.get();
     }
-    m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui, this);
+    m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui,
+                                                m_session.locale.codec(), this);
     createActions();
     createMenus();
 

@@ -1,5 +1,8 @@
 #include "browser/BrowserCommands.h"
 
+#include "platform/FieldTextWarning.h"
+#include "transport/AddressText.h"
+
 namespace tervalo::browser {
 
 namespace {
@@ -93,9 +96,18 @@ void BrowserCommands::ChangeAddress() {
 
 bool BrowserCommands::ChangeDebtorEmail() {
     memtable::MemTable& firmy = m_tables.mtFirmy;
-    auto address = m_ui.askEmailAddress(firmy.text(u"OdbNazev"), firmy.text(u"OdbEmail").trimmed());
-    if (!address) {
-        return false;
+    std::optional<QString> address = firmy.text(u"OdbEmail").trimmed();
+    // A refused address is offered again as typed, so the user corrects it instead of retyping it.
+    for (;;) {
+        address = m_ui.askEmailAddress(firmy.text(u"OdbNazev"), *address);
+        if (!address) {
+            return false;
+        }
+        const auto warning = transport::addressFieldWarning(QStringLiteral("E-mailová adresa"), *address);
+        if (!warning) {
+            break;
+        }
+        m_ui.warning(*warning);
     }
     // The row takes the stored exclusion of the new address (included when it has none).
     const bool exportFlag = m_state.GetAddressExport(*address);
@@ -141,8 +153,25 @@ void BrowserCommands::EditAddressNote(const QString& address) {
         }
         request.note = record.note;
     }
-    if (auto note = m_ui.editNote(request)) {
+    if (auto note = askNote(request)) {
         m_state.writeAddressNote(address, *note);
+    }
+}
+
+std::optional<QString> BrowserCommands::askNote(NoteDialogRequest request) {
+    for (;;) {
+        std::optional<QString> note = m_ui.editNote(request);
+        if (!note) {
+            return note;
+        }
+        const auto warning =
+            platform::unencodableFieldWarning(QStringLiteral("Poznámka"), *note, m_tables.locale.codec());
+        if (!warning) {
+            return note;
+        }
+        // Stored, these characters would become "?": the note is offered again as typed.
+        m_ui.warning(*warning);
+        request.note = *note;
     }
 }
 
@@ -165,7 +194,7 @@ void BrowserCommands::EditDocumentNote(const QString& number) {
     if (record.exists) {
         request.note = record.note;
     }
-    auto note = m_ui.editNote(request);
+    auto note = askNote(request);
     if (!note) {
         return;
     }

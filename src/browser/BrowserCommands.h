@@ -5,6 +5,7 @@
 #include "state/StateTables.h"
 
 #include <functional>
+#include <optional>
 
 namespace tervalo::browser {
 
@@ -39,6 +40,9 @@ private:
     // Runs a change of the debtor row with the current document remembered and the document grid
     // still, so the user stays on the same document and sees no flicker.
     void keepingDocumentPosition(const std::function<void()>& change);
+    // The note dialog, shown again with the typed note and a warning for as long as the note holds
+    // characters the code page cannot store.
+    std::optional<QString> askNote(NoteDialogRequest request);
 
     import::ExportTables& m_tables;
     state::StateTables& m_state;

@@ -1,5 +1,7 @@
 #include "browser/NoteDialog.h"
 
+#include "app/EditedPlainText.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -86,7 +88,7 @@ void TfrmInformace::prepare(const NoteDialogRequest& request) {
 }
 
 QString TfrmInformace::note() const {
-    return m_memPoznamka->toPlainText();
+    return app::editedPlainText(*m_memPoznamka);
 }
 
 void TfrmInformace::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 #include "compose/SettingsDialog.h"
 
+#include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
 #include "compose/EmailKlientModel.h"
 
@@ -72,8 +73,8 @@ QString bodyForEdit(const QString& body) {
 }  // namespace
 
 TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
-                             QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_mtEmailKlient(mtEmailKlient), m_ui(ui) {
+                             const platform::AnsiCodec& codec, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_mtEmailKlient(mtEmailKlient), m_ui(ui), m_codec(codec) {
     setObjectName(QStringLiteral("frmNastaveni"));
     setWindowTitle(QStringLiteral("Nastavení"));
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
@@ -122,7 +123,7 @@ QWidget* TfrmNastaveni::createMessageTab() {
     m_edtText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_edtText->setPlainText(bodyForEdit(m_settings.EText));
     connect(m_edtText, &QPlainTextEdit::textChanged, this,
-            [this] { m_settings.EText = app::withCrLfLineBreaks(m_edtText->toPlainText()); });
+            [this] { m_settings.EText = app::withCrLfLineBreaks(app::editedPlainText(*m_edtText)); });
     m_chckPripojitPrilohu =
         new QCheckBox(QStringLiteral("Připojit seznam neuhr. dokladů jako textovou přílohu"), page);
     m_chckPripojitPrilohu->setObjectName(QStringLiteral("chckPripojitPrilohu"));
@@ -280,7 +281,7 @@ void TfrmNastaveni::prepareEdit(int tab) {
     showForm(form);
     // The edit is the record's body itself; it differs only where the record was changed elsewhere
     // (the default put back by OK, or a new load).
-    if (app::withCrLfLineBreaks(m_edtText->toPlainText()) != m_settings.EText) {
+    if (app::withCrLfLineBreaks(app::editedPlainText(*m_edtText)) != m_settings.EText) {
         m_edtText->setPlainText(bodyForEdit(m_settings.EText));
     }
     m_clientModel->reload();
@@ -358,6 +359,10 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
 void TfrmNastaveni::okClicked() {
     const SettingsForm form = formFromControls();
     if (auto warning = settingsFormWarning(form)) {
+        m_ui.warning(*warning);
+        return;
+    }
+    if (auto warning = settingsTextWarning(form, m_settings.EText, m_codec)) {
         m_ui.warning(*warning);
         return;
     }

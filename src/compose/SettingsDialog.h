@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SettingsForm.h"
+#include "platform/AnsiCodec.h"
 #include "platform/UserInterface.h"
 
 #include <QDialog>
@@ -29,8 +30,9 @@ class TfrmNastaveni : public QDialog {
 public:
     enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2 };
 
+    // `codec` is the code page the settings are saved in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
-                  QWidget* parent = nullptr);
+                  const platform::AnsiCodec& codec, QWidget* parent = nullptr);
     ~TfrmNastaveni() override;
 
     // Shows the dialog modally on `tab`; on Accepted the record has been updated (nothing is written
@@ -57,6 +59,7 @@ private:
     app::AppSettings& m_settings;
     EmailKlientTable& m_mtEmailKlient;
     UserInterface& m_ui;
+    const platform::AnsiCodec& m_codec;
     EmailKlientModel* m_clientModel = nullptr;
 
     QTabWidget* m_tabs = nullptr;

@@ -1,5 +1,8 @@
 #include "compose/SettingsForm.h"
 
+#include "platform/FieldTextWarning.h"
+#include "transport/AddressText.h"
+
 namespace tervalo::compose {
 
 void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlientTable& mtEmailKlient) {
@@ -42,6 +45,42 @@ std::optional<QString> settingsFormWarning(const SettingsForm& form) {
         if (text->trimmed().isEmpty()) {
             return QStringLiteral("Musíte vyplnit políčko \"") + QString::fromUtf8(caption) +
                    QStringLiteral("\" na záložce Odesílání e-mailu.");
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> settingsTextWarning(const SettingsForm& form, const QString& body,
+                                           const platform::AnsiCodec& codec) {
+    const std::pair<const QString*, const char*> addresses[] = {
+        {&form.edtKopieEmailu, "Kopii zaslat na e-mail"},
+        {&form.edtAdresaOdes, "E-mail odesílatele"},
+    };
+    for (const auto& [text, caption] : addresses) {
+        if (auto warning = transport::addressFieldWarning(QString::fromUtf8(caption), *text)) {
+            return warning;
+        }
+    }
+    const std::pair<const QString*, const char*> texts[] = {
+        {&form.edtPredmet, "Předmět e-mailu"},
+        {&form.edtKopieEmailu, "Kopii zaslat na e-mail"},
+        {&body, "Text e-mailu"},
+        {&form.edtHlavicka, "Nadpis"},
+        {&form.edtCisloDokl, "Číslo dokladu"},
+        {&form.edtvystaveno, "Vystaveno"},
+        {&form.edtSplatno, "Splatno"},
+        {&form.edtCenaCelk, "Cena celkem"},
+        {&form.edtZbyvauhr, "Zbývá uhradit"},
+        {&form.edtMena, "Měna"},
+        {&form.edtHost, "SMTP adresa"},
+        {&form.edtJmenoOdes, "Jméno odesílatele"},
+        {&form.edtUserID, "Název účtu"},
+        {&form.edtAdresaOdes, "E-mail odesílatele"},
+        {&form.edtUserPass, "Heslo"},
+    };
+    for (const auto& [text, caption] : texts) {
+        if (auto warning = platform::unencodableFieldWarning(QString::fromUtf8(caption), *text, codec)) {
+            return warning;
         }
     }
     return std::nullopt;

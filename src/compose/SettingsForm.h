@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
+#include "platform/AnsiCodec.h"
 
 #include <QString>
 
@@ -48,6 +49,12 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, Emai
 // The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
 // the server, the sender's name and the sender's address required (blanks alone count as empty).
 std::optional<QString> settingsFormWarning(const SettingsForm& form);
+
+// The warning of "OK" for a text the settings could not keep as typed, or none: a control character
+// in the sender's or the copy address, or characters the code page cannot store in any field, the
+// body text `body` included. The first field in the order of the tabs is named.
+std::optional<QString> settingsTextWarning(const SettingsForm& form, const QString& body,
+                                           const platform::AnsiCodec& codec);
 
 // Step 4 of EditSettings, in its order: texts as they stand, ApplyDefaults, then the sending values
 // whichever way of sending is chosen, and last the name of mtEmailKlient's current client.

@@ -288,11 +288,11 @@ private:
         if (auto text = value(map, first + 7)) {
             doklady.putText(f.currency, *text);
         }
-        if (!m_dueDate.isValid()) {
-            // No due date so far: the field code is missing from the export.
-            throw ConversionError{QString(), m_row, true};
+        // Without a due date so far (the export lacks its field code) the days past due stay empty,
+        // as every value whose code is missing does.
+        if (m_dueDate.isValid()) {
+            doklady.putFloat(f.daysPastDue, double(m_dueDate.daysTo(m_in.today)));
         }
-        doklady.putFloat(f.daysPastDue, double(m_dueDate.daysTo(m_in.today)));
         doklady.putBool(f.creditNote, creditNote);
         const state::DocumentState stored = m_state.documentState(query);
         doklady.putBool(f.exportFlag, stored.exportFlag);

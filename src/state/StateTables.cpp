@@ -24,6 +24,27 @@ QString fromStoredNote(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// Every field the program reads must be there with its type: the load reads the records as raw
+// bytes at the fields' offsets and would otherwise read past them.
+void requireFields(const dbf::DbfTable& table, const std::vector<dbf::FieldDef>& expected) {
+    const dbf::TableLayout& layout = table.layout();
+    for (const dbf::FieldDef& wanted : expected) {
+        const int index = layout.fieldIndex(wanted.name);
+        if (index < 0) {
+            throw StateError(
+                QStringLiteral("Field '%1' not found in table \"%2\".").arg(wanted.name, table.fileName()),
+                table.fileName());
+        }
+        const char type = layout.fields[std::size_t(index)].type;
+        if (type != wanted.type) {
+            throw StateError(QStringLiteral("Field '%1' of table \"%2\" has type %3 instead of %4.")
+                                 .arg(wanted.name, table.fileName(), QChar::fromLatin1(type),
+                                      QChar::fromLatin1(wanted.type)),
+                             table.fileName());
+        }
+    }
+}
+
 }  // namespace
 
 StateTables::StateTables(QString appDir, const platform::SystemLocale& locale)
@@ -41,6 +62,7 @@ void StateTables::OpenStateTables() {
     m_earchiv->setIndexDefs({Schema::earchivIndex()});
     m_earchiv->setIndexFieldNames(QStringLiteral("Email"));
     m_earchiv->open();
+    requireFields(*m_earchiv, Schema::earchivFields());
 
     UpgradeDocumentTable();
 
@@ -50,6 +72,7 @@ void StateTables::OpenStateTables() {
     m_edoklady->setIndexDefs({Schema::edokladyIndex()});
     m_edoklady->setIndexFieldNames(QStringLiteral("Doklad"));
     m_edoklady->open();
+    requireFields(*m_edoklady, Schema::edokladyFields());
 }
 
 void StateTables::close() {

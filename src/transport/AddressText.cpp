@@ -23,4 +23,36 @@ QString extractAddress(QStringView entry) {
     return trimControl(close < 0 ? entry.mid(open + 1) : entry.mid(open + 1, close - open - 1));
 }
 
+bool isControlCharacter(QChar ch) {
+    return ch.unicode() < u' ' || ch.unicode() == 0x7F;
+}
+
+std::optional<QString> controlCharacterProblem(QStringView address) {
+    for (QChar ch : address) {
+        if (isControlCharacter(ch)) {
+            return QStringLiteral("obsahuje nepovolený řídicí znak (kód %1)").arg(ch.unicode());
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> addressFieldWarning(const QString& caption, QStringView address) {
+    const std::optional<QString> problem = controlCharacterProblem(address);
+    if (!problem) {
+        return std::nullopt;
+    }
+    return QStringLiteral("Pole „") + caption + QStringLiteral("“ ") + *problem +
+           QStringLiteral(". Opravte ho prosím.");
+}
+
+QString controlCharactersAsSpaces(QStringView text) {
+    QString result = text.toString();
+    for (QChar& ch : result) {
+        if (isControlCharacter(ch)) {
+            ch = u' ';
+        }
+    }
+    return result;
+}
+
 }  // namespace tervalo::transport

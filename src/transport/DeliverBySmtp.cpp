@@ -1,6 +1,7 @@
 #include "transport/DeliverBySmtp.h"
 
 #include "transport/AddressText.h"
+#include "transport/SmtpError.h"
 
 namespace tervalo::transport {
 
@@ -31,6 +32,12 @@ QStringList splitRecipients(const QString& recipients) {
 bool DeliverBySmtp(const QString& sender, const QString& recipients, const QString& server,
                    const QList<QByteArray>& messageLines, const QString& user, const QString& password,
                    const SmtpSessionOptions& options) {
+    for (const QString* addresses : {&sender, &recipients}) {
+        if (const auto problem = controlCharacterProblem(*addresses)) {
+            throw SmtpError(QStringLiteral("E-mailová adresa „") + controlCharactersAsSpaces(*addresses) +
+                            QStringLiteral("“ ") + *problem + QLatin1Char('.'));
+        }
+    }
     TSMTPSend smtp(options);
     const qsizetype colon = server.indexOf(u':');
     smtp.ServerHost = trimControl(colon < 0 ? server : server.left(colon));

@@ -12,7 +12,8 @@ namespace tervalo::transport {
 // `recipients` (comma-separated; commas inside double quotes do not separate) may be
 // "Name <address>" or a bare address. `server` is "host" or "host:port" (port 25 when absent).
 // Authentication is tried when `user` or `password` is not empty. True only when the server
-// accepted the message; nothing is raised.
+// accepted the message. Raises SmtpError, before connecting, when the sender or the recipients hold
+// a control character, and during the session for a reply beyond any sane size.
 bool DeliverBySmtp(const QString& sender, const QString& recipients, const QString& server,
                    const QList<QByteArray>& messageLines, const QString& user, const QString& password,
                    const SmtpSessionOptions& options = {});

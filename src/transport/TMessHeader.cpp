@@ -14,7 +14,7 @@ QByteArray addressList(const QStringList& entries, const MimeCharsets& charsets)
         if (!out.isEmpty()) {
             out += " , ";
         }
-        out += EncodeAddressField(entry, charsets);
+        out += EncodeAddressField(controlCharactersAsSpaces(entry), charsets);
     }
     return out;
 }
@@ -25,13 +25,15 @@ QList<QByteArray> TMessHeader::RenderHeaderLines(const MimeEnvironment& environm
     MimeCharsets charsets = environment.charsets;
     charsets.local = HeaderCharset;
 
+    // Control characters of every field become spaces: a CR or LF would end the header line and start
+    // a header of its own. Sending refuses addresses that hold one anyway (DeliverBySmtp).
     QList<QByteArray> lines;
-    lines.append("From: " + EncodeAddressField(SenderField, charsets));
+    lines.append("From: " + EncodeAddressField(controlCharactersAsSpaces(SenderField), charsets));
     if (!RecipientList.isEmpty()) {
         lines.append("To: " + addressList(RecipientList, charsets));
     }
     if (!SubjectText.isEmpty()) {
-        lines.append("Subject: " + EncodeHeaderText(SubjectText, charsets));
+        lines.append("Subject: " + EncodeHeaderText(controlCharactersAsSpaces(SubjectText), charsets));
     }
     const QDateTime date = MessageDate.isValid() ? MessageDate : environment.currentTime();
     lines.append("Date: " + FormatMailDate(date, environment.timeZoneBiasMinutes()));
@@ -39,13 +41,14 @@ QList<QByteArray> TMessHeader::RenderHeaderLines(const MimeEnvironment& environm
         lines.append("CC: " + addressList(CopyList, charsets));
     }
     lines.append("MIME-Version: 1.0 (produced by Synapse)");
-    lines.append("X-mailer: " + charsets.toLocal(MailerName));
-    if (const QString identifier = trimControl(MessageIdentifier); !identifier.isEmpty()) {
+    lines.append("X-mailer: " + charsets.toLocal(controlCharactersAsSpaces(MailerName)));
+    if (const QString identifier = controlCharactersAsSpaces(trimControl(MessageIdentifier));
+        !identifier.isEmpty()) {
         lines.append("Message-ID: <" + charsets.toLocal(identifier) + '>');
     }
     for (const QString& extra : ExtraHeaderLines) {
         if (!extra.isEmpty()) {
-            lines.append(charsets.toLocal(extra));
+            lines.append(charsets.toLocal(controlCharactersAsSpaces(extra)));
         }
     }
     return lines;

@@ -1,5 +1,7 @@
 #include "transport/TSMTPSend.h"
 
+#include "transport/SmtpError.h"
+
 #include <QMessageAuthenticationCode>
 #include <QSysInfo>
 
@@ -8,6 +10,9 @@ namespace tervalo::transport {
 namespace {
 
 constexpr qsizetype kDataBufferSize = 1500;
+// A reply longer than this is no SMTP reply: the greeting or an EHLO list runs to a few dozen lines.
+constexpr qsizetype kMaxReplyLines = 1000;
+constexpr qsizetype kMaxReplyBytes = 1024 * 1024;
 
 bool isSuccessOfHello(int code) {
     return code >= 250 && code <= 259;
@@ -29,10 +34,21 @@ TSMTPSend::TSMTPSend(const SmtpSessionOptions& options)
 
 void TSMTPSend::ReadSmtpReply() {
     ReplyLines.clear();
+    qsizetype replyBytes = 0;
     for (;;) {
         QByteArray line = Sock.RecvString(ReplyTimeout);
+        if (Sock.LastError() == TTCPBlockSocket::kLineTooLong) {
+            throw SmtpError(QStringLiteral("Server SMTP poslal řádek odpovědi delší než %1 bajtů.")
+                                .arg(TTCPBlockSocket::kMaxLineLength));
+        }
         if (Sock.LastError() != 0) {
             break;
+        }
+        replyBytes += line.size();
+        if (ReplyLines.size() == kMaxReplyLines || replyBytes > kMaxReplyBytes) {
+            throw SmtpError(QStringLiteral("Odpověď serveru SMTP je delší než %1 řádků nebo %2 bajtů.")
+                                .arg(kMaxReplyLines)
+                                .arg(kMaxReplyBytes));
         }
         ReplyLines.append(line);
         // "250-..." continues the reply, "250 ..." ends it.

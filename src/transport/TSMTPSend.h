@@ -39,6 +39,8 @@ public:
     // Connect, greeting 220, EHLO (HELO as fallback), authentication when an account is given and
     // the server offers CRAM-MD5 or LOGIN. A failed authentication does not fail the session.
     bool OpenSmtpSession();
+    // Throws SmtpError for a line beyond TTCPBlockSocket::kMaxLineLength or a reply of more than
+    // 1,000 lines or 1 MiB: a peer that never ends its reply must not fill the memory.
     void ReadSmtpReply();
     QByteArray FindCapability(const QByteArray& prefix) const;
     bool AuthenticateCramMd5();

@@ -143,13 +143,16 @@ bool TTCPBlockSocket::takeLine(QByteArray& line) {
         }
         m_swallow = 0;
     }
-    qsizetype end = 0;
+    // Only the bytes that arrived since the last look can hold the line end.
+    qsizetype end = m_scanned;
     while (end < m_buffer.size() && m_buffer[end] != '\r' && m_buffer[end] != '\n') {
         ++end;
     }
     if (end == m_buffer.size()) {
+        m_scanned = end;
         return false;
     }
+    m_scanned = 0;
     const char terminator = m_buffer[end];
     const char partner = terminator == '\r' ? '\n' : '\r';
     line = m_buffer.left(end);
@@ -169,6 +172,10 @@ QByteArray TTCPBlockSocket::RecvString(int timeoutMs) {
     m_lastError = 0;
     QByteArray line;
     while (!takeLine(line)) {
+        if (m_buffer.size() > kMaxLineLength) {
+            m_lastError = kLineTooLong;
+            return {};
+        }
         pollfd watch{m_fd, POLLIN, 0};
         const int ready = ::poll(&watch, 1, timeoutMs);
         if (ready < 0 && errno == EINTR) {
@@ -204,6 +211,7 @@ void TTCPBlockSocket::CloseSocket() {
     ::close(m_fd);
     m_fd = -1;
     m_buffer.clear();
+    m_scanned = 0;
     m_swallow = 0;
 }
 

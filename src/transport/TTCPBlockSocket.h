@@ -16,6 +16,11 @@ public:
     static constexpr int kConnectionClosed = -1;
     // Not an errno value: the host or the service name could not be resolved.
     static constexpr int kLookupFailed = -2;
+    // Not an errno value: a line ran past kMaxLineLength without its terminator.
+    static constexpr int kLineTooLong = -3;
+    // Far above the 512 bytes RFC 5321 allows a reply line, yet a bound on what a peer that never
+    // ends its line can make the program hold.
+    static constexpr qsizetype kMaxLineLength = 65536;
 
     TTCPBlockSocket() = default;
     TTCPBlockSocket(const TTCPBlockSocket&) = delete;
@@ -30,7 +35,8 @@ public:
     bool SendString(const QByteArray& data);
 
     // One line without its terminator (CR LF, LF, CR or LF CR). Each wait for data may take up to
-    // `timeoutMs`; a timeout, a closed peer or an error returns an empty line and sets LastError.
+    // `timeoutMs`; a timeout, a closed peer, a line longer than kMaxLineLength or an error returns an
+    // empty line and sets LastError.
     QByteArray RecvString(int timeoutMs);
 
     // Stops sending, discards what the peer still has waiting, closes.
@@ -44,7 +50,8 @@ private:
     int m_fd = -1;
     int m_lastError = 0;
     QByteArray m_buffer;
-    char m_swallow = 0;  // the second byte of a CR LF or LF CR that may arrive with the next data
+    qsizetype m_scanned = 0;  // bytes at the front of m_buffer already known to hold no line end
+    char m_swallow = 0;       // the second byte of a CR LF or LF CR that may arrive with the next data
 };
 
 }  // namespace tervalo::transport

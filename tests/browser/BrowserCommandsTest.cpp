@@ -156,6 +156,52 @@ TEST(BrowserCommands, addressNoteShowsTheLastSendDate) {
               QStringLiteral("Poznámka se váže k e-mailové adrese - tato firma ji však nemá přiřazenou."));
 }
 
+// An address with a control character would break the commands and headers of a reminder: the
+// dialog is shown again with it, and the row changes only with the corrected address.
+TEST(BrowserCommands, addressWithAControlCharacterIsOfferedAgain) {
+    CommandsFixture f;
+    f.selectDebtor("Alfa Stavby s.r.o.");
+    const QString hostile = QStringLiteral("nova@firma.cz\r\nBcc: cizi@jinde.cz");
+    f.ui.queueEmailAddress(hostile);
+    f.ui.queueEmailAddress(QStringLiteral("nova@firma.cz"));
+    f.commands.ChangeAddress();
+    EXPECT_EQ(
+        f.ui.messages(),
+        (std::vector<Message>{{QStringLiteral("warning"),
+                               QStringLiteral("Pole „E-mailová adresa“ obsahuje nepovolený řídicí znak (kód "
+                                              "13). Opravte ho prosím.")}}));
+    ASSERT_EQ(f.ui.emailRequests().size(), 2u);
+    EXPECT_EQ(f.ui.emailRequests()[1].address, hostile);
+    EXPECT_EQ(f.tables.mtFirmy.text(u"OdbEmail"), QStringLiteral("nova@firma.cz"));
+}
+
+// Characters the code page cannot hold would be stored as "?": the note dialog is shown again with
+// the note as typed, and only a note that can be stored is written.
+TEST(BrowserCommands, noteWithCharactersTheCodePageLacksIsOfferedAgain) {
+    CommandsFixture f;
+    f.selectDebtor("Alfa Stavby s.r.o.");
+    const QString typed = QStringLiteral("Volat à Ñandú, Жанна, à");
+    f.ui.queueNote(typed);
+    f.ui.queueNote(std::nullopt);
+    f.commands.DocumentNote();
+    EXPECT_EQ(f.ui.messages(),
+              (std::vector<Message>{{QStringLiteral("warning"),
+                                     QStringLiteral("Pole „Poznámka“ obsahuje znaky, které kódová stránka "
+                                                    "Windows-1250 neumí uložit: à, Ñ, Ж, а, н. Opravte je "
+                                                    "prosím.")}}));
+    ASSERT_EQ(f.ui.noteRequests().size(), 2u);
+    EXPECT_EQ(f.ui.noteRequests()[1].note, typed);
+    EXPECT_FALSE(f.tables.mtDoklady.boolValue(u"JePozn"));
+    EXPECT_FALSE(f.stateTables.readDocumentNote(f.tables.mtDoklady.text(u"CisloDokl")).exists);
+
+    f.ui.clearMessages();
+    f.ui.queueNote(QStringLiteral("Nové\u00a0číslo: ä ß"));  // all in the code page
+    f.commands.AddressNote();
+    EXPECT_TRUE(f.ui.messages().empty());
+    EXPECT_EQ(f.stateTables.readAddressNote(QStringLiteral("uctarna@alfastavby.cz")).note,
+              QStringLiteral("Nové\u00a0číslo: ä ß"));
+}
+
 TEST(BrowserCommands, webAddressGetsTheSchemeOnlyWhenItLacksIt) {
     CommandsFixture f;
     f.selectDebtor("Alfa Stavby s.r.o.");

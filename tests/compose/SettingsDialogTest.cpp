@@ -48,7 +48,8 @@ struct DialogFixture {
     app::AppSettings settings;
     compose::EmailKlientTable clients;
     test::FakeUserInterface ui;
-    TfrmNastaveni dialog{settings, clients, ui};
+    platform::SystemLocale locale;
+    TfrmNastaveni dialog{settings, clients, ui, locale.codec()};
 };
 
 TEST(TfrmNastaveni, showsTheRecordOnTheRequestedTab) {
@@ -192,7 +193,9 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
                                  "[SEND]\r\nDefaultSendMail=0\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=465\r\n"
                                  "SMTPAuth=1\r\nSMTPUserID=ucetni\r\nSMTPFromAddress=ucetni@firma.cz\r\n"
                                  "SMTPFromName=Účtárna\r\nClientType=3\r\nClientDirectName=Alfa\r\n")));
-    dir.write(QStringLiteral("EText"), "Dobry den,\r\nplatte.");
+    // Non-breaking spaces and CR LF lines pass through the body's edit unchanged.
+    dir.write(QStringLiteral("EText"), platform::SystemLocale().codec().encode(QStringLiteral(
+                                           "Dobrý\u00a0den,\r\nplaťte do 10.\u00a0prosince.")));
     const auto load = [&dir] {
         auto session = std::make_unique<app::AppSession>(platform::SystemLocale());
         session->AppDir = dir.path();
@@ -204,7 +207,7 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
     const app::AppSettings before = first->settings;
 
     DialogFixture f;
-    TfrmNastaveni dialog(first->settings, f.clients, f.ui);
+    TfrmNastaveni dialog(first->settings, f.clients, f.ui, first->locale.codec());
     dialog.prepareEdit(TfrmNastaveni::OdesilaniEmailu);
     dialog.open();
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
@@ -221,7 +224,66 @@ TEST(TfrmNastaveni, minimisingItMinimisesTheWholeApplication) {
     DialogFixture f;
     f.open();
     f.dialog.showMinimized();
-    QTRY_VERIFY(mainWindow.isMinimized());
+    ASSERT_TRUE(QTest::qWaitFor([&mainWindow] { return mainWindow.isMinimized(); }));
+}
+
+TEST(TfrmNastaveni, openingKeepsTheBodyExactlyAsItStands) {
+    DialogFixture f;
+    const QString body = QStringLiteral("Vážený\u00a0zákazníku,\r\n\r\nčástka 1\u00a0000\u00a0Kč\r\n");
+    f.settings.EText = body;
+    f.open();
+    EXPECT_EQ(f.settings.EText, body);
+    f.click("btnOk");
+    ASSERT_EQ(f.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.EText, body);
+}
+
+// A text the settings could not keep as typed is named on OK, and the dialog stays open with the
+// record unchanged.
+TEST(TfrmNastaveni, okRefusesTextsTheSettingsCannotKeep) {
+    struct Case {
+        const char* name;
+        const char* field;  // a line edit, or edtText for the body
+        QString text;
+        QString warning;
+    };
+    const Case cases[] = {
+        {"password_with_a_grave_accent", "edtUserPass", QStringLiteral("tajné-à"),
+         QStringLiteral(
+             "Pole „Heslo“ obsahuje znaky, které kódová stránka Windows-1250 neumí uložit: à. Opravte "
+             "je prosím.")},
+        {"subject_in_cyrillic", "edtPredmet", QStringLiteral("Напоминание"),
+         QStringLiteral(
+             "Pole „Předmět e-mailu“ obsahuje znaky, které kódová stránka Windows-1250 neumí uložit: Н, "
+             "а, п, о, м, и, н, е. Opravte je prosím.")},
+        {"body_with_n_tilde", "edtText", QStringLiteral("Señor"),
+         QStringLiteral(
+             "Pole „Text e-mailu“ obsahuje znaky, které kódová stránka Windows-1250 neumí uložit: ñ. "
+             "Opravte je prosím.")},
+        {"copy_address_with_a_line_feed", "edtKopieEmailu", QStringLiteral("kopie@firma.cz\nBcc: x@y.cz"),
+         QStringLiteral("Pole „Kopii zaslat na e-mail“ obsahuje nepovolený řídicí znak (kód 10). Opravte ho "
+                        "prosím.")},
+        {"sender_address_with_a_carriage_return", "edtAdresaOdes", QStringLiteral("ucetni@firma.cz\r"),
+         QStringLiteral(
+             "Pole „E-mail odesílatele“ obsahuje nepovolený řídicí znak (kód 13). Opravte ho prosím.")},
+    };
+    for (const Case& c : cases) {
+        DialogFixture f;
+        f.open();
+        const app::AppSettings before = f.settings;
+        if (QByteArrayView(c.field) == "edtText") {
+            f.child<QPlainTextEdit>("edtText")->setPlainText(c.text);
+        } else {
+            f.type(c.field, c.text);
+        }
+        f.click("btnOk");
+        EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("warning"), c.warning}})) << c.name;
+        EXPECT_TRUE(f.dialog.isVisible()) << c.name;
+        EXPECT_EQ(f.settings.SMTPPassword, before.SMTPPassword) << c.name;
+        EXPECT_EQ(f.settings.E_Predmet, before.E_Predmet) << c.name;
+        EXPECT_EQ(f.settings.E_KopieEmailu, before.E_KopieEmailu) << c.name;
+        EXPECT_EQ(f.settings.SMTPFromAddress, before.SMTPFromAddress) << c.name;
+    }
 }
 
 }  // namespace

@@ -192,4 +192,78 @@ TEST(DeliverSmtpReminder, failedSendIsReportedAndHidesTheWaitingWindow) {
     EXPECT_FALSE(ui.waitWindowVisible());
 }
 
+struct HostileCase {
+    std::string name;
+    QString recipient;
+    QString copy;
+    QString sender;
+    QString refused;  // the address text as the error shows it
+    int code;         // of the first control character
+};
+
+class HostileAddressTest : public ::testing::TestWithParam<HostileCase> {};
+
+// A control character in an address would end the SMTP command or header line early: the send is
+// refused before anything reaches the server, and the header lines of the message stay single lines.
+TEST_P(HostileAddressTest, isRefusedAndNothingIsDelivered) {
+    const HostileCase& c = GetParam();
+    transport::testing::RealSmtpServer server({});
+    ASSERT_TRUE(server.isRunning());
+    app::AppSettings settings;
+    settings.SMTPHost = QStringLiteral("127.0.0.1");
+    settings.SMTPPort = server.port();
+    settings.SMTPFromAddress = c.sender;
+    const ReminderRequest request{c.recipient, QStringLiteral("Upomínka"), {}, true, false, c.copy};
+    const auto message = ComposeSmtpReminder(request, kValues, settings, fixedEnvironment());
+    for (const QByteArray& line : message->MessageLines) {
+        EXPECT_FALSE(line.contains('\r') || line.contains('\n') || line.contains('\0')) << line.toStdString();
+    }
+    test::FakeUserInterface ui;
+
+    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), -2);
+    EXPECT_EQ(ui.messages(),
+              (std::vector<test::FakeUserInterface::Message>{
+                  {QStringLiteral("error"),
+                   QStringLiteral("Při odesílání e-mailu ") + c.recipient +
+                       QStringLiteral(" došlo k chybě: E-mailová adresa „") + c.refused +
+                       QStringLiteral("“ obsahuje nepovolený řídicí znak (kód %1).").arg(c.code)},
+                  {QStringLiteral("error"), QStringLiteral("Odeslání e-mailu na adresu ") + c.recipient +
+                                                QStringLiteral(" se nezdařilo.")}}));
+    EXPECT_TRUE(server.messageFiles().isEmpty());
+}
+
+const QString kSender = QStringLiteral("upominky@horak.cz");
+const QString kRecipient = QStringLiteral("dluznik@firma.cz");
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, HostileAddressTest,
+    ::testing::Values(HostileCase{"recipient_with_crlf_rcpt_to",
+                                  QStringLiteral("dluznik@firma.cz>\r\nRCPT TO:<cizi@jinde.cz"),
+                                  {},
+                                  kSender,
+                                  QStringLiteral("dluznik@firma.cz>  RCPT TO:<cizi@jinde.cz"),
+                                  13},
+                      HostileCase{"recipient_with_lf",
+                                  QStringLiteral("dluznik@firma.cz\nRCPT TO:<cizi@jinde.cz>"),
+                                  {},
+                                  kSender,
+                                  QStringLiteral("dluznik@firma.cz RCPT TO:<cizi@jinde.cz>"),
+                                  10},
+                      HostileCase{"recipient_with_nul",
+                                  QStringLiteral("dluznik@firma.cz") + QChar(0) + QStringLiteral("x"),
+                                  {},
+                                  kSender,
+                                  QStringLiteral("dluznik@firma.cz x"),
+                                  0},
+                      HostileCase{"copy_with_crlf_bcc_header", kRecipient,
+                                  QStringLiteral("kopie@horak.cz>\r\nBcc: cizi@jinde.cz"), kSender,
+                                  QStringLiteral("dluznik@firma.cz,kopie@horak.cz>  Bcc: cizi@jinde.cz"), 13},
+                      HostileCase{"sender_ending_the_data_early",
+                                  kRecipient,
+                                  {},
+                                  QStringLiteral("upominky@horak.cz>\r\n.\r\nMAIL FROM:<x@y.cz"),
+                                  QStringLiteral("upominky@horak.cz>  .  MAIL FROM:<x@y.cz"),
+                                  13}),
+    test::CaseName());
+
 }  // namespace

@@ -174,6 +174,31 @@ TEST(BuildTables, moreDistinctSectionTextsAndDueDatesThanAreKeptStillLoad) {
     EXPECT_DOUBLE_EQ(doklady.floatValue(u"DnuPoSplat"), double(first.addDays(4999).daysTo(kToday)));
 }
 
+// An export whose document header lacks the due-date code loads: the due date and the days past due
+// stay empty as for any missing code, and a due date met later is carried over as usual.
+TEST(BuildTables, exportWithoutDueDateCodeLeavesDueDateAndDaysPastDueEmpty) {
+    TablesFixture f;
+    ASSERT_TRUE(
+        f.build(exportOf(QStringLiteral("ODBERATEL;HLAVICKA;101\n"
+                                        "FAKTURA;HLAVICKA;201;206;207;208\n"
+                                        "DOBROPIS;HLAVICKA;301;303;306;307;308\n"
+                                        "ODBERATEL;RADEK;Firma\n"
+                                        "FAKTURA;RADEK;F1;100;50;CZK\n"
+                                        "DOBROPIS;RADEK;D1;8.12.2026;-10;-10;CZK\n"
+                                        "FAKTURA;RADEK;F2;200;200;CZK\n"))));
+    EXPECT_TRUE(f.ui.messages().empty());
+    auto& doklady = f.tables.mtDoklady;
+    EXPECT_EQ(f.column(doklady, u"CisloDokl"),
+              (QStringList{QStringLiteral("F1"), QStringLiteral("D1"), QStringLiteral("F2")}));
+    EXPECT_EQ(f.column(doklady, u"DatSplat"),
+              (QStringList{QString(), QStringLiteral("8.12.2026"), QString()}));
+    EXPECT_EQ(f.column(doklady, u"DnuPoSplat"),
+              (QStringList{QString(), QStringLiteral("2"), QStringLiteral("2")}));
+    doklady.first();
+    EXPECT_TRUE(doklady.isNull(u"DnuPoSplat"));
+    EXPECT_DOUBLE_EQ(doklady.floatValue(u"CelkNeprop"), 50.0);
+}
+
 TEST(BuildTables, debtorsWithoutDocumentsSetNoDocuments) {
     TablesFixture f;
     ASSERT_TRUE(

@@ -145,4 +145,57 @@ TEST(UpgradeDocumentTable, aFailureWhileBuildingTheNewTableKeepsTheOldOne) {
     EXPECT_TRUE(tables.GetDocumentExport(QStringLiteral("OLD3")));
 }
 
+struct SchemaCase {
+    const char* name;
+    const char* file;
+    std::vector<tervalo::state::dbf::FieldDef> fields;
+    QString message;  // the table's path follows
+};
+
+class StateTableSchemaTest : public ::testing::TestWithParam<SchemaCase> {};
+
+// A table written by another program with a field missing or of another type is refused when it is
+// opened, naming the field and the file, before a load reads its records.
+TEST_P(StateTableSchemaTest, refusesATableWithoutAFieldItReads) {
+    TempAppDir dir;
+    const QString path = dir.file(QString::fromLatin1(GetParam().file));
+    SystemLocale czech;
+    {
+        tervalo::state::dbf::DbfTable table(czech);
+        table.setFileName(path);
+        table.setFieldDefs(GetParam().fields);
+        table.open();
+    }
+    StateTables tables(dir.path(), czech);
+    try {
+        tables.OpenStateTables();
+        FAIL() << "opened";
+    } catch (const StateError& e) {
+        EXPECT_EQ(e.message(), GetParam().message.arg(path));
+        EXPECT_EQ(e.path(), path);
+    }
+}
+
+const QString kExport = QStringLiteral("EXPORT");
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, StateTableSchemaTest,
+    ::testing::Values(SchemaCase{"address_table_without_export",
+                                 "EArchiv.dat",
+                                 {{QStringLiteral("EMAIL"), 'C', 50},
+                                  {QStringLiteral("LASTSEND"), 'D', 8},
+                                  {QStringLiteral("NOTE"), 'M', 10}},
+                                 QStringLiteral("Field 'EXPORT' not found in table \"%1\".")},
+                      SchemaCase{"document_table_without_export",
+                                 "EDoklady.dat",
+                                 {{QStringLiteral("DOKLAD"), 'C', 10}, {QStringLiteral("POZN"), 'M', 10}},
+                                 QStringLiteral("Field 'EXPORT' not found in table \"%1\".")},
+                      SchemaCase{"document_table_with_a_text_note",
+                                 "EDoklady.dat",
+                                 {{QStringLiteral("DOKLAD"), 'C', 10},
+                                  {kExport, 'L', 1},
+                                  {QStringLiteral("POZN"), 'C', 10}},
+                                 QStringLiteral("Field 'POZN' of table \"%1\" has type C instead of M.")}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 }  // namespace

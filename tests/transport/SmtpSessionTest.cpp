@@ -1,6 +1,7 @@
 #include "FakeSmtpServer.h"
 
 #include "transport/DeliverBySmtp.h"
+#include "transport/SmtpError.h"
 
 #include "QtPrinters.h"
 
@@ -267,6 +268,54 @@ TEST(DeliverBySmtp, unreachableServerIsFalse) {
         EXPECT_FALSE(DeliverBySmtp({}, kOneRecipient, server, kMessage, {}, {})) << server.toStdString();
     }
 }
+
+struct OversizedCase {
+    const char* name;
+    FakeReply greeting;
+    QString error;
+};
+
+class OversizedReplyTest : public ::testing::TestWithParam<OversizedCase> {};
+
+// A server that streams without end must not fill the memory: the reply fails with its reason once
+// it is past any sane size, and the session sends nothing more.
+TEST_P(OversizedReplyTest, failsTheSendWithItsReason) {
+    FakeSmtpServer server(GetParam().greeting, {});
+    SmtpSessionOptions options;
+    options.replyTimeoutMs = 5000;
+    try {
+        DeliverBySmtp(QStringLiteral("a@b.cz"), kOneRecipient,
+                      QStringLiteral("127.0.0.1:%1").arg(server.port()), kMessage, {}, {}, options);
+        ADD_FAILURE() << "no error";
+    } catch (const SmtpError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), GetParam().error);
+    }
+    server.finish();
+    EXPECT_EQ(server.commands(), Lines{});
+}
+
+// `count` copies of `piece`, sent one after another without pause.
+FakeReply stream(const QByteArray& piece, int count) {
+    FakeReply reply;
+    for (int i = 0; i < count; ++i) {
+        reply.chunks.append(piece);
+    }
+    reply.pauseMs = 0;
+    return reply;
+}
+
+const QString kTooLong = QStringLiteral("Odpověď serveru SMTP je delší než 1000 řádků nebo 1048576 bajtů.");
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, OversizedReplyTest,
+    ::testing::Values(
+        OversizedCase{"line_without_end", stream(QByteArray(8192, 'x'), 400),
+                      QStringLiteral("Server SMTP poslal řádek odpovědi delší než 65536 bajtů.")},
+        OversizedCase{"endless_continuation_lines",
+                      stream(QByteArray("220-pokracovani\r\n").repeated(100), 40), kTooLong},
+        OversizedCase{"continuation_lines_past_a_mebibyte",
+                      stream("220-" + QByteArray(60000, 'x') + "\r\n", 40), kTooLong}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace tervalo::transport
