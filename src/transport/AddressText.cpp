@@ -24,7 +24,7 @@ QString extractAddress(QStringView entry) {
 }
 
 bool isControlCharacter(QChar ch) {
-    return ch.unicode() < u' ' || ch.unicode() == 0x7F;
+    return ch.category() == QChar::Other_Control;  // C0, DEL and C1
 }
 
 std::optional<QString> controlCharacterProblem(QStringView address) {

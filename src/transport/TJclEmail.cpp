@@ -1,5 +1,6 @@
 #include "transport/TJclEmail.h"
 
+#include "transport/AddressText.h"
 #include "transport/AttachmentOpenError.h"
 #include "transport/BuildReminderMime.h"
 #include "transport/CheckMapiResult.h"
@@ -22,9 +23,9 @@ const QString kNoClient = QStringLiteral("No Simple MAPI client installed, canno
 // Control characters would let an address break a header or a command line; "," ";" "<" ">"
 // would make one address several in a client's address field.
 bool isSafeAddressText(const QString& address) {
-    return std::none_of(address.begin(), address.end(), [](QChar c) {
-        return c.category() == QChar::Other_Control || c == QLatin1Char(',') || c == QLatin1Char(';') ||
-               c == QLatin1Char('<') || c == QLatin1Char('>');
+    return !controlCharacterProblem(address) && std::none_of(address.begin(), address.end(), [](QChar c) {
+        return c == QLatin1Char(',') || c == QLatin1Char(';') || c == QLatin1Char('<') ||
+               c == QLatin1Char('>');
     });
 }
 

@@ -1,5 +1,5 @@
-#include "support/MailDesktop.h"
 #include "support/CaseName.h"
+#include "support/MailDesktop.h"
 #include "support/RealSmtpServer.h"
 #include "transport/EJclMapiError.h"
 
@@ -49,8 +49,9 @@ QStringList headerNames(const QString& messageFile) {
 // Python's reader gives text with LF line ends.
 void expectReminderParts(const QJsonObject& summary) {
     EXPECT_EQ(summary.value(QStringLiteral("defects")).toArray(), QJsonArray());
-    EXPECT_EQ(summary.value(QStringLiteral("subject")).toString().remove(u'\r'),
-              QStringLiteral("Upomínka Žluťák\nBcc: evil@x.cz"));
+    // A line break in a header text becomes blanks: it can neither end the header nor start another.
+    EXPECT_EQ(summary.value(QStringLiteral("subject")).toString(),
+              QStringLiteral("Upomínka Žluťák  Bcc: evil@x.cz"));
     const QJsonArray parts = summary.value(QStringLiteral("parts")).toArray();
     ASSERT_EQ(parts.size(), 2);
     EXPECT_EQ(parts[0][QStringLiteral("text")].toString(), QStringLiteral("Dobrý den,\n.\nzaplaťte 100 %."));
