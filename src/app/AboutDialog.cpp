@@ -1,5 +1,6 @@
 #include "app/AboutDialog.h"
 
+#include "app/MinimizeApplication.h"
 #include "platform/AppVersion.h"
 #include "platform/ShellOpen.h"
 
@@ -83,13 +84,13 @@ void TUrlLinkLabel::leaveEvent(QEvent* event) {
 
 void TUrlLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        platform::OpenWithAssociatedProgram(m_link.fullAddress());
+        platform::StartAssociatedProgram(m_link.fullAddress());
     }
     QLabel::mouseReleaseEvent(event);
 }
 
 TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString&)> showHelpTopic,
-                     QWidget* parent)
+                     std::function<void()> showProtocol, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("O aplikaci"));
@@ -123,10 +124,13 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
             "Chcete-li zobrazit nápovědu, <a href=\"help\">klepněte zde</a>. Textový protokol hromadného "
             "e-mailingu (je-li k dispozici) zobrazíte klepnutím <a href=\"protocol\">zde</a>."),
         this);
+    help->setObjectName(QStringLiteral("lblNapoveda"));
     help->setWordWrap(true);
-    connect(help, &QLabel::linkActivated, this, [showHelpTopic](const QString& link) {
+    connect(help, &QLabel::linkActivated, this, [showHelpTopic, showProtocol](const QString& link) {
         if (link == QStringLiteral("help")) {
             showHelpTopic(QStringLiteral("pgMain.htm"));
+        } else if (link == QStringLiteral("protocol")) {
+            showProtocol();
         }
     });
     layout->addWidget(help);
@@ -140,7 +144,7 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
     const QString license = session.AppDir + QStringLiteral("license.txt");
     connect(notice, &QTextBrowser::anchorClicked, this, [license] {
         if (QFileInfo::exists(license)) {
-            platform::OpenWithAssociatedProgram(license);
+            platform::StartAssociatedProgram(license);
         }
     });
     layout->addWidget(notice, 1);
@@ -152,6 +156,11 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
     buttons->addStretch(1);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+}
+
+void TfrmAbout::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    minimizeApplicationWith(this, event);
 }
 
 }  // namespace tervalo::app

@@ -47,12 +47,16 @@ private:
     QColor m_inactiveColor = QColor(0, 0, 128);
 };
 
-// The about box: version, support and home page links, help, the licence.
+// The about box: version, support and home page links, help, the protocol, the licence. The help
+// topic and the protocol window are the main window's.
 class TfrmAbout : public QDialog {
     Q_OBJECT
 public:
     TfrmAbout(const AppSession& session, std::function<void(const QString&)> showHelpTopic,
-              QWidget* parent = nullptr);
+              std::function<void()> showProtocol, QWidget* parent = nullptr);
+
+protected:
+    void changeEvent(QEvent* event) override;
 };
 
 }  // namespace tervalo::app

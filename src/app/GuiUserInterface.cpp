@@ -83,6 +83,7 @@ void GuiUserInterface::showWaitMessage(const QString& text, bool show) {
 }
 
 void GuiUserInterface::processEvents() {
+    const WorkInputFilter::Active noUserInput(m_workInputFilter);
     QApplication::processEvents();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WorkInputFilter.h"
 #include "platform/UserInterface.h"
 
 class QProgressBar;
@@ -27,6 +28,7 @@ public:
     bool confirm(const QString& text) override;
 
     void showWaitMessage(const QString& text, bool show) override;
+    // Repaints and timers run; user input is discarded meanwhile (WorkInputFilter).
     void processEvents() override;
     void setProgressMaximum(int maximum) override;
     void setProgress(int value) override;
@@ -49,6 +51,7 @@ private:
     QProgressBar& m_progressBar;
     browser::TfrmSelectEmail* m_frmSelectEmail;
     browser::TfrmInformace* m_frmInformace;
+    WorkInputFilter m_workInputFilter;
 };
 
 }  // namespace tervalo::app

@@ -13,6 +13,7 @@
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
 #include "platform/ShellOpen.h"
+#include "sending/SendSingleReminder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,6 +41,7 @@ namespace tervalo::app {
 namespace {
 
 constexpr int kBarHeight = 28;
+// Set on the two command bars only, so that dialogs and message boxes keep their ordinary buttons.
 const QString kBarStyle = QStringLiteral(
     "#panDebtorCommands, #panCommands { background: rgb(232, 232, 232); }"
     "QPushButton { border: 1px solid transparent; padding: 2px 8px; background: transparent; }"
@@ -76,7 +78,6 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()), m_ui(userInterface) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tervalo"));
-    setStyleSheet(kBarStyle);
 
     const QChar separatorChar = session.locale.decimalSeparator();
     m_firmyModel =
@@ -169,12 +170,13 @@ QWidget* TfrmMain::createDebtorArea() {
     connect(m_grFirmy->horizontalHeader(), &QHeaderView::sectionClicked, this, &TfrmMain::sortByColumn);
     m_grFirmy->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grFirmy, &QWidget::customContextMenuRequested, this, &TfrmMain::showDebtorMenu);
-    connect(m_grFirmy, &QAbstractItemView::doubleClicked, this, [this] { notAvailableYet(); });
+    connect(m_grFirmy, &QAbstractItemView::doubleClicked, this, &TfrmMain::sendSingleReminder);
     layout->addWidget(m_grFirmy, 1);
 
     auto* bar = new QWidget(area);
     bar->setObjectName(QStringLiteral("panDebtorCommands"));
     bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setStyleSheet(kBarStyle);
     bar->setFixedHeight(kBarHeight);
     auto* barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(4, 2, 4, 2);
@@ -190,7 +192,7 @@ QWidget* TfrmMain::createDebtorArea() {
     barLayout->addWidget(separator(bar));
     barLayout->addWidget(m_btnInfo);
     barLayout->addStretch(1);
-    connect(m_btnEmailBez, &QPushButton::clicked, this, &TfrmMain::notAvailableYet);
+    connect(m_btnEmailBez, &QPushButton::clicked, this, &TfrmMain::sendSingleReminder);
     connect(m_btnUpravitEmail, &QPushButton::clicked, this,
             [this] { runCommand([this] { m_commands->ChangeAddress(); }); });
     connect(m_btnInfo, &QPushButton::clicked, this,
@@ -300,6 +302,7 @@ QWidget* TfrmMain::createCommandBar() {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("panCommands"));
     bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setStyleSheet(kBarStyle);
     bar->setFixedHeight(kBarHeight);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(4, 2, 4, 2);
@@ -330,10 +333,12 @@ QWidget* TfrmMain::createCommandBar() {
             notAvailableYet();
         }
     });
-    connect(btnNastaveni, &QPushButton::clicked, this,
-            [this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
-    connect(btnExport, &QPushButton::clicked, this,
-            [this] { exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui); });
+    connect(btnNastaveni, &QPushButton::clicked, this, [this] {
+        guarded([this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
+    });
+    connect(btnExport, &QPushButton::clicked, this, [this] {
+        guarded([this] { exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui); });
+    });
     connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
     connect(btnNapoveda2, &QPushButton::clicked, this,
             [this] { showHelpTopic(QStringLiteral("pgMain.htm")); });
@@ -352,11 +357,7 @@ void TfrmMain::createActions() {
         return a;
     };
     action("acZaslatMail", QStringLiteral("Zaslat upomínkový e-mail"),
-           {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] {
-               if (m_btnEmailBez->isEnabled()) {
-                   notAvailableYet();
-               }
-           });
+           {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] { sendSingleReminder(); });
     action("acKonec", QStringLiteral("Konec"), {QKeySequence(Qt::Key_Escape)}, [this] { shutDown(); });
     action("acNapoveda", QStringLiteral("Nápověda"), {QKeySequence(Qt::Key_F1)}, [this] { showAboutBox(); });
     action("acPoznAdr", QString(), {QKeySequence(Qt::CTRL | Qt::Key_F5)}, [this] {
@@ -375,7 +376,7 @@ void TfrmMain::createMenus() {
         return a;
     };
     connect(add(m_popupFirmy, "Zaslatupomemail1", QStringLiteral("Zaslat upomínku e-mailem")),
-            &QAction::triggered, this, &TfrmMain::notAvailableYet);
+            &QAction::triggered, this, &TfrmMain::sendSingleReminder);
     connect(add(m_popupFirmy, "Navtvitinternet1", QStringLiteral("Navštívit internet")), &QAction::triggered,
             this, [this] { runCommand([this] { m_commands->VisitDebtorWeb(); }); });
     connect(add(m_popupFirmy, "Upravitemail1", QStringLiteral("Změnit e-mail")), &QAction::triggered, this,
@@ -442,7 +443,12 @@ void TfrmMain::triggerOk() {
     m_btnOk->setEnabled(false);
     m_btnProchazet->setEnabled(false);
     m_grFirmy->setFocus();
-    if (!LoadExport(m_session, m_edtInputCSVFile->text(), *m_ui, [this] { tablesLoaded(); })) {
+    bool loaded = false;
+    guarded([this, &loaded] {
+        loaded = LoadExport(m_session, m_edtInputCSVFile->text(), *m_ui, [this] { tablesLoaded(); });
+    });
+    // A failed load ends the program, whether it told the user itself or raised an error.
+    if (!loaded) {
         shutDown();
         return;
     }
@@ -452,13 +458,17 @@ void TfrmMain::triggerOk() {
 void TfrmMain::tablesLoaded() {
     m_commands = std::make_unique<browser::BrowserCommands>(
         m_session.tables, *m_session.stateTables, *m_ui,
-        [](const QString& address) { platform::OpenWithAssociatedProgram(address); });
+        // The web page's opening is not waited for: its result is not used.
+        [](const QString& address) { platform::StartAssociatedProgram(address); });
     m_lblStavKeDniText->setText(m_session.tables.lblStavKeDniText);
     m_bottom->setCurrentWidget(m_panLegenda);
-    // The list starts sorted by name, the name column marked and current.
-    QHeaderView* header = m_grFirmy->horizontalHeader();
-    header->setSortIndicatorShown(true);
-    header->setSortIndicator(2, Qt::AscendingOrder);
+    // The list starts sorted by name, the name column marked and current; an empty list shows no mark.
+    if (!m_session.tables.mtFirmy.isEmpty()) {
+        QHeaderView* header = m_grFirmy->horizontalHeader();
+        header->setSortIndicatorShown(true);
+        m_sortedColumn = 2;
+        header->setSortIndicator(m_sortedColumn, Qt::AscendingOrder);
+    }
 }
 
 void TfrmMain::autoStart() {
@@ -471,16 +481,19 @@ void TfrmMain::autoStart() {
 }
 
 void TfrmMain::sortByColumn(int logicalColumn) {
+    QHeaderView* header = m_grFirmy->horizontalHeader();
     const browser::GridColumn& column = m_firmyModel->column(logicalColumn);
     if (!column.sortable || !m_commands) {
+        // The header has moved its mark to the clicked title already: put it back.
+        header->setSortIndicator(m_sortedColumn, Qt::AscendingOrder);
         return;
     }
     memtable::MemTable& firmy = m_session.tables.mtFirmy;
     const auto current = firmy.bookmark();
-    QHeaderView* header = m_grFirmy->horizontalHeader();
     header->moveSection(header->visualIndex(logicalColumn), browser::kFrozenColumns);
     firmy.setCurrentIndex(column.field);
     firmy.gotoBookmark(current);
+    m_sortedColumn = logicalColumn;
     header->setSortIndicator(logicalColumn, Qt::AscendingOrder);
     if (firmy.currentPosition() >= 0) {
         m_grFirmy->setCurrentIndex(m_firmyModel->index(firmy.currentPosition(), logicalColumn));
@@ -514,17 +527,38 @@ void TfrmMain::showDocumentMenu(const QPoint& position) {
     m_popupDoklady->popup(m_grDoklady->viewport()->mapToGlobal(position));
 }
 
-// Commands on rows run only once the tables exist; a table-layer error is shown with its text and
-// the program stays usable.
+// The window's one error boundary: nothing throws out of a slot into the event loop. An error that
+// no operation caught (table layer, mail-client interface, file writes) is shown with its text.
+bool TfrmMain::guarded(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        m_ui->error(QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+// Commands on rows run only once the tables exist; after an error the program stays usable.
 void TfrmMain::runCommand(const std::function<void()>& command) {
     if (!m_commands || m_session.tables.mtFirmy.isEmpty()) {
         return;
     }
-    try {
-        command();
-    } catch (const std::exception& e) {
-        m_ui->error(QString::fromUtf8(e.what()));
+    guarded(command);
+}
+
+// Only while its button is enabled, whichever way it was reached (button, Enter, menu, double click).
+void TfrmMain::sendSingleReminder() {
+    if (!m_btnEmailBez->isEnabled()) {
+        return;
     }
+    runCommand([this] {
+        compose::ReminderContext reminder{m_session.tables, m_session.settings, m_session.mtEmailKlient,
+                                          m_session.locale, *m_ui};
+        sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
+                                               m_session.TempDir};
+        sending::SendSingleReminder(context);
+    });
 }
 
 void TfrmMain::notAvailableYet() {
@@ -533,12 +567,19 @@ void TfrmMain::notAvailableYet() {
 
 void TfrmMain::showAboutBox() {
     TfrmAbout about(
-        m_session, [this](const QString& topic) { showHelpTopic(topic); }, this);
+        m_session, [this](const QString& topic) { showHelpTopic(topic); }, [this] { showProtocol(); }, this);
     about.exec();
 }
 
-// The help viewer comes with the help itself; until a help file is installed nothing opens.
-void TfrmMain::showHelpTopic(const QString& /*topic*/) {}
+// The help viewer comes with the help itself; until then the user is told rather than left waiting.
+void TfrmMain::showHelpTopic(const QString& /*topic*/) {
+    m_ui->information(QStringLiteral("Nápověda zatím není k dispozici."));
+}
+
+// The protocol window comes with the bulk run; until then no protocol exists to show.
+void TfrmMain::showProtocol() {
+    m_ui->information(QStringLiteral("Textový protokol hromadného e-mailingu zatím není k dispozici."));
+}
 
 void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

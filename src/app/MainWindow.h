@@ -74,10 +74,13 @@ private:
     void showDebtorMenu(const QPoint& position);
     void showDocumentMenu(const QPoint& position);
     void filterChanged();
+    bool guarded(const std::function<void()>& command);
     void runCommand(const std::function<void()>& command);
+    void sendSingleReminder();
     void notAvailableYet();
     void showAboutBox();
     void showHelpTopic(const QString& topic);
+    void showProtocol();
 
     AppSession& m_session;
     std::unique_ptr<TfrmWaitMessage> m_waitWindow;
@@ -111,6 +114,7 @@ private:
     QAction* m_vyrZarDoklad = nullptr;
     bool m_debtorMenuAllowed = false;
     bool m_documentMenuAllowed = false;
+    int m_sortedColumn = -1;  // the logical column whose title carries the sort mark
     QTimer* m_timer1 = nullptr;
     bool m_shuttingDown = false;
 };

@@ -4,8 +4,9 @@
 
 namespace tervalo::app {
 
-// The application object with the general error handler: an error that no operation caught is shown
-// with its text, and the program stays usable.
+// The application object with the last net for errors: the main window catches the errors of its
+// commands and of the load at its own boundary (TfrmMain::guarded); one that escapes anyway is shown
+// with its text here, and the program stays usable.
 class TervaloApplication : public QApplication {
 public:
     TervaloApplication(int& argc, char** argv);

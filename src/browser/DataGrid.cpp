@@ -86,7 +86,12 @@ void DataGrid::createFrozenColumns() {
     m_frozen->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_frozen->setVerticalScrollMode(verticalScrollMode());
     m_frozen->setFrameShape(QFrame::NoFrame);
-    m_frozen->setContextMenuPolicy(Qt::NoContextMenu);
+    // A right click on a status column asks for the grid's menu like one on any other cell.
+    m_frozen->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_frozen, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        Q_EMIT customContextMenuRequested(
+            viewport()->mapFromGlobal(m_frozen->viewport()->mapToGlobal(position)));
+    });
     for (int c = 0; c < model()->columnCount(); ++c) {
         m_frozen->setColumnHidden(c, c >= kFrozenColumns);
         m_frozen->setColumnWidth(c, columnWidth(c));

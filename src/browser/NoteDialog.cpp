@@ -1,6 +1,7 @@
 #include "browser/NoteDialog.h"
 
 #include "app/EditedPlainText.h"
+#include "app/MinimizeApplication.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -94,6 +95,11 @@ QString TfrmInformace::note() const {
 void TfrmInformace::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_memPoznamka->setFocus();
+}
+
+void TfrmInformace::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    app::minimizeApplicationWith(this, event);
 }
 
 }  // namespace tervalo::browser

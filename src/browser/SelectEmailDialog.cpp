@@ -1,5 +1,7 @@
 #include "browser/SelectEmailDialog.h"
 
+#include "app/MinimizeApplication.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -63,6 +65,11 @@ void TfrmSelectEmail::accept() {
         return;
     }
     QDialog::accept();
+}
+
+void TfrmSelectEmail::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    app::minimizeApplicationWith(this, event);
 }
 
 }  // namespace tervalo::browser

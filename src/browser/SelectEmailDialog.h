@@ -19,6 +19,9 @@ public:
     // OK: an empty or blank address is refused with a warning and the dialog stays open.
     void accept() override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 Q_SIGNALS:
     void emptyAddressRefused();
 

@@ -7,6 +7,7 @@
 #include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/RemindCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
@@ -31,6 +32,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("settings"), cli::runSettings},
         {QStringLiteral("state"), cli::runState},
         {QStringLiteral("render"), cli::runRender},
+        {QStringLiteral("remind"), cli::runRemind},
         {QStringLiteral("show"), cli::runShow},
         {QStringLiteral("smtp-send"), cli::runSmtpSend},
     };
@@ -50,6 +52,9 @@ int usage(QTextStream& err) {
            "                    read or store the state of an address or a document\n"
            "  render EXPORT --debtor ID [--to ADDRESS]\n"
            "                    print the reminder a bulk run by SMTP would send to the debtor\n"
+           "  remind EXPORT --debtor ID\n"
+           "                    send the debtor the single reminder through the mail client the settings "
+           "choose\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
            "                    change one setting and save the settings\n"

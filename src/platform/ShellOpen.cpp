@@ -52,4 +52,17 @@ int OpenWithAssociatedProgram(const QString& target) {
     return status > 0 && status < ShellOpenNoAssociation ? status : 1;
 }
 
+void StartAssociatedProgram(const QString& target) {
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        return;
+    }
+    QProcess process;
+    process.setProgram(opener);
+    process.setArguments({target});
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
+}
+
 }  // namespace tervalo::platform

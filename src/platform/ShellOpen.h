@@ -18,6 +18,10 @@ inline constexpr int ShellOpenNoAssociation = 31;
 // statuses 3 and 4); xdg-open's own status (1 bad arguments, 2 no such file) otherwise.
 int OpenWithAssociatedProgram(const QString& target);
 
+// Starts the opener for `target` and returns at once, for callers that do not use the result: the
+// opener may take seconds, or run the program in its foreground, and the window must not wait.
+void StartAssociatedProgram(const QString& target);
+
 // The form in which operations take the opener, so that tests never launch programs.
 using OpenWithAssociatedProgramFunction = std::function<int(const QString& target)>;
 

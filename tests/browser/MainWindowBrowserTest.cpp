@@ -1,30 +1,41 @@
+#include "app/AboutDialog.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "browser/DataGrid.h"
+#include "browser/NoteDialog.h"
+#include "browser/SelectEmailDialog.h"
+#include "compose/SettingsDialog.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace tervalo;
+using Message = test::FakeUserInterface::Message;
 
 namespace {
 
 // The real main window on a temporary program folder, the demo export loaded through OK.
 struct LoadedWindow {
-    explicit LoadedWindow(const test::TempAppDir& folder) : dir(folder) {
+    explicit LoadedWindow(const test::TempAppDir& folder, const QString& exportPath = test::demoExportPath())
+        : dir(folder) {
         dir.write(QStringLiteral("Vorbel.ini"), QByteArray("[MAIN]\r\nRunSetup=0\r\n"));
         EXPECT_EQ(app::StartUp(session, dir.path(), ui), app::StartResult::Continue);
         window.show();
-        child<QLineEdit>("edtInputCSVFile")->setText(test::demoExportPath());
+        child<QLineEdit>("edtInputCSVFile")->setText(exportPath);
         QTest::mouseClick(child<QPushButton>("btnOk"), Qt::LeftButton);
     }
     ~LoadedWindow() { window.close(); }
@@ -82,13 +93,21 @@ TEST(MainWindowBrowser, sortingKeepsTheCurrentDebtorAndMovesTheColumn) {
     w.selectDebtorRow(4);  // Elektro Žižka
     const QString current = w.session.tables.mtFirmy.text(u"OdbNazev");
     QHeaderView* header = w.grFirmy()->horizontalHeader();
-    header->sectionClicked(4);  // IČO: not sortable
+    const auto clickTitle = [header](int logical) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(logical) + 5, header->height() / 2));
+    };
+    clickTitle(4);  // IČO: not sortable; the mark stays where it was
     EXPECT_EQ(w.session.tables.mtFirmy.currentIndex(), QStringLiteral("OdbNazev"));
     EXPECT_EQ(header->visualIndex(3), 3);
-    header->sectionClicked(3);  // "Zbývající úhrada "
+    EXPECT_EQ(header->sortIndicatorSection(), 2);
+    clickTitle(3);  // "Zbývající úhrada "
     EXPECT_EQ(w.session.tables.mtFirmy.currentIndex(), QStringLiteral("ZbyvaUh"));
     EXPECT_EQ(header->visualIndex(3), 2);
     EXPECT_EQ(header->sortIndicatorSection(), 3);
+    clickTitle(3);  // a second click keeps the ascending order
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     EXPECT_EQ(w.session.tables.mtFirmy.text(u"OdbNazev"), current);
     EXPECT_EQ(w.cell(w.grFirmy(), 0, 3), QStringLiteral("1 210,00"));  // the smallest remaining amount first
 }
@@ -143,6 +162,174 @@ TEST(MainWindowBrowser, whatTheUserDoesIsStoredAndShownAtTheNextLoad) {
     // The address change itself lived only in the last run's list.
     firmy.next();
     EXPECT_EQ(firmy.text(u"OdbEmail"), QStringLiteral("belohradsky@seznam.cz"));
+}
+
+const QString kCatchAll = QStringLiteral(
+    "Ve skupině Ostatní jsou všechny doklady, u nichž nebyl odběratel vybraný z adresáře firem. Tato skupina "
+    "může obsahovat doklady více firem, nelze jí proto přiřadit jednu e-mailovou adresu. Chcete-li doklady "
+    "správně zařadit, musíte v Ekvan každý doklad otevřít a vybrat odběratele řádně z adresáře.");
+
+// The four ways to the single reminder run it for the current debtor; before a load none does.
+TEST(MainWindowBrowser, theSingleReminderRunsFromButtonEnterMenuAndDoubleClick) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"button", [&] { QTest::mouseClick(w.child<QPushButton>("btnEmailBez"), Qt::LeftButton); }},
+        {"enter", [&] { QTest::keyClick(w.grFirmy(), Qt::Key_Return); }},
+        {"menu", [&] { w.trigger("Zaslatupomemail1"); }},
+        {"double_click",
+         [&] {
+             QWidget* viewport = w.grFirmy()->viewport();
+             const QPoint cell = w.grFirmy()->visualRect(w.grFirmy()->currentIndex()).center();
+             QTest::mouseClick(viewport, Qt::LeftButton, {}, cell);
+             QTest::mouseDClick(viewport, Qt::LeftButton, {}, cell);
+         }},
+    };
+    // Window shortcuts answer only in the active window.
+    w.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.window));
+    w.selectDebtorRow(11);  // Ostatní, the catch-all group: the command's own message shows it ran
+    ASSERT_EQ(w.session.tables.mtFirmy.text(u"OdbNazev"), QStringLiteral("Ostatní"));
+    for (const auto& [name, way] : ways) {
+        w.ui.clearMessages();
+        way();
+        EXPECT_EQ(w.ui.messages(), (std::vector<Message>{{QStringLiteral("information"), kCatchAll}}))
+            << name;
+    }
+}
+
+TEST(MainWindowBrowser, enterBeforeALoadSendsNothing) {
+    Folder folder;
+    folder.dir.write(QStringLiteral("Vorbel.ini"), QByteArray("[MAIN]\r\nRunSetup=0\r\n"));
+    app::AppSession session{platform::SystemLocale()};
+    test::FakeUserInterface ui;
+    ASSERT_EQ(app::StartUp(session, folder.dir.path(), ui), app::StartResult::Continue);
+    app::TfrmMain window{session, &ui};
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_Return);
+    window.findChild<QAction*>(QStringLiteral("Zaslatupomemail1"))->trigger();
+    EXPECT_TRUE(ui.messages().empty());
+}
+
+// An error of the mail-client interface reaches the window's error boundary: shown with its text,
+// nothing recorded, the waiting window hidden, and the window stays usable.
+TEST(MainWindowBrowser, aMailClientErrorIsShownAndNothingRecorded) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    ASSERT_TRUE(w.session.tables.mtFirmy.findKey(QStringLiteral("Gastro Řehoř")));
+    QTest::mouseClick(w.child<QPushButton>("btnEmailBez"), Qt::LeftButton);
+    EXPECT_EQ(w.ui.messages(),
+              (std::vector<Message>{
+                  {QStringLiteral("error"), QStringLiteral("MAPI Error: (26) \"Not supported\"")}}));
+    EXPECT_FALSE(w.ui.waitWindowVisible());
+    EXPECT_FALSE(
+        w.session.stateTables->readAddressNote(QStringLiteral("rehor@gastro-rehor.cz")).lastSend.isValid());
+    EXPECT_TRUE(w.window.isVisible());
+}
+
+TEST(MainWindowBrowser, aRightClickOnAStatusColumnOpensTheMenu) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    struct Case {
+        browser::DataGrid* grid;
+        const char* menu;
+    };
+    for (const Case& c : {Case{w.grFirmy(), "popupFirmy"}, Case{w.grDoklady(), "PopupDoklady"}}) {
+        auto* frozen = c.grid->findChild<QTableView*>(c.grid->objectName() + QStringLiteral("Frozen"));
+        ASSERT_NE(frozen, nullptr);
+        const QPoint position = frozen->visualRect(frozen->model()->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, position,
+                                frozen->viewport()->mapToGlobal(position));
+        QApplication::sendEvent(frozen->viewport(), &event);
+        auto* menu = w.child<QMenu>(c.menu);
+        EXPECT_TRUE(menu->isVisible()) << c.menu;
+        menu->hide();
+    }
+}
+
+TEST(MainWindowBrowser, anExportWithoutDebtorsShowsNoSortMark) {
+    Folder folder;
+    QFile demo(test::demoExportPath());
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray headerOnly;
+    for (const QByteArray& line : demo.readAll().split('\n')) {
+        if (!line.contains(";RADEK;") || line.startsWith("TITUL;")) {
+            headerOnly += line + '\n';
+        }
+    }
+    folder.dir.write(QStringLiteral("prazdny.csv"), headerOnly);
+    LoadedWindow w(folder.dir, folder.dir.file(QStringLiteral("prazdny.csv")));
+    ASSERT_TRUE(w.window.isVisible());
+    EXPECT_EQ(w.grFirmy()->model()->rowCount(), 0);
+    EXPECT_FALSE(w.grFirmy()->horizontalHeader()->isSortIndicatorShown());
+}
+
+// The flat look of the command bars stays on them: dialogs and message boxes of the window keep
+// their ordinary buttons.
+TEST(MainWindowBrowser, theCommandBarStyleStaysOnTheBars) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    EXPECT_TRUE(w.child<QPushButton>("btnEmailBez")->testAttribute(Qt::WA_StyleSheet));
+    EXPECT_TRUE(w.child<QPushButton>("btnKonec")->testAttribute(Qt::WA_StyleSheet));
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Informace"), QStringLiteral("x"),
+                    QMessageBox::Ok, &w.window);
+    EXPECT_FALSE(box.button(QMessageBox::Ok)->testAttribute(Qt::WA_StyleSheet));
+    for (QPushButton* button : w.window.frmNastaveni().findChildren<QPushButton*>()) {
+        EXPECT_FALSE(button->testAttribute(Qt::WA_StyleSheet)) << button->text().toStdString();
+    }
+}
+
+// "Navštívit internet" starts the opener and goes on: a slow opener does not hold the window.
+TEST(MainWindowBrowser, visitingTheWebPageDoesNotWaitForTheOpener) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    QTemporaryDir bin;
+    const QString opened = bin.filePath(QStringLiteral("opened"));
+    QFile script(bin.filePath(QStringLiteral("xdg-open")));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + QFile::encodeName(opened) + "'\n/bin/sleep 3\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+
+    w.selectDebtorRow(0);  // Alfa Stavby, www.alfastavby.cz
+    QElapsedTimer clock;
+    clock.start();
+    w.trigger("Navtvitinternet1");
+    const qint64 elapsed = clock.elapsed();
+    qputenv("PATH", oldPath);
+    EXPECT_LT(elapsed, 1500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile(opened).size() > 0; }, 5000));
+    QFile result(opened);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_EQ(result.readAll(), QByteArray("http://www.alfastavby.cz"));
+    EXPECT_TRUE(w.ui.messages().empty());
+}
+
+TEST(MainWindowBrowser, minimisingADialogMinimisesTheWholeApplication) {
+    const app::AppSession session{platform::SystemLocale()};
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<QDialog>(QWidget*)>>> dialogs = {
+        {"address", [](QWidget* parent) { return std::make_unique<browser::TfrmSelectEmail>(parent); }},
+        {"note", [](QWidget* parent) { return std::make_unique<browser::TfrmInformace>(parent); }},
+        {"about",
+         [&session](QWidget* parent) {
+             return std::make_unique<app::TfrmAbout>(
+                 session, [](const QString&) {}, [] {}, parent);
+         }},
+    };
+    for (const auto& [name, make] : dialogs) {
+        QWidget mainWindow;
+        mainWindow.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+        const std::unique_ptr<QDialog> dialog = make(&mainWindow);
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        dialog->showMinimized();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow.isMinimized(); }, 2000)) << name;
+    }
 }
 
 }  // namespace

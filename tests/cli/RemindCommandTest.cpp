@@ -1,0 +1,197 @@
+#include "CliRunner.h"
+#include "support/DemoData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+
+namespace {
+
+const QString kOffer = QStringLiteral(
+    "confirmation: Tato firma (její e-mailová adresa) byla vyřazena z e-mailingu (nebo byly z e-mailingu "
+    "vyřazeny všechny doklady u ní uvedené) Chcete nabídnout prázdný e-mail k odeslání ?\n");
+const QString kMapiError = QStringLiteral("error: MAPI Error: (26) \"Not supported\"\n");
+
+// The desktop's mailto handler for the commands run from the test: a script that records what it
+// was started with. Only this client is registered, as the default one.
+class DesktopMailClient {
+public:
+    DesktopMailClient() {
+        const QString data = m_dir.path() + QStringLiteral("/data");
+        const QString config = m_dir.path() + QStringLiteral("/config");
+        QDir().mkpath(data + QStringLiteral("/applications"));
+        QDir().mkpath(config);
+        write(m_dir.path() + QStringLiteral("/posta"),
+              "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(started()) + "'\n");
+        QFile::setPermissions(m_dir.path() + QStringLiteral("/posta"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        write(data + QStringLiteral("/applications/posta.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Posta\nExec=" +
+                  QFile::encodeName(m_dir.path() + QStringLiteral("/posta")) +
+                  " %u\nMimeType=x-scheme-handler/mailto;\n");
+        write(config + QStringLiteral("/mimeapps.list"),
+              "[Default Applications]\nx-scheme-handler/mailto=posta.desktop\n");
+        for (const auto& [name, value] :
+             {std::pair{"XDG_DATA_HOME", data}, std::pair{"XDG_CONFIG_HOME", config},
+              std::pair{"XDG_DATA_DIRS", m_dir.path() + QStringLiteral("/none")},
+              std::pair{"XDG_CONFIG_DIRS", m_dir.path() + QStringLiteral("/none")}}) {
+            m_saved.emplace_back(name, qgetenv(name));
+            qputenv(name, QFile::encodeName(value));
+        }
+    }
+    ~DesktopMailClient() {
+        for (const auto& [name, value] : m_saved) {
+            qputenv(name, value);
+        }
+    }
+    // The file the client appends its arguments to, one a line, each time it is started.
+    QString started() const { return m_dir.path() + QStringLiteral("/started"); }
+
+private:
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        file.write(bytes);
+    }
+
+    test::TempAppDir m_dir;
+    std::vector<std::pair<const char*, QByteArray>> m_saved;
+};
+
+class RemindCommandTest : public ::testing::Test {
+protected:
+    RemindCommandTest() { test::writeDemoDefFile(dir); }
+
+    test::CliResult remind(int debtor, bool yes = false, const QString& exportPath = test::demoExportPath()) {
+        QStringList args{QStringLiteral("--app-dir"), dir.path()};
+        if (yes) {
+            args << QStringLiteral("--yes");
+        }
+        return test::runCli(args + QStringList{QStringLiteral("remind"), exportPath,
+                                               QStringLiteral("--debtor"), QString::number(debtor)});
+    }
+    void cli(const QStringList& args) {
+        const auto result = test::runCli(QStringList{QStringLiteral("--app-dir"), dir.path()} + args);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    }
+    QJsonValue lastSend(const QString& address) {
+        const auto result = test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("state"),
+                                          QStringLiteral("address"), address});
+        return QJsonDocument::fromJson(result.out.toUtf8()).object().value(QStringLiteral("LASTSEND"));
+    }
+    static QJsonObject printed(int debtor, const QString& address, const QJsonValue& result) {
+        return {{QStringLiteral("debtor"), debtor},
+                {QStringLiteral("address"), address},
+                {QStringLiteral("result"), result}};
+    }
+    static QJsonObject json(const test::CliResult& result) {
+        return QJsonDocument::fromJson(result.out.toUtf8()).object();
+    }
+
+    test::TempAppDir dir;
+    DesktopMailClient mailClient;
+};
+
+TEST_F(RemindCommandTest, endsBeforeTheMailClientAsTheWindowDoes) {
+    struct Case {
+        const char* name;
+        int debtor;
+        QString address;
+        QString err;
+    };
+    const Case cases[] = {
+        {"catch_all_group", 12, QString(),
+         QStringLiteral(
+             "information: Ve skupině Ostatní jsou všechny doklady, u nichž nebyl odběratel vybraný z "
+             "adresáře firem. Tato skupina může obsahovat doklady více firem, nelze jí proto přiřadit "
+             "jednu e-mailovou adresu. Chcete-li doklady správně zařadit, musíte v Ekvan každý doklad "
+             "otevřít a vybrat odběratele řádně z adresáře.\n")},
+        // The address dialog is cancelled: nothing follows the information.
+        {"no_address", 6, QString(),
+         QStringLiteral("information: U této firmy není uvedena e-mailová adresa. Pokud ji znáte, doplňte ji "
+                        "příště do adresáře v Ekvan.\n")},
+    };
+    for (const Case& c : cases) {
+        const auto result = remind(c.debtor);
+        EXPECT_EQ(result.exitCode, 0) << c.name;
+        EXPECT_EQ(json(result), printed(c.debtor, c.address, QJsonValue())) << c.name;
+        EXPECT_EQ(result.err, c.err) << c.name;
+    }
+    EXPECT_FALSE(QFile::exists(mailClient.started()));
+}
+
+TEST_F(RemindCommandTest, anExcludedDebtorIsOfferedTheEmptyMessageOnlyWithYes) {
+    const QString address = QStringLiteral("rehor@gastro-rehor.cz");
+    cli({QStringLiteral("state"), QStringLiteral("address"), address, QStringLiteral("--export"),
+         QStringLiteral("0")});
+    const auto declined = remind(7);
+    EXPECT_EQ(declined.exitCode, 0);
+    EXPECT_EQ(json(declined), printed(7, address, QJsonValue()));
+    EXPECT_EQ(declined.err, kOffer);
+
+    // Accepted, the empty message goes to the mail client; its error ends the command as the window's
+    // error handler would, with the JSON still printed and nothing recorded.
+    const auto accepted = remind(7, true);
+    EXPECT_EQ(accepted.exitCode, 1);
+    EXPECT_EQ(json(accepted), printed(7, address, QJsonValue()));
+    EXPECT_EQ(accepted.err, kOffer + kMapiError);
+    EXPECT_EQ(lastSend(address), QJsonValue());
+}
+
+TEST_F(RemindCommandTest, anErrorOfTheMailClientInterfaceIsReportedAndNothingRecorded) {
+    const auto result = remind(7, true);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(json(result), printed(7, QStringLiteral("rehor@gastro-rehor.cz"), QJsonValue()));
+    EXPECT_EQ(result.err, kMapiError);
+    // The document list was built for the reminder before the mail client failed.
+    EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("Temp/7/Doklady.zip"))));
+    EXPECT_EQ(lastSend(QStringLiteral("rehor@gastro-rehor.cz")), QJsonValue());
+    EXPECT_FALSE(QFile::exists(mailClient.started()));
+}
+
+TEST_F(RemindCommandTest, anExportWithoutTheDocumentListSendsNothing) {
+    QFile demo(test::demoExportPath());
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray withoutDocuments;
+    for (const QByteArray& line : demo.readAll().split('\n')) {
+        if (!line.startsWith("FAKTURA;") && !line.startsWith("DOBROPIS;")) {
+            withoutDocuments += line + '\n';
+        }
+    }
+    dir.write(QStringLiteral("bez-dokladu.csv"), withoutDocuments);
+    const auto result = remind(7, true, dir.file(QStringLiteral("bez-dokladu.csv")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(json(result), printed(7, QStringLiteral("rehor@gastro-rehor.cz"), QJsonValue()));
+    // Once from the load, once from the command.
+    const QString noDocuments = QStringLiteral(
+        "information: Při exportu z Ekvan nebyla aktivní volba \"Tisknout i seznam dokladů\" - zasílání "
+        "e-mailů "
+        "dlužníkům proto není možné. Chcete-li plně využít všechny funkce doplňku, ukončete tento program a "
+        "proveďte znovu export z Ekvan i s tiskem dokladů.\n");
+    EXPECT_EQ(result.err, noDocuments + noDocuments);
+}
+
+TEST_F(RemindCommandTest, wrongUsageAndUnknownDebtor) {
+    const QString usage =
+        QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] remind EXPORT --debtor ID\n");
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("remind"), test::demoExportPath()},
+          QStringList{QStringLiteral("remind"), test::demoExportPath(), QStringLiteral("--debtor"),
+                      QStringLiteral("7"), QStringLiteral("--to"), QStringLiteral("x@y.cz")}}) {
+        const auto result = test::runCli(QStringList{QStringLiteral("--app-dir"), dir.path()} + args);
+        EXPECT_EQ(result.exitCode, 2) << args.join(u' ').toStdString();
+        EXPECT_EQ(result.err, usage);
+        EXPECT_TRUE(result.out.isEmpty());
+    }
+    const auto unknown = remind(99);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, QStringLiteral("error: Odběratel s ID 99 v exportu není.\n"));
+    EXPECT_TRUE(unknown.out.isEmpty());
+}
+
+}  // namespace
