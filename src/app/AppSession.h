@@ -6,6 +6,7 @@
 #include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
 #include "state/StateTables.h"
+#include "transport/MailClientEnvironment.h"
 
 #include <QChar>
 #include <QString>
@@ -37,6 +38,8 @@ struct AppSession {
     AppSettings settings;           // read at start-up, written at the close
     MainWindowLayout windowLayout;  // the main window's shape as read at start-up and left at the close
     compose::EmailKlientTable mtEmailKlient;  // installed mail clients, filled once at start-up
+    // Where the desktop lists its mail clients: the process's environment, or a test's desktop.
+    transport::MailClientEnvironment mailClients = transport::MailClientEnvironment::fromEnvironment();
 
     QString ExportFilePath;
     import::CellMatrix sgrCSV;

@@ -553,8 +553,9 @@ void TfrmMain::sendSingleReminder() {
         return;
     }
     runCommand([this] {
-        compose::ReminderContext reminder{m_session.tables, m_session.settings, m_session.mtEmailKlient,
-                                          m_session.locale, *m_ui};
+        compose::ReminderContext reminder{
+            m_session.tables,     m_session.settings, m_session.mtEmailKlient, m_session.locale, *m_ui, {},
+            m_session.mailClients};
         sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
                                                m_session.TempDir};
         sending::SendSingleReminder(context);

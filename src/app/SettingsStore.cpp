@@ -16,7 +16,7 @@ constexpr int kRaisedHeaderHeight = 120;
 }  // namespace
 
 void LoadSettings(AppSession& session) {
-    compose::FillMailClientList(session.mtEmailKlient);
+    compose::FillMailClientList(session.mtEmailKlient, session.mailClients);
     const platform::AnsiCodec& codec = session.locale.codec();
     AppSettings& settings = session.settings;
 

@@ -9,8 +9,9 @@
 namespace tervalo::cli {
 
 // Prints {"debtor": ID, "address": ..., "result": 0 | -2 | null} once the export is loaded, also
-// after an error of the mail-client interface; null when nothing was handed to the mail client.
-// Exit status 1 after such an error, which the window would show through its general error handler.
+// after an error of the mail-client interface (shown as the window's general error handler shows
+// it); null when nothing was handed to the mail client. Exit status 0 unless start-up or the load
+// ended the program.
 int runRemind(CliContext& context) {
     const auto arguments = parseDebtorArguments(context, QStringLiteral("remind EXPORT --debtor ID"), false);
     if (!arguments) {
@@ -22,23 +23,22 @@ int runRemind(CliContext& context) {
     app::AppSession& session = context.session;
     // The web page is no concern of this command: no opener.
     browser::BrowserCommands commands(session.tables, *session.stateTables, context.ui, {});
-    compose::ReminderContext reminder{session.tables, session.settings, session.mtEmailKlient, session.locale,
-                                      context.ui};
+    compose::ReminderContext reminder{session.tables,     session.settings, session.mtEmailKlient,
+                                      session.locale,     context.ui,       {},
+                                      session.mailClients};
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     std::optional<int> result;
-    int status = Success;
     try {
         result = sending::SendSingleReminder(single);
     } catch (const std::exception& e) {
         context.ui.error(QString::fromUtf8(e.what()));
-        status = Ended;
     }
     // The recipient is the debtor's address as it stands after the command.
     const QJsonObject printed{{QStringLiteral("debtor"), arguments->debtorId},
                               {QStringLiteral("address"), session.tables.mtFirmy.text(u"OdbEmail")},
                               {QStringLiteral("result"), result ? QJsonValue(*result) : QJsonValue()}};
     context.out << QString::fromUtf8(QJsonDocument(printed).toJson(QJsonDocument::Compact)) << Qt::endl;
-    return status;
+    return Success;
 }
 
 }  // namespace tervalo::cli

@@ -11,10 +11,12 @@ using namespace tervalo;
 namespace {
 
 // The help line wraps by itself, so no word may carry the hyphen of a fixed line break.
-TEST(TfrmAbout, helpLineReadsWholeWordsAndOpensTheHelpTopic) {
+TEST(TfrmAbout, helpLineReadsWholeWordsAndOpensTheHelpAndTheProtocol) {
     app::AppSession session{platform::SystemLocale()};
     QStringList topics;
-    app::TfrmAbout dialog(session, [&topics](const QString& topic) { topics << topic; });
+    int protocolShown = 0;
+    app::TfrmAbout dialog(
+        session, [&topics](const QString& topic) { topics << topic; }, [&protocolShown] { ++protocolShown; });
     dialog.open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QLabel* help = nullptr;
@@ -31,6 +33,8 @@ TEST(TfrmAbout, helpLineReadsWholeWordsAndOpensTheHelpTopic) {
     EXPECT_TRUE(help->wordWrap());
     Q_EMIT help->linkActivated(QStringLiteral("help"));
     EXPECT_EQ(topics, QStringList{QStringLiteral("pgMain.htm")});
+    Q_EMIT help->linkActivated(QStringLiteral("protocol"));
+    EXPECT_EQ(protocolShown, 1);
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include "browser/DataGrid.h"
 #include "browser/NoteDialog.h"
 #include "browser/SelectEmailDialog.h"
+#include "compose/FillMailClientList.h"
 #include "compose/SettingsDialog.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
+#include "support/MailDesktop.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -33,6 +35,7 @@ struct LoadedWindow {
     explicit LoadedWindow(const test::TempAppDir& folder, const QString& exportPath = test::demoExportPath())
         : dir(folder) {
         dir.write(QStringLiteral("Vorbel.ini"), QByteArray("[MAIN]\r\nRunSetup=0\r\n"));
+        session.mailClients = desktop.environment;  // no mail client until a test adds one
         EXPECT_EQ(app::StartUp(session, dir.path(), ui), app::StartResult::Continue);
         window.show();
         child<QLineEdit>("edtInputCSVFile")->setText(exportPath);
@@ -55,6 +58,7 @@ struct LoadedWindow {
     void trigger(const char* action) { child<QAction>(action)->trigger(); }
 
     const test::TempAppDir& dir;
+    transport::testing::MailDesktop desktop;
     app::AppSession session{platform::SystemLocale()};
     test::FakeUserInterface ui;
     app::TfrmMain window{session, &ui};
@@ -217,16 +221,43 @@ TEST(MainWindowBrowser, enterBeforeALoadSendsNothing) {
 // nothing recorded, the waiting window hidden, and the window stays usable.
 TEST(MainWindowBrowser, aMailClientErrorIsShownAndNothingRecorded) {
     Folder folder;
-    LoadedWindow w(folder.dir);
+    LoadedWindow w(folder.dir);  // a desktop without any mail client
     ASSERT_TRUE(w.session.tables.mtFirmy.findKey(QStringLiteral("Gastro Řehoř")));
     QTest::mouseClick(w.child<QPushButton>("btnEmailBez"), Qt::LeftButton);
     EXPECT_EQ(w.ui.messages(),
-              (std::vector<Message>{
-                  {QStringLiteral("error"), QStringLiteral("MAPI Error: (26) \"Not supported\"")}}));
+              (std::vector<Message>{{QStringLiteral("error"), QStringLiteral("Index is out ot range")}}));
     EXPECT_FALSE(w.ui.waitWindowVisible());
     EXPECT_FALSE(
         w.session.stateTables->readAddressNote(QStringLiteral("rehor@gastro-rehor.cz")).lastSend.isValid());
     EXPECT_TRUE(w.window.isVisible());
+}
+
+// The button opens the reminder in the mail client's compose window; the user's answer to the
+// question that follows decides whether the send date is recorded.
+TEST(MainWindowBrowser, theReminderOpensInTheMailClientAndIsRecordedWhenSent) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    w.desktop.addClient(QStringLiteral("posta"), QStringLiteral("thunderbird"));
+    w.desktop.makeDefault(QStringLiteral("posta"));
+    compose::FillMailClientList(w.session.mtEmailKlient, w.desktop.environment);
+    ASSERT_TRUE(w.session.tables.mtFirmy.findKey(QStringLiteral("Gastro Řehoř")));
+    const QString address = QStringLiteral("rehor@gastro-rehor.cz");
+    for (const bool sent : {false, true}) {
+        w.ui.queueConfirmation(sent);
+        QTest::mouseClick(w.child<QPushButton>("btnEmailBez"), Qt::LeftButton);
+        const QStringList arguments = w.desktop.recordedArguments(QStringLiteral("thunderbird"));
+        ASSERT_EQ(arguments.size(), 2);
+        EXPECT_TRUE(arguments[1].startsWith(QStringLiteral("to=rehor%40gastro-rehor.cz,")));
+        EXPECT_TRUE(arguments[1].contains(QStringLiteral("/Temp/7/Doklady.zip'")));
+        EXPECT_EQ(w.session.stateTables->readAddressNote(address).lastSend,
+                  sent ? QDate::currentDate() : QDate());
+    }
+    EXPECT_FALSE(w.ui.waitWindowVisible());
+    // Only the two questions whether it was sent.
+    ASSERT_EQ(w.ui.messages().size(), 2u);
+    for (const Message& message : w.ui.messages()) {
+        EXPECT_EQ(message.kind, QStringLiteral("confirmation")) << message.text.toStdString();
+    }
 }
 
 TEST(MainWindowBrowser, aRightClickOnAStatusColumnOpensTheMenu) {
