@@ -89,7 +89,7 @@ void TUrlLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString&)> showHelpTopic,
-                     QWidget* parent)
+                     std::function<void()> showProtocol, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("O aplikaci"));
@@ -124,9 +124,11 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
             "e-mailingu (je-li k dispozici) zobrazíte klepnutím <a href=\"protocol\">zde</a>."),
         this);
     help->setWordWrap(true);
-    connect(help, &QLabel::linkActivated, this, [showHelpTopic](const QString& link) {
+    connect(help, &QLabel::linkActivated, this, [showHelpTopic, showProtocol](const QString& link) {
         if (link == QStringLiteral("help")) {
             showHelpTopic(QStringLiteral("pgMain.htm"));
+        } else if (link == QStringLiteral("protocol")) {
+            showProtocol();
         }
     });
     layout->addWidget(help);

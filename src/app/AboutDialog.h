@@ -52,7 +52,7 @@ class TfrmAbout : public QDialog {
     Q_OBJECT
 public:
     TfrmAbout(const AppSession& session, std::function<void(const QString&)> showHelpTopic,
-              QWidget* parent = nullptr);
+              std::function<void()> showProtocol, QWidget* parent = nullptr);
 };
 
 }  // namespace tervalo::app

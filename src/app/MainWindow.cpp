@@ -13,6 +13,7 @@
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
 #include "platform/ShellOpen.h"
+#include "sending/EmailingDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,6 +115,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ui = m_ownUi.get();
     }
     m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui, this);
+    m_frmEmailing = new sending::TfrmEmailing(m_session, *m_ui, *m_frmNastaveni, this);
     createActions();
     createMenus();
 
@@ -326,7 +328,7 @@ QWidget* TfrmMain::createCommandBar() {
         if (m_session.tables.NoDocuments) {
             ShowNoDocumentsMessage(*m_ui);
         } else {
-            notAvailableYet();
+            m_frmEmailing->OpenBulkEmailing();
         }
     });
     connect(btnNastaveni, &QPushButton::clicked, this,
@@ -532,7 +534,8 @@ void TfrmMain::notAvailableYet() {
 
 void TfrmMain::showAboutBox() {
     TfrmAbout about(
-        m_session, [this](const QString& topic) { showHelpTopic(topic); }, this);
+        m_session, [this](const QString& topic) { showHelpTopic(topic); },
+        [this] { m_frmEmailing->ShowProtocol(); }, this);
     about.exec();
 }
 
