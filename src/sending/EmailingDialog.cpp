@@ -153,34 +153,44 @@ void TfrmEmailing::provest() {
     memtable::MemTable& firmy = m_session.tables.mtFirmy;
     const memtable::MemTable::Bookmark current = firmy.bookmark();
     SetBulkButtons(false);
-    run(std::nullopt);
+    const std::optional<QString> error = run(std::nullopt);
     SetBulkButtons(true);
     firmy.gotoBookmark(current);
+    showError(error);
 }
 
 // After a test run the current debtor stays the one at which the run stopped.
 void TfrmEmailing::testovaciRezim() {
     SetBulkButtons(false);
+    std::optional<QString> error;
     if (const std::optional<TestMode> testMode = m_frmTestEmail->askTestMode()) {
-        run(testMode);
+        error = run(testMode);
     }
     SetBulkButtons(true);
+    showError(error);
 }
 
-// An error of the mail-client interface ends the run; it is shown like any error no operation
-// caught, and the caller still restores its buttons.
-void TfrmEmailing::run(const std::optional<TestMode>& testMode) {
+// An error of the mail-client interface ends the run. Its text comes back so that the button's
+// handler can restore the dialog first, then show it as the general error handling does.
+std::optional<QString> TfrmEmailing::run(const std::optional<TestMode>& testMode) {
     compose::ReminderContext reminder{m_session.tables, m_session.settings, m_session.mtEmailKlient,
                                       m_session.locale, m_ui};
     BulkEmailingContext context{reminder, *m_session.stateTables, m_session.TempDir, m_protocol, *this};
+    std::optional<QString> error;
     m_running = true;
     try {
         RunBulkEmailing(context, testMode);
     } catch (const std::exception& e) {
-        m_running = false;
-        m_ui.error(QString::fromUtf8(e.what()));
+        error = QString::fromUtf8(e.what());
     }
     m_running = false;
+    return error;
+}
+
+void TfrmEmailing::showError(const std::optional<QString>& error) {
+    if (error) {
+        m_ui.error(*error);
+    }
 }
 
 // "Zpět", Esc and the close box end the dialog only once a run is over.

@@ -56,7 +56,8 @@ protected:
 private:
     void provest();
     void testovaciRezim();
-    void run(const std::optional<TestMode>& testMode);
+    std::optional<QString> run(const std::optional<TestMode>& testMode);
+    void showError(const std::optional<QString>& error);
     void placeLink();
 
     void setInformationVisible(bool visible) override;
