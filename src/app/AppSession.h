@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
+#include "compose/SendReminder.h"
 #include "import/CellMatrix.h"
 #include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
@@ -50,5 +51,11 @@ struct AppSession {
     // Open from start-up to the end of the run.
     std::unique_ptr<state::StateTables> stateTables;
 };
+
+// What a reminder of this program run is sent with: its tables, settings and mail clients.
+inline compose::ReminderContext ReminderContextOf(AppSession& session, UserInterface& ui) {
+    return {session.tables,     session.settings, session.mtEmailKlient, session.locale, ui, {},
+            session.mailClients};
+}
 
 }  // namespace tervalo::app

@@ -122,6 +122,7 @@ std::optional<QString> GuiUserInterface::runFileDialog(const FileDialogRequest& 
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
     }
@@ -135,7 +136,7 @@ std::optional<QString> GuiUserInterface::chooseOpenFile(const FileDialogRequest&
     return runFileDialog(request, false);
 }
 
-// The dialog asks before overwriting an existing file.
+// The dialog asks before overwriting an existing file unless the request says otherwise.
 std::optional<QString> GuiUserInterface::chooseSaveFile(const FileDialogRequest& request) {
     return runFileDialog(request, true);
 }

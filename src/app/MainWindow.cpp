@@ -13,6 +13,7 @@
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
 #include "platform/ShellOpen.h"
+#include "sending/EmailingDialog.h"
 #include "sending/SendSingleReminder.h"
 
 #include <QAction>
@@ -116,6 +117,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     }
     m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui,
                                                 m_session.locale.codec(), this);
+    m_frmEmailing = new sending::TfrmEmailing(m_session, *m_ui, *m_frmNastaveni, this);
     createActions();
     createMenus();
 
@@ -330,7 +332,7 @@ QWidget* TfrmMain::createCommandBar() {
         if (m_session.tables.NoDocuments) {
             ShowNoDocumentsMessage(*m_ui);
         } else {
-            notAvailableYet();
+            m_frmEmailing->OpenBulkEmailing();
         }
     });
     connect(btnNastaveni, &QPushButton::clicked, this, [this] {
@@ -553,33 +555,23 @@ void TfrmMain::sendSingleReminder() {
         return;
     }
     runCommand([this] {
-        compose::ReminderContext reminder{
-            m_session.tables,     m_session.settings, m_session.mtEmailKlient, m_session.locale, *m_ui, {},
-            m_session.mailClients};
+        compose::ReminderContext reminder = ReminderContextOf(m_session, *m_ui);
         sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
                                                m_session.TempDir};
         sending::SendSingleReminder(context);
     });
 }
 
-void TfrmMain::notAvailableYet() {
-    m_ui->information(QStringLiteral("Tato funkce zatím není k dispozici."));
-}
-
 void TfrmMain::showAboutBox() {
     TfrmAbout about(
-        m_session, [this](const QString& topic) { showHelpTopic(topic); }, [this] { showProtocol(); }, this);
+        m_session, [this](const QString& topic) { showHelpTopic(topic); },
+        [this] { m_frmEmailing->ShowProtocol(); }, this);
     about.exec();
 }
 
 // The help viewer comes with the help itself; until then the user is told rather than left waiting.
 void TfrmMain::showHelpTopic(const QString& /*topic*/) {
     m_ui->information(QStringLiteral("Nápověda zatím není k dispozici."));
-}
-
-// The protocol window comes with the bulk run; until then no protocol exists to show.
-void TfrmMain::showProtocol() {
-    m_ui->information(QStringLiteral("Textový protokol hromadného e-mailingu zatím není k dispozici."));
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

@@ -21,6 +21,10 @@ namespace tervalo::compose {
 class TfrmNastaveni;
 }
 
+namespace tervalo::sending {
+class TfrmEmailing;
+}
+
 namespace tervalo::browser {
 class BrowserCommands;
 class DataGrid;
@@ -48,6 +52,8 @@ public:
     void UpdateCommandStates();
     // The settings dialog, made once with the window.
     compose::TfrmNastaveni& frmNastaveni() { return *m_frmNastaveni; }
+    // The bulk e-mailing dialog, made once with the window.
+    sending::TfrmEmailing& frmEmailing() { return *m_frmEmailing; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,10 +83,8 @@ private:
     bool guarded(const std::function<void()>& command);
     void runCommand(const std::function<void()>& command);
     void sendSingleReminder();
-    void notAvailableYet();
     void showAboutBox();
     void showHelpTopic(const QString& topic);
-    void showProtocol();
 
     AppSession& m_session;
     std::unique_ptr<TfrmWaitMessage> m_waitWindow;
@@ -95,6 +99,7 @@ private:
     QSplitter* m_splitter1 = nullptr;
     QWidget* m_panFirmy = nullptr;  // the upper (debtor) area, its height kept as HeaderHeight
     compose::TfrmNastaveni* m_frmNastaveni = nullptr;
+    sending::TfrmEmailing* m_frmEmailing = nullptr;
     bool m_layoutApplied = false;
     QCheckBox* m_chckOnlyMail = nullptr;
     QLabel* m_lblStavKeDniText = nullptr;

@@ -23,9 +23,7 @@ int runRemind(CliContext& context) {
     app::AppSession& session = context.session;
     // The web page is no concern of this command: no opener.
     browser::BrowserCommands commands(session.tables, *session.stateTables, context.ui, {});
-    compose::ReminderContext reminder{session.tables,     session.settings, session.mtEmailKlient,
-                                      session.locale,     context.ui,       {},
-                                      session.mailClients};
+    compose::ReminderContext reminder = app::ReminderContextOf(session, context.ui);
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     std::optional<int> result;
     try {

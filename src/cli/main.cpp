@@ -1,8 +1,10 @@
 // tervalo-cli: the program's logic for scripted and scheduled runs.
 //   tervalo-cli [--app-dir DIR] [--yes] COMMAND ARGS...
 // Messages the program would show in a box go to stderr as "KIND: TEXT" lines. Exit status 0 on
-// success, 1 when start-up or the command ended the program, 2 on wrong usage.
+// success, 1 when start-up or the command ended the program, 2 on wrong usage (bulk: 3 when the run
+// stopped before the first debtor).
 #include "app/StartUp.h"
+#include "cli/BulkCommand.h"
 #include "cli/CliContext.h"
 #include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
@@ -35,6 +37,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("remind"), cli::runRemind},
         {QStringLiteral("show"), cli::runShow},
         {QStringLiteral("smtp-send"), cli::runSmtpSend},
+        {QStringLiteral("bulk"), cli::runBulk},
     };
     return table;
 }
@@ -60,7 +63,9 @@ int usage(QTextStream& err) {
            "                    change one setting and save the settings\n"
            "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
            "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
-           "                    send that reminder through the stored SMTP server\n";
+           "                    send that reminder through the stored SMTP server\n"
+           "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N]\n"
+           "                    the bulk run (or a test run to ADDRESS); prints the protocol lines\n";
     return cli::Usage;
 }
 

@@ -15,6 +15,7 @@ struct FileDialogRequest {
     QString defaultExtension;
     QString fileName;
     QString initialFolder;
+    bool confirmOverwrite = true;  // a save dialog asks before replacing an existing file
 };
 
 // The note dialog: a heading, the key the note belongs to in bold, the note itself, and for address

@@ -1,7 +1,8 @@
 """A real SMTP server for the transport tests: aiosmtpd on 127.0.0.1 with LOGIN (aiosmtpd's own)
 and CRAM-MD5 (added here) checked against one account. Each accepted message is stored as
-NNN.eml with its envelope in NNN.json. Prints "READY <port>" when it listens and stops when its
-standard input closes or after --lifetime seconds."""
+NNN.eml with its envelope in NNN.json (with --discard nothing is stored). --refuse ADDRESS answers
+550 to that recipient, as a server does for a mailbox it does not know. Prints "READY <port>" when
+it listens and stops when its standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
 import hmac
@@ -19,10 +20,12 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, maildir, user, password):
+    def __init__(self, maildir, user, password, refused=(), discard=False):
         self.maildir = maildir
         self.user = user.encode()
         self.password = password.encode()
+        self.refused = {address.lower() for address in refused}
+        self.discard = discard
         self.count = 0
 
     def check_login(self, server, session, envelope, mechanism, auth_data):
@@ -40,8 +43,16 @@ class Handler:
         ok = user == self.user and hmac.compare_digest(digest, expected)
         return AuthResult(success=ok, handled=False, auth_data=LoginPassword(user, b"") if ok else None)
 
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.lower() in self.refused:
+            return "550 5.1.1 <%s>: Recipient address rejected: User unknown" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
     async def handle_DATA(self, server, session, envelope):
         self.count += 1
+        if self.discard:
+            return "250 OK"
         base = os.path.join(self.maildir, "%03d" % self.count)
         with open(base + ".eml", "wb") as f:
             f.write(envelope.original_content)
@@ -71,10 +82,12 @@ def main():
     parser.add_argument("--password", default="")
     parser.add_argument("--require-auth", action="store_true")
     parser.add_argument("--exclude", action="append", default=[], help="AUTH mechanism not to offer")
+    parser.add_argument("--refuse", action="append", default=[], help="recipient to answer with 550")
+    parser.add_argument("--discard", action="store_true", help="accept messages without storing them")
     parser.add_argument("--lifetime", type=float, default=120)
     args = parser.parse_args()
 
-    handler = Handler(args.maildir, args.user, args.password)
+    handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard)
     port = free_port()
     controller = Controller(handler, hostname="127.0.0.1", port=port, auth_require_tls=False,
                             auth_required=args.require_auth, authenticator=handler.check_login,

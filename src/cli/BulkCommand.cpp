@@ -1,0 +1,110 @@
+#include "cli/BulkCommand.h"
+
+#include "app/LoadExport.h"
+#include "app/StartUp.h"
+#include "sending/BulkEmailingTexts.h"
+#include "sending/FirstEmailingHint.h"
+#include "sending/RunBulkEmailing.h"
+
+#include <optional>
+
+namespace tervalo::cli {
+
+namespace {
+
+constexpr int kStoppedBeforeFirstDebtor = 3;
+
+struct BulkArguments {
+    QString exportPath;
+    bool onlyWithEmail = false;
+    std::optional<sending::TestMode> testMode;
+};
+
+std::optional<BulkArguments> parse(const QStringList& args) {
+    BulkArguments parsed;
+    std::optional<QString> count;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool valueFollows = i + 1 < args.size();
+        if (arg == QStringLiteral("--only-with-email")) {
+            parsed.onlyWithEmail = true;
+        } else if (arg == QStringLiteral("--test") && valueFollows && !parsed.testMode) {
+            parsed.testMode = sending::TestMode{args[++i], QStringLiteral("5"), 5};
+        } else if (arg == QStringLiteral("--count") && valueFollows && !count) {
+            count = args[++i];
+        } else if (!arg.startsWith(QStringLiteral("--")) && parsed.exportPath.isEmpty()) {
+            parsed.exportPath = arg;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (parsed.exportPath.isEmpty() || (count && !parsed.testMode)) {
+        return std::nullopt;
+    }
+    if (count) {
+        bool isNumber = false;
+        parsed.testMode->count = count->toInt(&isNumber);
+        parsed.testMode->countText = *count;
+        if (!isNumber) {
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+int run(CliContext& context, BulkArguments& arguments) {
+    app::AppSession& session = context.session;
+    sending::ShowFirstEmailingHint(session.settings, context.ui);
+    if (arguments.testMode && !sending::AcceptTestAddress(arguments.testMode->address, context.ui)) {
+        return kStoppedBeforeFirstDebtor;
+    }
+    sending::Protocol protocol;
+    sending::BulkEmailingTexts view;
+    compose::ReminderContext reminder = app::ReminderContextOf(session, context.ui);
+    sending::BulkEmailingContext bulk{reminder, *session.stateTables, session.TempDir, protocol, view};
+    auto printProtocol = [&] {
+        for (const QString& line : protocol.linesFrom(0)) {
+            context.out << line << '\n';
+        }
+        context.out.flush();
+    };
+    session.tables.mtFirmy.first();
+    int result = 0;
+    try {
+        result = sending::RunBulkEmailing(bulk, arguments.testMode);
+    } catch (...) {
+        printProtocol();
+        throw;
+    }
+    printProtocol();
+    return result == 0 ? Success : kStoppedBeforeFirstDebtor;
+}
+
+}  // namespace
+
+int runBulk(CliContext& context) {
+    std::optional<BulkArguments> arguments = parse(context.args);
+    if (!arguments) {
+        context.ui.error(QStringLiteral(
+            "usage: tervalo-cli [--app-dir DIR] [--yes] bulk EXPORT [--only-with-email] [--test ADDRESS] "
+            "[--count N]"));
+        return Usage;
+    }
+    app::AppSession& session = context.session;
+    if (!app::LoadExport(session, arguments->exportPath, context.ui)) {
+        return Ended;
+    }
+    if (arguments->onlyWithEmail) {
+        // The browser's "jen firmy s e-mailem".
+        session.tables.mtFirmy.setFilter(u"JeEmail", true);
+        session.tables.mtFirmy.setFiltered(true);
+    }
+    // The settings are saved as the program's close saves them, also when the run ends in an error.
+    struct SaveAtClose {
+        CliContext& context;
+        ~SaveAtClose() { app::ShutDown(context.session, QString(), 0, context.ui); }
+    } saveAtClose{context};
+    return run(context, *arguments);
+}
+
+}  // namespace tervalo::cli

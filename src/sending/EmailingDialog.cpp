@@ -1,0 +1,293 @@
+#include "sending/EmailingDialog.h"
+
+#include "app/MinimizeApplication.h"
+#include "compose/SettingsDialog.h"
+#include "sending/FirstEmailingHint.h"
+#include "sending/ProtokolDialog.h"
+#include "sending/RunBulkEmailing.h"
+#include "sending/TestEmailDialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextLayout>
+#include <QVBoxLayout>
+
+namespace tervalo::sending {
+
+namespace {
+
+QLabel* wrappedLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+QLabel* valueLabel(const char* name, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    return label;
+}
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TfrmEmailing::TfrmEmailing(app::AppSession& session, UserInterface& ui, compose::TfrmNastaveni& frmNastaveni,
+                           QWidget* parent)
+    : QDialog(parent), m_session(session), m_ui(ui), m_frmNastaveni(frmNastaveni) {
+    setObjectName(QStringLiteral("frmEmailing"));
+    setWindowTitle(QStringLiteral("Hromadný e-mailing"));
+    resize(460, 330);
+    m_frmProtokol = new TfrmProtokol(m_protocol, ui, session.locale.codec(), this);
+    m_frmTestEmail = new TfrmTestEmail(ui, this);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* header = wrappedLabel(
+        QStringLiteral("Do hromadného e-mailingu nebudou zařazeny firmy s prázdnou e-mailovou adresou a dále "
+                       "firmy a doklady , které uživatel vyřadil z e-mailingu. Při hromadném odesílání "
+                       "program jednotlivé karty e-mailů nezobrazuje."),
+        this);
+    header->setStyleSheet(QStringLiteral("background: white; padding: 6px;"));
+    layout->addWidget(header);
+
+    // The main area's own text lies under the information group, which covers it once a run starts.
+    m_mainArea = new QStackedWidget(this);
+    m_mainArea->addWidget(wrappedLabel(
+        QStringLiteral("Chcete-li hromadně odeslat vybrané e-maily, klepněte na tlačítko Provést"),
+        m_mainArea));
+    m_information = new QWidget(m_mainArea);
+    m_information->setObjectName(QStringLiteral("grInformace"));
+    auto* grid = new QGridLayout(m_information);
+    m_lblCapInfo = wrappedLabel(QString(), m_information);
+    m_lblCapInfo->setObjectName(QStringLiteral("lblCapInfo"));
+    m_lblCapInfo->setTextFormat(Qt::PlainText);
+    m_lblCapInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblCapInfo->setMinimumHeight(3 * m_lblCapInfo->fontMetrics().lineSpacing());
+    grid->addWidget(m_lblCapInfo, 0, 0, 1, 2);
+    m_lblZde = new QLabel(QStringLiteral("<a href=\"protocol\">zde</a>"), m_lblCapInfo);
+    m_lblZde->setObjectName(QStringLiteral("lblZde"));
+    m_lblZde->setAutoFillBackground(true);
+    m_lblZde->setCursor(Qt::PointingHandCursor);
+    m_lblZde->hide();
+    connect(m_lblZde, &QLabel::linkActivated, this, &TfrmEmailing::ShowProtocol);
+
+    auto* nameCaption = new QLabel(QStringLiteral("Název firmy:"), m_information);
+    auto* addressCaption = new QLabel(QStringLiteral("E-mailová adresa:"), m_information);
+    m_lblNazevFirmy = valueLabel("lblNazevFirmy", m_information);
+    m_lblEmailAdresa = valueLabel("lblEmailAdresa", m_information);
+    m_lblPocetVygenerovanych = valueLabel("lblPocetVygenerovanych", m_information);
+    m_lblPocetVynechanych = valueLabel("lblPocetVynechanych", m_information);
+    m_debtorLines = {nameCaption, addressCaption, m_lblNazevFirmy, m_lblEmailAdresa};
+    grid->addWidget(nameCaption, 1, 0);
+    grid->addWidget(m_lblNazevFirmy, 1, 1);
+    grid->addWidget(addressCaption, 2, 0);
+    grid->addWidget(m_lblEmailAdresa, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Vygenerovaných e-mailů celkem:"), m_information), 3, 0);
+    grid->addWidget(m_lblPocetVygenerovanych, 3, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Vynechaných e-mailů celkem:"), m_information), 4, 0);
+    grid->addWidget(m_lblPocetVynechanych, 4, 1);
+    m_pbSendEmail = new QProgressBar(m_information);
+    m_pbSendEmail->setObjectName(QStringLiteral("pbSendEmail"));
+    m_pbSendEmail->setTextVisible(false);
+    grid->addWidget(m_pbSendEmail, 5, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    m_mainArea->addWidget(m_information);
+    layout->addWidget(m_mainArea, 1);
+
+    m_btnTestovaciRezim = button("btnTestovaciRezim", QStringLiteral("Testovací režim"), this);
+    m_btnNastaveni = button("btnNastaveni", QStringLiteral("Nastavení"), this);
+    m_btnProvest = button("btnProvest", QStringLiteral("Provést"), this);
+    m_btnZpet = button("btnZpet", QStringLiteral("Zpět"), this);
+    // Long work lets this button through, so that the user may ask to close while a run goes on.
+    m_btnZpet->setProperty("tervaloAliveDuringWork", true);
+    connect(m_btnTestovaciRezim, &QPushButton::clicked, this, &TfrmEmailing::testovaciRezim);
+    connect(m_btnNastaveni, &QPushButton::clicked, this,
+            [this] { m_frmNastaveni.EditSettings(compose::TfrmNastaveni::OdesilaniEmailu); });
+    connect(m_btnProvest, &QPushButton::clicked, this, &TfrmEmailing::provest);
+    connect(m_btnZpet, &QPushButton::clicked, this, &TfrmEmailing::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_btnTestovaciRezim);
+    buttons->addWidget(m_btnNastaveni);
+    buttons->addStretch(1);
+    buttons->addWidget(m_btnProvest);
+    buttons->addWidget(m_btnZpet);
+    layout->addLayout(buttons);
+}
+
+TfrmEmailing::~TfrmEmailing() = default;
+
+void TfrmEmailing::prepareOpen() {
+    setInformationVisible(false);
+    ShowFirstEmailingHint(m_session.settings, m_ui);
+}
+
+void TfrmEmailing::OpenBulkEmailing() {
+    prepareOpen();
+    exec();
+}
+
+void TfrmEmailing::SetBulkButtons(bool on) {
+    m_btnTestovaciRezim->setEnabled(on);
+    m_btnProvest->setEnabled(on);
+    m_btnNastaveni->setEnabled(on);
+}
+
+void TfrmEmailing::ShowProtocol() {
+    m_frmProtokol->ShowProtocol();
+}
+
+void TfrmEmailing::provest() {
+    memtable::MemTable& firmy = m_session.tables.mtFirmy;
+    const memtable::MemTable::Bookmark current = firmy.bookmark();
+    SetBulkButtons(false);
+    const std::optional<QString> error = run(std::nullopt);
+    SetBulkButtons(true);
+    firmy.gotoBookmark(current);
+    showError(error);
+}
+
+// After a test run the current debtor stays the one at which the run stopped.
+void TfrmEmailing::testovaciRezim() {
+    SetBulkButtons(false);
+    std::optional<QString> error;
+    if (const std::optional<TestMode> testMode = m_frmTestEmail->askTestMode()) {
+        error = run(testMode);
+    }
+    SetBulkButtons(true);
+    showError(error);
+}
+
+// An error of the mail-client interface ends the run. Its text comes back so that the button's
+// handler can restore the dialog first, then show it as the general error handling does.
+std::optional<QString> TfrmEmailing::run(const std::optional<TestMode>& testMode) {
+    compose::ReminderContext reminder = app::ReminderContextOf(m_session, m_ui);
+    BulkEmailingContext context{reminder, *m_session.stateTables, m_session.TempDir, m_protocol, *this};
+    std::optional<QString> error;
+    m_running = true;
+    try {
+        RunBulkEmailing(context, testMode);
+    } catch (const std::exception& e) {
+        error = QString::fromUtf8(e.what());
+    }
+    m_running = false;
+    return error;
+}
+
+void TfrmEmailing::showError(const std::optional<QString>& error) {
+    if (error) {
+        m_ui.error(*error);
+    }
+}
+
+// "Zpět", Esc and the close box end the dialog only once a run is over.
+void TfrmEmailing::reject() {
+    if (!m_running) {
+        QDialog::reject();
+    }
+}
+
+void TfrmEmailing::closeEvent(QCloseEvent* event) {
+    if (m_running) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TfrmEmailing::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    app::minimizeApplicationWith(this, event);
+}
+
+void TfrmEmailing::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    placeLink();
+}
+
+// The link covers the word "zde" of the finished status text, wherever the wrapping puts it.
+void TfrmEmailing::placeLink() {
+    const QString text = m_lblCapInfo->text();
+    const qsizetype at = text.indexOf(QStringLiteral("zde)"));
+    if (at < 0) {
+        return;
+    }
+    QTextLayout layout(text, m_lblCapInfo->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    const int width = m_lblCapInfo->contentsRect().width();
+    layout.beginLayout();
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    layout.endLayout();
+    const QTextLine line = layout.lineForTextPosition(int(at));
+    if (!line.isValid()) {
+        return;
+    }
+    const int x = int(line.cursorToX(int(at)));
+    m_lblZde->adjustSize();
+    m_lblZde->move(m_lblCapInfo->contentsRect().topLeft() + QPoint(x, int(line.y())));
+}
+
+void TfrmEmailing::setInformationVisible(bool visible) {
+    m_mainArea->setCurrentIndex(visible ? 1 : 0);
+}
+
+void TfrmEmailing::setStatusText(const QString& text) {
+    m_lblCapInfo->setText(text);
+    placeLink();
+}
+
+void TfrmEmailing::setLinkVisible(bool visible) {
+    m_lblZde->setVisible(visible);
+    placeLink();
+}
+
+void TfrmEmailing::setDebtorLinesVisible(bool visible) {
+    for (QWidget* line : m_debtorLines) {
+        line->setVisible(visible);
+    }
+}
+
+void TfrmEmailing::setDebtorName(const QString& name) {
+    m_lblNazevFirmy->setText(name);
+}
+
+void TfrmEmailing::setDebtorAddress(const QString& address) {
+    m_lblEmailAdresa->setText(address);
+}
+
+void TfrmEmailing::setGeneratedCount(const QString& text) {
+    m_lblPocetVygenerovanych->setText(text);
+}
+
+void TfrmEmailing::setSkippedCount(const QString& text) {
+    m_lblPocetVynechanych->setText(text);
+}
+
+void TfrmEmailing::setProgressMaximum(int maximum) {
+    m_pbSendEmail->setMaximum(maximum);
+}
+
+void TfrmEmailing::setProgress(int position) {
+    m_pbSendEmail->setValue(position);
+}
+
+}  // namespace tervalo::sending

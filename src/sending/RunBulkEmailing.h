@@ -1,0 +1,39 @@
+#pragma once
+
+#include "compose/SendReminder.h"
+#include "platform/InternetConnection.h"
+#include "sending/BulkEmailingView.h"
+#include "sending/Protocol.h"
+#include "sending/TestEmailAddress.h"
+#include "state/StateTables.h"
+
+#include <QDateTime>
+
+#include <functional>
+#include <optional>
+
+namespace tervalo::sending {
+
+// What a bulk run works with besides the debtor list and the settings of `reminder`.
+struct BulkEmailingContext {
+    compose::ReminderContext& reminder;
+    state::StateTables& stateTables;
+    QString tempDir;  // ends with "/"
+    Protocol& protocol;
+    BulkEmailingView& view;
+    platform::InternetCheck isInternetConnected = platform::IsInternetConnected;
+    // The delivery of one reminder; replaced where a test or benchmark needs to see into it.
+    std::function<int(const compose::ReminderRequest&, compose::ReminderContext&)> sendReminder =
+        compose::SendReminder;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+};
+
+// Sends a reminder to every debtor of mtFirmy's current view that has an address, is included and
+// has an included document (in test mode: to the first `count` debtors, all to the test address),
+// by SMTP or through the mail client as DefaultSendMail says, and writes the protocol. 0 when it went
+// through the debtors, -1 when it stopped before the first one (SMTP without a connection). The
+// current mtFirmy row is left at the last debtor visited. An error of the mail-client interface is
+// not caught: the run ends there without totals.
+int RunBulkEmailing(BulkEmailingContext& context, const std::optional<TestMode>& testMode);
+
+}  // namespace tervalo::sending

@@ -1,0 +1,14 @@
+#include "sending/TestEmailAddress.h"
+
+namespace tervalo::sending {
+
+bool AcceptTestAddress(QString& address, UserInterface& ui) {
+    address = address.trimmed();
+    if (address.isEmpty() || !address.contains(QLatin1Char('@'))) {
+        ui.information(QStringLiteral("Musíte zadat platnou e-mailovou adresu."));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tervalo::sending

@@ -1,0 +1,141 @@
+#include "BulkFixture.h"
+
+#include "compose/SettingsDialog.h"
+#include "sending/EmailingDialog.h"
+#include "sending/ProtokolDialog.h"
+#include "sending/TestEmailDialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+using namespace tervalo::sending;
+using Message = test::FakeUserInterface::Message;
+using transport::testing::RealSmtpServer;
+
+namespace {
+
+// The user acts while the run lets events through: `duringRun` happens at the first chance.
+struct UserDuringRun : test::FakeUserInterface {
+    std::function<void()> duringRun;
+    void processEvents() override {
+        FakeUserInterface::processEvents();
+        if (duringRun) {
+            std::function<void()> action = std::move(duringRun);
+            duringRun = nullptr;
+            action();
+        }
+        QApplication::processEvents();
+    }
+};
+
+template <class T>
+T* child(QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebtor) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    test::BulkFixture f;
+    f.useServer(server);
+    f.load();
+    f.session.tables.mtFirmy.moveTo(3);  // Ema
+    UserDuringRun ui;
+    compose::TfrmNastaveni frmNastaveni(f.session.settings, f.session.mtEmailKlient, ui,
+                                        f.session.locale.codec());
+    TfrmEmailing dialog(f.session, ui, frmNastaveni);
+
+    dialog.prepareOpen();
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Hromadný e-mailing"));
+    EXPECT_EQ(ui.messages().size(), 1u);
+    EXPECT_FALSE(f.session.settings.FirstEmailing);
+    EXPECT_FALSE(child<QLabel>(dialog, "lblCapInfo")->isVisible());
+
+    auto* btnProvest = child<QPushButton>(dialog, "btnProvest");
+    auto* btnZpet = child<QPushButton>(dialog, "btnZpet");
+    bool buttonsOffDuringRun = false;
+    ui.duringRun = [&] {
+        buttonsOffDuringRun =
+            !btnProvest->isEnabled() && !child<QPushButton>(dialog, "btnNastaveni")->isEnabled() &&
+            !child<QPushButton>(dialog, "btnTestovaciRezim")->isEnabled() && btnZpet->isEnabled();
+        QTest::mouseClick(btnZpet, Qt::LeftButton);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    };
+    QTest::mouseClick(btnProvest, Qt::LeftButton);
+
+    EXPECT_TRUE(buttonsOffDuringRun);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(server.messageFiles().size(), 2);
+    EXPECT_EQ(child<QLabel>(dialog, "lblCapInfo")->text(),
+              QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
+    EXPECT_TRUE(child<QLabel>(dialog, "lblZde")->isVisible());
+    EXPECT_FALSE(child<QLabel>(dialog, "lblNazevFirmy")->isVisible());
+    EXPECT_EQ(child<QLabel>(dialog, "lblPocetVygenerovanych")->text(), QStringLiteral("2"));
+    EXPECT_EQ(child<QLabel>(dialog, "lblPocetVynechanych")->text(), QStringLiteral("4"));
+    EXPECT_EQ(child<QProgressBar>(dialog, "pbSendEmail")->value(), 6);
+    EXPECT_TRUE(btnProvest->isEnabled());
+    EXPECT_EQ(f.currentDebtor(), QStringLiteral("Ema"));
+
+    TfrmProtokol& frmProtokol = dialog.frmProtokol();
+    frmProtokol.prepareShow();
+    auto* edtProtokol = child<QPlainTextEdit>(frmProtokol, "edtProtokol");
+    EXPECT_EQ(edtProtokol->toPlainText(),
+              QString(dialog.protocol().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_TRUE(
+        edtProtokol->toPlainText().contains(QStringLiteral("Odesílání e-mailu na Ema (ema@ema.cz)\n")));
+    // What the user types there is what is saved, with CR LF lines.
+    edtProtokol->setPlainText(QStringLiteral("vlastní\npoznámka"));
+    EXPECT_EQ(dialog.protocol().text(), QStringLiteral("vlastní\r\npoznámka"));
+
+    QTest::mouseClick(btnZpet, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+
+    // A later opening hides the information group again and shows no hint.
+    dialog.prepareOpen();
+    EXPECT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(child<QLabel>(dialog, "lblCapInfo")->text(),
+              QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
+}
+
+TEST(TfrmTestEmail, keepsTheTrimmedAddressAndRefusesOneWithoutAtSign) {
+    test::FakeUserInterface ui;
+    TfrmTestEmail dialog(ui);
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Testovací režim"));
+    auto* edtEmail = child<QLineEdit>(dialog, "edtEmail");
+    auto* edtPocet = child<QSpinBox>(dialog, "edtPocet");
+    EXPECT_EQ(edtPocet->value(), 5);
+
+    edtEmail->setText(QStringLiteral("  horak.cz "));
+    QTest::keyClick(edtEmail, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(edtEmail->text(), QStringLiteral("horak.cz"));
+    EXPECT_EQ(ui.messages(),
+              (std::vector<Message>{{QStringLiteral("information"),
+                                     QStringLiteral("Musíte zadat platnou e-mailovou adresu.")}}));
+
+    edtEmail->setText(QStringLiteral(" ja@horak.cz "));
+    edtPocet->setValue(-3);
+    QTest::mouseClick(child<QPushButton>(dialog, "btnProvest"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const TestMode mode = dialog.testMode();
+    EXPECT_EQ(mode.address, QStringLiteral("ja@horak.cz"));
+    EXPECT_EQ(mode.countText, QStringLiteral("-3"));
+    EXPECT_EQ(mode.count, -3);
+}
+
+}  // namespace

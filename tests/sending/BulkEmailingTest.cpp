@@ -1,0 +1,348 @@
+#include "BulkFixture.h"
+
+#include "support/CaseName.h"
+#include "transport/EJclMapiError.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+using namespace tervalo;
+using namespace tervalo::sending;
+using test::BulkFixture;
+using Message = test::FakeUserInterface::Message;
+using transport::testing::RealSmtpServer;
+
+namespace {
+
+const QString kTime = QStringLiteral("9:05:07");
+const QString kTestAddress = QStringLiteral("test@horak.cz");
+
+QString sendingLine(const QString& name, const QString& address) {
+    return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address + QLatin1Char(')');
+}
+
+// One reminder as the server received it.
+struct Received {
+    QJsonArray recipients;  // the envelope
+    QString subject;
+    QString cc;
+    QStringList documents;  // the document numbers of the archived list
+    bool operator==(const Received&) const = default;
+};
+
+void PrintTo(const Received& r, std::ostream* os) {
+    *os << QJsonDocument(r.recipients).toJson(QJsonDocument::Compact).toStdString() << " "
+        << r.subject.toStdString() << " cc=" << r.cc.toStdString()
+        << " docs=" << r.documents.join(u',').toStdString();
+}
+
+std::vector<Received> received(const RealSmtpServer& server) {
+    std::vector<Received> all;
+    for (const QString& file : server.messageFiles()) {
+        const QJsonObject summary = test::readReminder(file);
+        EXPECT_EQ(summary.value(QStringLiteral("defects")).toArray(), QJsonArray());
+        EXPECT_EQ(server.envelope(file).value(QStringLiteral("login")).toString(), QStringLiteral("ucet"));
+        const QString archive = summary.value(QStringLiteral("archive")).toString();
+        EXPECT_TRUE(archive.startsWith(QStringLiteral("Doklady.txt\n"))) << archive.toStdString();
+        QStringList documents;
+        for (const QString& line : archive.split(QStringLiteral("\r\n"))) {
+            if (line.startsWith(QStringLiteral("FV"))) {
+                documents.append(line.section(u' ', 0, 0));
+            }
+        }
+        all.push_back({server.envelope(file).value(QStringLiteral("rcpt_tos")).toArray(),
+                       summary.value(QStringLiteral("subject")).toString(),
+                       summary.value(QStringLiteral("cc")).toString(), documents});
+    }
+    return all;
+}
+
+Received reminder(const QString& name, const QString& to, const QStringList& documents) {
+    return {QJsonArray{to, QStringLiteral("kopie@horak.cz")}, QStringLiteral("Upomínka pro ") + name,
+            QStringLiteral("kopie@horak.cz"), documents};
+}
+
+// ---- Which debtors a run takes
+
+struct RunCase {
+    std::string name;
+    bool onlyWithEmail;
+    std::optional<TestMode> testMode;
+    std::vector<std::pair<QString, QStringList>> sent;  // debtor name and its listed documents, in order
+    int skipped;
+    QString lastDebtor;  // where the run leaves mtFirmy
+};
+
+class BulkRunTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(BulkRunTest, sendsToTheDebtorsThatQualifyAndWritesTheProtocol) {
+    const RunCase& c = GetParam();
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load(c.onlyWithEmail);
+
+    EXPECT_EQ(f.run(c.testMode), 0);
+
+    std::vector<Received> expected;
+    QStringList middle;
+    for (const auto& [name, documents] : c.sent) {
+        const QString address =
+            c.testMode ? kTestAddress
+                       : name.toLower() + QLatin1Char('@') + name.toLower() + QStringLiteral(".cz");
+        expected.push_back(reminder(name, address, documents));
+        middle.append(sendingLine(name, address));
+    }
+    EXPECT_EQ(received(server), expected);
+    const int generated = int(c.sent.size());
+    const QString testLine =
+        c.testMode ? QStringLiteral("[testovací režim na adresu test@horak.cz, odeslat jen prvních ") +
+                         c.testMode->countText + QLatin1Char(']')
+                   : QString();
+    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, middle, generated, c.skipped, testLine));
+    EXPECT_EQ(f.ui.messages(), std::vector<Message>());
+
+    EXPECT_EQ(f.view.generatedCount,
+              QString::number(generated) +
+                  (c.testMode ? QStringLiteral(" [odesláno na testovací adresu]") : QString()));
+    EXPECT_EQ(f.view.skippedCount, QString::number(c.skipped));
+    EXPECT_EQ(f.view.progress, f.session.tables.mtFirmy.recordCount());
+    EXPECT_EQ(f.view.progressMaximum, f.session.tables.mtFirmy.recordCount());
+    EXPECT_EQ(f.view.statusText, QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
+    EXPECT_TRUE(f.view.linkVisible);
+    EXPECT_FALSE(f.view.debtorLinesVisible);
+    EXPECT_TRUE(f.view.informationVisible);
+    EXPECT_EQ(f.currentDebtor(), c.lastDebtor);
+
+    // Only a normal run records the sending date, and only for the addresses it sent to.
+    for (const QString& name :
+         {QStringLiteral("Alfa"), QStringLiteral("Delta"), QStringLiteral("Ema"), QStringLiteral("Gama")}) {
+        const bool sentTo = !c.testMode && std::any_of(c.sent.begin(), c.sent.end(),
+                                                       [&](const auto& s) { return s.first == name; });
+        const QString address = name.toLower() + QLatin1Char('@') + name.toLower() + QStringLiteral(".cz");
+        EXPECT_EQ(f.session.stateTables->readAddressNote(address).lastSend,
+                  sentTo ? QDate::currentDate() : QDate())
+            << name.toStdString();
+    }
+}
+
+const QStringList kAlfaDocuments{QStringLiteral("FV1"), QStringLiteral("FV2")};
+const QStringList kEmaDocuments{QStringLiteral("FV7")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, BulkRunTest,
+    ::testing::Values(
+        // Beta and Ostatní have no address, Delta no included document, Gama is excluded.
+        RunCase{"normal_run_takes_included_debtors_with_documents",
+                false,
+                std::nullopt,
+                {{QStringLiteral("Alfa"), kAlfaDocuments}, {QStringLiteral("Ema"), kEmaDocuments}},
+                4,
+                QStringLiteral("Ostatní")},
+        RunCase{"email_filter_visits_only_the_visible_rows",
+                true,
+                std::nullopt,
+                {{QStringLiteral("Alfa"), kAlfaDocuments}, {QStringLiteral("Ema"), kEmaDocuments}},
+                2,
+                QStringLiteral("Gama")},
+        RunCase{"test_count_3_takes_excluded_and_addressless_debtors_too",
+                false,
+                TestMode{kTestAddress, QStringLiteral("3"), 3},
+                {{QStringLiteral("Alfa"), kAlfaDocuments},
+                 {QStringLiteral("Beta"), {QStringLiteral("FV3")}},
+                 {QStringLiteral("Delta"), {}}},
+                0,
+                QStringLiteral("Delta")},
+        RunCase{"test_count_1_visits_one_debtor",
+                false,
+                TestMode{kTestAddress, QStringLiteral("1"), 1},
+                {{QStringLiteral("Alfa"), kAlfaDocuments}},
+                0,
+                QStringLiteral("Alfa")},
+        RunCase{"test_count_0_visits_one_debtor",
+                false,
+                TestMode{kTestAddress, QStringLiteral("0"), 0},
+                {{QStringLiteral("Alfa"), kAlfaDocuments}},
+                0,
+                QStringLiteral("Alfa")},
+        RunCase{"negative_test_count_visits_one_debtor",
+                false,
+                TestMode{kTestAddress, QStringLiteral("-3"), -3},
+                {{QStringLiteral("Alfa"), kAlfaDocuments}},
+                0,
+                QStringLiteral("Alfa")}),
+    test::CaseName());
+
+// ---- A refused recipient
+
+struct RefusalCase {
+    std::string name;
+    bool goOn;
+    QStringList sent;
+    QStringList middle;
+    int generated;
+    int skipped;
+};
+
+class BulkRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(BulkRefusalTest, asksWhetherToGoOnAndCountsByTheAnswer) {
+    const RefusalCase& c = GetParam();
+    RealSmtpServer server(
+        test::authenticatingServerArguments({QStringLiteral("--refuse"), QStringLiteral("alfa@alfa.cz")}));
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    f.ui.queueConfirmation(c.goOn);
+
+    EXPECT_EQ(f.run(), 0);
+
+    QStringList sent;
+    for (const Received& r : received(server)) {
+        sent.append(r.recipients.first().toString());
+    }
+    EXPECT_EQ(sent, c.sent);
+    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped));
+    ASSERT_GE(f.ui.messages().size(), 2u);
+    EXPECT_EQ(f.ui.messages().back(),
+              (Message{QStringLiteral("confirmation"),
+                       QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?")}));
+    EXPECT_EQ(f.ui.messages()[f.ui.messages().size() - 2],
+              (Message{QStringLiteral("error"),
+                       QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo.")}));
+    EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend.isValid());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BulkRefusalTest,
+    ::testing::Values(RefusalCase{"yes_goes_on_counting_the_debtor_as_skipped",
+                                  true,
+                                  {QStringLiteral("ema@ema.cz")},
+                                  {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+                                   QStringLiteral("... došlo k chybě"),
+                                   sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                                  1,
+                                  5},
+                      RefusalCase{"no_stops_without_counting_the_debtor",
+                                  false,
+                                  {},
+                                  {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+                                   QStringLiteral("... došlo k chybě")},
+                                  0,
+                                  0}),
+    test::CaseName());
+
+// ---- Before and after the debtors
+
+TEST(BulkRun, withoutAConnectionToTheSmtpServerSendsNothing) {
+    BulkFixture f;
+    f.session.settings.SMTPHost = QStringLiteral("nonexistent.invalid");
+    f.load();
+
+    EXPECT_EQ(f.run(), -1);
+
+    const QString warning = QStringLiteral(
+        "Nejprve se musíte připojit k internetu (hromadný e-mailing je nastaven pomocí SMTP, který vyžaduje "
+        "připojení na internet).");
+    EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("warning"), warning}}));
+    EXPECT_EQ(f.protocolLines(),
+              (QStringList{QString(), QString(),
+                           QStringLiteral("Hromadný e-mailing dlužníků - 10.12.2026 v 9:05:07 hod"),
+                           QStringLiteral("..."), warning}));
+    EXPECT_EQ(f.view.statusText, QStringLiteral("Připraven"));
+    EXPECT_FALSE(f.view.linkVisible);
+    EXPECT_EQ(f.view.generatedCount, QStringLiteral("0"));
+    EXPECT_EQ(f.currentDebtor(), QStringLiteral("Alfa"));
+}
+
+// The mail client's delivery itself is another subsystem's; here it is only the edge the run calls.
+TEST(BulkRun, throughTheMailClientMakesNoConnectionCheckAndNotesTheOutbox) {
+    BulkFixture f;
+    f.session.settings.DefaultSendMail = true;
+    f.isInternetConnected = [](const QString&, int) {
+        ADD_FAILURE() << "no connection check for the mail client";
+        return false;
+    };
+    QStringList recipients;
+    f.sendReminder = [&](const compose::ReminderRequest& request, compose::ReminderContext&) {
+        EXPECT_FALSE(request.smtp);
+        EXPECT_FALSE(request.showDialog);
+        recipients.append(request.recipient);
+        return 0;
+    };
+    f.load();
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(recipients, (QStringList{QStringLiteral("alfa@alfa.cz"), QStringLiteral("ema@ema.cz")}));
+    EXPECT_EQ(f.view.statusText,
+              QStringLiteral(
+                  "Dokončeno (protokol zobrazíte klepnutím zde) Poznámka: pokud ještě nedošlo k připojení "
+                  "na internet, zprávy naleznete ve složce \"Pošta k odeslání\" ve výchozím poštovním "
+                  "programu (např. Outlook)."));
+}
+
+TEST(BulkRun, anErrorOfTheMailClientEndsTheRunWithoutTotals) {
+    BulkFixture f;
+    f.session.settings.DefaultSendMail = true;
+    f.sendReminder = [](const compose::ReminderRequest&, compose::ReminderContext&) -> int {
+        throw transport::EJclMapiError(QStringLiteral("MAPI Error: (2) \"General MAPI failure\""));
+    };
+    f.load();
+
+    EXPECT_THROW(f.run(), transport::EJclMapiError);
+
+    EXPECT_EQ(
+        f.protocolLines(),
+        (QStringList{
+            QString(), QString(), QStringLiteral("Hromadný e-mailing dlužníků - 10.12.2026 v 9:05:07 hod"),
+            QStringLiteral("..."), sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"))}));
+    EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend.isValid());
+}
+
+TEST(BulkRun, twoRunsShareOneProtocolEachStartedByTwoEmptyLines) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+
+    ASSERT_EQ(f.run(), 0);
+    f.session.tables.mtFirmy.first();
+    ASSERT_EQ(f.run(TestMode{kTestAddress, QStringLiteral("1"), 1}), 0);
+
+    const QStringList first =
+        test::runLines(kTime,
+                       {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+                        sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                       2, 4);
+    const QStringList second =
+        test::runLines(kTime, {sendingLine(QStringLiteral("Alfa"), kTestAddress)}, 1, 0,
+                       QStringLiteral("[testovací režim na adresu test@horak.cz, odeslat jen prvních 1]"));
+    EXPECT_EQ(f.protocolLines(), first + second);
+    EXPECT_TRUE(f.protocol.text().endsWith(QStringLiteral("Dokončeno\r\n")));
+    EXPECT_EQ(server.messageFiles().size(), 3);
+}
+
+// A debtor whose list cannot be written is skipped after its message, without a protocol line.
+TEST(BulkRun, aDocumentListThatCannotBeMadeSkipsTheDebtor) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    // A folder where Alfa's folder should be created: ID 1 is Alfa, the first debtor loaded.
+    f.dir.write(QStringLiteral("Temp/1"), "a file, not a folder");
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(f.ui.messages(),
+              (std::vector<Message>{
+                  {QStringLiteral("error"), QStringLiteral("Chyba : nelze vytvořit dočasný adresář ") +
+                                                f.session.TempDir + QStringLiteral("1/")}}));
+    EXPECT_EQ(
+        f.protocolLines(),
+        test::runLines(kTime, {sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))}, 1, 5));
+}
+
+}  // namespace
