@@ -39,7 +39,7 @@ TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {
     }());
     QString path = exports.file(QStringLiteral("Moje exporty.csv"));
     WindowFixture f(path.split(QLatin1Char(' ')));
-    QTRY_VERIFY_WITH_TIMEOUT(!f.child<QPushButton>("btnOk")->isEnabled(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.child<QPushButton>("btnOk")->isEnabled(); }, 5000));
     EXPECT_EQ(f.child<QLineEdit>("edtInputCSVFile")->text(), path);
     EXPECT_FALSE(f.child<QPushButton>("btnProchazet")->isEnabled());
     EXPECT_TRUE(f.ui.messages().empty());
@@ -57,7 +57,7 @@ TEST(MainWindow, exportThatFailsToLoadIsKept) {
     exports.write(QStringLiteral("x.csv"), "a;b;c\nd;e;f\n");
     const QString path = exports.file(QStringLiteral("x.csv"));
     WindowFixture f({path});
-    QTRY_VERIFY_WITH_TIMEOUT(!f.window.isVisible(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.window.isVisible(); }, 5000));
     ASSERT_EQ(f.ui.messages().size(), 1u);
     EXPECT_EQ(f.ui.messages()[0].kind, QStringLiteral("warning"));
     EXPECT_TRUE(QFile::exists(path));

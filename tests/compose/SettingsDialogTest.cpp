@@ -221,7 +221,7 @@ TEST(TfrmNastaveni, minimisingItMinimisesTheWholeApplication) {
     DialogFixture f;
     f.open();
     f.dialog.showMinimized();
-    QTRY_VERIFY(mainWindow.isMinimized());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow.isMinimized(); }));
 }
 
 }  // namespace
