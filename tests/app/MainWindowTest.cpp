@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "support/CheckedGridModels.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -28,6 +29,7 @@ struct WindowFixture : test::AppFixture {
         return window.findChild<T*>(QString::fromLatin1(name));
     }
     app::TfrmMain window{session, &ui};
+    test::CheckedGridModels models{window};
 };
 
 TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {

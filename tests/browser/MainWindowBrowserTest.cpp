@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "browser/DataGrid.h"
+#include "support/CheckedGridModels.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
 
@@ -47,6 +48,7 @@ struct LoadedWindow {
     app::AppSession session{platform::SystemLocale()};
     test::FakeUserInterface ui;
     app::TfrmMain window{session, &ui};
+    test::CheckedGridModels models{window};
 };
 
 struct Folder {
