@@ -61,8 +61,7 @@ ProcessResult ChildProcess::finish() {
         m_process.kill();
         m_process.waitForFinished(10000);
         result.err = m_process.readAllStandardError();
-        ADD_FAILURE() << describe(m_spec) << " did not end within " << m_spec.timeoutMs / 1000
-                      << " s; stderr:\n"
+        ADD_FAILURE() << describe(m_spec) << " did not end within " << m_spec.timeoutMs << " ms; stderr:\n"
                       << result.err.toStdString();
         return result;
     }
