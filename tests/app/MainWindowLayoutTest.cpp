@@ -45,7 +45,7 @@ TEST(MainWindowLayout, debtorAreaTakesTheStoredHeightAndGivesItBackAtTheClose) {
 
 TEST(MainWindowLayout, storedMaximizedWindowStartsMaximizedAndKeepsTheDebtorHeight) {
     LayoutFixture f("Maximized=1\r\nHeaderHeight=150\r\n");
-    QTRY_VERIFY(f.window->isMaximized());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.window->isMaximized(); }));
     EXPECT_EQ(f.headerHeight(), 150);
     f.window->close();
     EXPECT_EQ(f.savedIni().text(QStringLiteral("MAIN"), QStringLiteral("Maximized")), QStringLiteral("1"));

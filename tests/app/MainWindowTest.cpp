@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 #include "state/StateSchema.h"
 #include "state/StateTables.h"
+#include "support/CheckedGridModels.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,6 +36,7 @@ struct WindowFixture : test::AppFixture {
         return window.findChild<T*>(QString::fromLatin1(name));
     }
     app::TfrmMain window{session, &ui};
+    test::CheckedGridModels models{window};
 };
 
 TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {

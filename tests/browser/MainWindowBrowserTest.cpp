@@ -6,6 +6,7 @@
 #include "browser/SelectEmailDialog.h"
 #include "compose/FillMailClientList.h"
 #include "compose/SettingsDialog.h"
+#include "support/CheckedGridModels.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
 #include "support/MailDesktop.h"
@@ -62,6 +63,7 @@ struct LoadedWindow {
     app::AppSession session{platform::SystemLocale()};
     test::FakeUserInterface ui;
     app::TfrmMain window{session, &ui};
+    test::CheckedGridModels models{window};
 };
 
 struct Folder {

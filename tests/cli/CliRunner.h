@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QProcess>
+#include "support/RunProcess.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,12 +15,9 @@ struct CliResult {
 };
 
 inline CliResult runCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), args);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const ProcessResult result =
+        runProcess({.program = QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), .arguments = args});
+    return {result.exitCode, QString::fromUtf8(result.out), QString::fromUtf8(result.err)};
 }
 
 }  // namespace tervalo::test

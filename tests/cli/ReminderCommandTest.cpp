@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 #include "support/DemoData.h"
 #include "support/RealSmtpServer.h"
+#include "support/RunProcess.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -10,7 +11,6 @@
 
 using namespace tervalo;
 using transport::testing::RealSmtpServer;
-using transport::testing::runPython;
 using transport::testing::summarizeMessage;
 
 namespace {
@@ -19,11 +19,12 @@ const QString kBelohradsky = QStringLiteral("2");  // the demo debtor "Bělohrad
 
 // Python's zipfile: the one entry's name and its content, in base64.
 QByteArray unzippedEntry(const QByteArray& archiveBase64) {
-    return runPython(QStringLiteral("import base64, io, sys, zipfile\n"
-                                    "z = zipfile.ZipFile(io.BytesIO(base64.b64decode(sys.argv[1])))\n"
-                                    "[i] = z.infolist()\n"
-                                    "print(i.filename + ':' + base64.b64encode(z.read(i)).decode())"),
-                     {QString::fromLatin1(archiveBase64)});
+    return test::runPython({QStringLiteral("-c"),
+                            QStringLiteral("import base64, io, sys, zipfile\n"
+                                           "z = zipfile.ZipFile(io.BytesIO(base64.b64decode(sys.argv[1])))\n"
+                                           "[i] = z.infolist()\n"
+                                           "print(i.filename + ':' + base64.b64encode(z.read(i)).decode())"),
+                            QString::fromLatin1(archiveBase64)});
 }
 
 class CliReminderTest : public ::testing::Test {

@@ -6,13 +6,13 @@
 #include "support/CaseName.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
+#include "support/RunProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -162,17 +162,16 @@ protected:
 
     // Python's zipfile on the archive: each entry's name, method, flags and content.
     static QJsonArray zipEntries(const QString& archive) {
-        QProcess python;
-        python.start(QStringLiteral(TERVALO_PYTHON),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import json, sys, zipfile\n"
-                                     "z = zipfile.ZipFile(sys.argv[1])\n"
-                                     "print(json.dumps([{'name': i.filename, 'method': i.compress_type,\n"
-                                     "  'flags': i.flag_bits, 'content': z.read(i).decode('cp1250')}\n"
-                                     "  for i in z.infolist()]))"),
-                      archive});
-        python.waitForFinished(30000);
-        return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        return QJsonDocument::fromJson(
+                   test::runPython(
+                       {QStringLiteral("-c"),
+                        QStringLiteral("import json, sys, zipfile\n"
+                                       "z = zipfile.ZipFile(sys.argv[1])\n"
+                                       "print(json.dumps([{'name': i.filename, 'method': i.compress_type,\n"
+                                       "  'flags': i.flag_bits, 'content': z.read(i).decode('cp1250')}\n"
+                                       "  for i in z.infolist()]))"),
+                        archive}))
+            .array();
     }
 
     test::TempAppDir dir;

@@ -3,11 +3,11 @@
 #include "app/AppFixture.h"
 #include "app/LoadExport.h"
 #include "app/StartUp.h"
+#include "support/RunProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -61,16 +61,13 @@ struct XlsSheet {
 };
 
 inline XlsSheet readWithXlrd(const QString& path) {
-    QProcess python;
-    python.start(QStringLiteral(TERVALO_PYTHON),
-                 {QStringLiteral(TERVALO_SOURCE_DIR "/tests/report/xlrd_dump.py"), path});
-    EXPECT_TRUE(python.waitForFinished(60000));
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    const QJsonObject sheet = QJsonDocument::fromJson(python.readAllStandardOutput())
-                                  .object()[QStringLiteral("sheets")]
-                                  .toArray()
-                                  .at(0)
-                                  .toObject();
+    const QJsonObject sheet =
+        QJsonDocument::fromJson(
+            runPython({QStringLiteral(TERVALO_SOURCE_DIR "/tests/report/xlrd_dump.py"), path}))
+            .object()[QStringLiteral("sheets")]
+            .toArray()
+            .at(0)
+            .toObject();
     XlsSheet result;
     for (const QJsonValue& v : sheet[QStringLiteral("cells")].toArray()) {
         const QJsonArray c = v.toArray();

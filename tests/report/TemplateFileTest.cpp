@@ -5,20 +5,23 @@
 #include "report/CompoundFile.h"
 #include "report/ReportError.h"
 #include "report/TemplateReport.h"
+#include "support/LibreOfficeCsv.h"
+#include "support/RunProcess.h"
 #include "support/TempAppDir.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
 using namespace tervalo::report;
 using namespace tervalo::report::test;
 using tervalo::test::fixturePath;
+using tervalo::test::libreOfficeCsvLines;
+using tervalo::test::ProcessResult;
+using tervalo::test::runProcess;
 using tervalo::test::TempAppDir;
 
 namespace {
@@ -28,7 +31,7 @@ QString dumpScript() {
 }
 
 QJsonObject xlrdDump(const QString& path) {
-    return QJsonDocument::fromJson(runPython(dumpScript(), {path})).object();
+    return QJsonDocument::fromJson(tervalo::test::runPython({dumpScript(), path})).object();
 }
 
 QJsonObject sheetDump(const QJsonObject& dump, int sheet) {
@@ -180,27 +183,12 @@ TEST_F(TemplateFile, debtorListIsFilledAndReadByXlrd) {
 }
 
 TEST_F(TemplateFile, outputOpensInLibreOfficeAndGnumeric) {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    const QString ssconvert = QStandardPaths::findExecutable(QStringLiteral("ssconvert"));
-    if (soffice.isEmpty() && ssconvert.isEmpty()) {
-        GTEST_SKIP() << "neither LibreOffice nor Gnumeric installed";
-    }
     FakeDataSource source;
     fillDebtors(source);
     renderTemplate(fixturePath(QStringLiteral("report/debtors.xls")), output, source);
 
-    if (!soffice.isEmpty()) {
-        QProcess lo;
-        lo.start(
-            soffice,
-            {QStringLiteral("-env:UserInstallation=file://") + dir.path() + QStringLiteral("lo"),
-             QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-             QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1"),
-             QStringLiteral("--outdir"), dir.path() + QStringLiteral("csv"), output});
-        ASSERT_TRUE(lo.waitForFinished(180000));
-        QFile csv(dir.path() + QStringLiteral("csv/Seznam dlužníků-Dlužníci.csv"));
-        ASSERT_TRUE(csv.open(QIODevice::ReadOnly)) << lo.readAllStandardError().toStdString();
-        const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'));
+    {
+        const QStringList lines = libreOfficeCsvLines(output, QStringLiteral("Dlužníci"), dir.path());
         EXPECT_TRUE(lines.value(2).startsWith(QStringLiteral("\"Alfa, a.s.\"")))
             << lines.value(2).toStdString();
         EXPECT_TRUE(lines.value(3).startsWith(QStringLiteral("FV-001,"))) << lines.value(3).toStdString();
@@ -210,12 +198,13 @@ TEST_F(TemplateFile, outputOpensInLibreOfficeAndGnumeric) {
             << lines.value(5).toStdString();
         EXPECT_TRUE(lines.value(14).startsWith(QStringLiteral("Celkem,"))) << lines.value(14).toStdString();
     }
-    if (!ssconvert.isEmpty()) {
-        QProcess gnumeric;
-        gnumeric.start(ssconvert, {output, dir.path() + QStringLiteral("gnumeric.csv")});
-        ASSERT_TRUE(gnumeric.waitForFinished(180000));
-        EXPECT_EQ(gnumeric.exitCode(), 0);
-        const QString complaints = QString::fromUtf8(gnumeric.readAllStandardError());
+    {
+        const ProcessResult gnumeric =
+            runProcess({.program = QStringLiteral("ssconvert"),
+                        .arguments = {output, dir.path() + QStringLiteral("gnumeric.csv")},
+                        .timeoutMs = 180000});
+        EXPECT_EQ(gnumeric.exitCode, 0);
+        const QString complaints = QString::fromUtf8(gnumeric.err);
         EXPECT_FALSE(complaints.contains(QStringLiteral("rror"))) << complaints.toStdString();
         QFile csv(dir.path() + QStringLiteral("gnumeric.csv"));
         ASSERT_TRUE(csv.open(QIODevice::ReadOnly));

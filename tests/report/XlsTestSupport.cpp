@@ -5,7 +5,6 @@
 #include "report/CompoundFile.h"
 #include "report/RkValue.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -547,14 +546,6 @@ QByteArray workbookStreamOf(const QString& path) {
     CompoundFile file = CompoundFile::read(path);
     CompoundEntry* workbook = file.find(QStringLiteral("Workbook"));
     return workbook != nullptr ? workbook->data : QByteArray();
-}
-
-QByteArray runPython(const QString& script, const QStringList& arguments) {
-    QProcess python;
-    python.start(QStringLiteral(TERVALO_PYTHON), QStringList{script} + arguments);
-    python.waitForFinished(120000);
-    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
-    return python.readAllStandardOutput();
 }
 
 }  // namespace tervalo::report::test

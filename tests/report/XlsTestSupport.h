@@ -61,9 +61,6 @@ QStringList checkStructure(const QByteArray& stream);
 // The Workbook stream of an .xls file.
 QByteArray workbookStreamOf(const QString& path);
 
-// Runs /usr/bin/python3 with `script` and arguments; returns standard output, or fails the test.
-QByteArray runPython(const QString& script, const QStringList& arguments);
-
 QString cellName(int row, int col);
 
 }  // namespace tervalo::report::test

@@ -95,16 +95,17 @@ QStringList authenticatingServerArguments(const QStringList& more) {
 
 QJsonObject readReminder(const QString& messageFile) {
     QJsonObject summary = transport::testing::summarizeMessage(messageFile);
-    const QByteArray archive = transport::testing::runPython(
-        QStringLiteral(
-            "import email, email.policy, io, sys, zipfile\n"
-            "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
-            "for part in m.walk():\n"
-            "    if part.get_filename() == 'Doklady.zip':\n"
-            "        z = zipfile.ZipFile(io.BytesIO(part.get_content()))\n"
-            "        [i] = z.infolist()\n"
-            "        sys.stdout.write(i.filename + '\\n' + z.read(i).decode('cp1250'))\n"),
-        {messageFile});
+    const QByteArray archive = test::runPython(
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import email, email.policy, io, sys, zipfile\n"
+             "m = email.message_from_binary_file(open(sys.argv[1], 'rb'), policy=email.policy.default)\n"
+             "for part in m.walk():\n"
+             "    if part.get_filename() == 'Doklady.zip':\n"
+             "        z = zipfile.ZipFile(io.BytesIO(part.get_content()))\n"
+             "        [i] = z.infolist()\n"
+             "        sys.stdout.write(i.filename + '\\n' + z.read(i).decode('cp1250'))\n"),
+         messageFile});
     summary.insert(QStringLiteral("archive"), QString::fromUtf8(archive));
     return summary;
 }

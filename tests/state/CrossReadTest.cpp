@@ -18,7 +18,7 @@
 using tervalo::platform::AnsiCodec;
 using tervalo::platform::SystemLocale;
 using tervalo::state::StateTables;
-using tervalo::test::run;
+using tervalo::test::runProcess;
 using tervalo::test::TempAppDir;
 
 namespace {
@@ -68,8 +68,9 @@ protected:
 };
 
 TEST_F(CrossReadTest, indexDumpWalksOurIndexInOurCzechOrder) {
-    auto dumped = run(QStringLiteral("index_dump"), {QStringLiteral("--tag"), QStringLiteral("EARCHIV"),
-                                                     dir.file(QStringLiteral("EArchiv.mdx"))});
+    auto dumped = runProcess(
+        {QStringLiteral("index_dump"),
+         {QStringLiteral("--tag"), QStringLiteral("EARCHIV"), dir.file(QStringLiteral("EArchiv.mdx"))}});
     ASSERT_EQ(dumped.exitCode, 0) << dumped.err.toStdString();
     const QByteArray ours = ourWalk();
     EXPECT_EQ(dumped.out, ours);
@@ -91,9 +92,10 @@ TEST_F(CrossReadTest, indexDumpWalksOurIndexInOurCzechOrder) {
 }
 
 TEST_F(CrossReadTest, dbfDumpReadsRecordsAndMemos) {
-    auto dumped = run(QStringLiteral("dbf_dump"),
-                      {QStringLiteral("--fs"), QStringLiteral("|"), QStringLiteral("--memofile"),
-                       dir.file(QStringLiteral("EArchiv.dbt")), dir.file(QStringLiteral("EArchiv.dat"))});
+    auto dumped =
+        runProcess({QStringLiteral("dbf_dump"),
+                    {QStringLiteral("--fs"), QStringLiteral("|"), QStringLiteral("--memofile"),
+                     dir.file(QStringLiteral("EArchiv.dbt")), dir.file(QStringLiteral("EArchiv.dat"))}});
     ASSERT_EQ(dumped.exitCode, 0) << dumped.err.toStdString();
     const QStringList lines = codec.decode(dumped.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), addresses.size() + 14);  // each of the 14 notes spans two lines
@@ -113,8 +115,8 @@ TEST_F(CrossReadTest, dbfreadReadsRecordsAndMemos) {
         "t = dbfread.DBF(sys.argv[1], encoding='cp1250', char_decode_errors='strict')\n"
         "rows = [{'EMAIL': r['EMAIL'], 'EXPORT': r['EXPORT'], 'NOTE': r['NOTE']} for r in t]\n"
         "print(json.dumps({'codepage': t.encoding, 'rows': rows}))\n");
-    auto result = run(QStringLiteral(TERVALO_PYTHON),
-                      {QStringLiteral("-c"), script, dir.file(QStringLiteral("EArchiv.dat"))});
+    auto result = runProcess({QStringLiteral(TERVALO_PYTHON),
+                              {QStringLiteral("-c"), script, dir.file(QStringLiteral("EArchiv.dat"))}});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(result.out).object();
     const QJsonArray rows = json[QStringLiteral("rows")].toArray();

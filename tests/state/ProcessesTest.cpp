@@ -7,7 +7,7 @@
 #include "support/TempAppDir.h"
 
 #include <QDir>
-#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <cstdio>
 #include <map>
@@ -19,7 +19,9 @@ using tervalo::platform::SystemLocale;
 using tervalo::state::StateTables;
 using tervalo::state::dbf::DbfTable;
 using tervalo::state::dbf::OpenMode;
-using tervalo::test::run;
+using tervalo::test::ChildProcess;
+using tervalo::test::ProcessResult;
+using tervalo::test::runProcess;
 using tervalo::test::TempAppDir;
 
 namespace {
@@ -43,8 +45,9 @@ QStringList keysInRecordOrder(const QString& path, const QString& field) {
 void expectIndexMatchesTable(const QString& folder, const char* table, const char* tag, const char* field) {
     const QString base = folder + QString::fromLatin1(table);
     const QStringList keys = keysInRecordOrder(base + QStringLiteral(".dat"), QString::fromLatin1(field));
-    auto dumped = run(QStringLiteral("index_dump"),
-                      {QStringLiteral("--tag"), QString::fromLatin1(tag), base + QStringLiteral(".mdx")});
+    auto dumped =
+        runProcess({QStringLiteral("index_dump"),
+                    {QStringLiteral("--tag"), QString::fromLatin1(tag), base + QStringLiteral(".mdx")}});
     ASSERT_EQ(dumped.exitCode, 0) << dumped.err.toStdString();
     AnsiCodec codec(1250);
     std::map<int, QString> indexed;
@@ -66,15 +69,18 @@ void expectIndexMatchesTable(const QString& folder, const char* table, const cha
 TEST(StateProcesses, twoProcessesAppendingAndEditingLoseNothing) {
     TempAppDir dir;
     const int count = 3000;
-    QProcess first;
-    QProcess second;
-    first.start(kWorker, {dir.path(), QStringLiteral("stress"), QStringLiteral("1"), QString::number(count)});
-    second.start(kWorker,
-                 {dir.path(), QStringLiteral("stress"), QStringLiteral("2"), QString::number(count)});
-    ASSERT_TRUE(first.waitForFinished(600000));
-    ASSERT_TRUE(second.waitForFinished(600000));
-    ASSERT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
-    ASSERT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    const auto worker = [&](const char* id) {
+        return ChildProcess({.program = kWorker,
+                             .arguments = {dir.path(), QStringLiteral("stress"), QString::fromLatin1(id),
+                                           QString::number(count)},
+                             .timeoutMs = 600000});
+    };
+    ChildProcess first = worker("1");
+    ChildProcess second = worker("2");
+    const ProcessResult firstResult = first.finish();
+    const ProcessResult secondResult = second.finish();
+    ASSERT_EQ(firstResult.exitCode, 0) << firstResult.err.toStdString();
+    ASSERT_EQ(secondResult.exitCode, 0) << secondResult.err.toStdString();
 
     expectIndexMatchesTable(dir.path(), "EDoklady", "EDOKLADY", "DOKLAD");
     expectIndexMatchesTable(dir.path(), "EArchiv", "EARCHIV", "EMAIL");
@@ -125,26 +131,27 @@ enum class Outcome { Killed, Finished, Failed };
 
 // Runs the worker, killed at its n-th pwrite (counting from 1).
 Outcome runKilledAt(int n, const QStringList& args) {
-    QProcess strace;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        QStringLiteral("detect_leaks=0"));  // no leak check under ptrace
-    strace.setProcessEnvironment(environment);
-    strace.start(QStringLiteral("strace"),
-                 QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
-                             QStringLiteral("/dev/null"), QStringLiteral("-e"),
-                             QStringLiteral("trace=pwrite64"), QStringLiteral("-e"),
-                             QStringLiteral("inject=pwrite64:signal=KILL:when=%1").arg(n), kWorker} +
-                     args);
-    strace.waitForFinished(600000);
-    if (strace.exitStatus() == QProcess::CrashExit || strace.exitCode() == 128 + 9) {
+    const ProcessResult strace = runProcess(
+        {.program = QStringLiteral("strace"),
+         .arguments = QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
+                                  QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                                  QStringLiteral("trace=pwrite64"), QStringLiteral("-e"),
+                                  QStringLiteral("inject=pwrite64:signal=KILL:when=%1").arg(n), kWorker} +
+                      args,
+         .environment = environment,
+         .timeoutMs = 600000,
+         .mayBeKilled = true});
+    // strace ends the way the worker did: by the signal itself, or with 128 + its number.
+    if (strace.killed || strace.exitCode == 128 + 9) {
         return Outcome::Killed;
     }
-    if (strace.exitCode() == 0) {
+    if (strace.exitCode == 0) {
         return Outcome::Finished;
     }
-    ADD_FAILURE() << "worker failed with " << strace.exitCode() << ": "
-                  << strace.readAllStandardError().toStdString();
+    ADD_FAILURE() << "worker failed with " << strace.exitCode << ": " << strace.err.toStdString();
     return Outcome::Failed;
 }
 

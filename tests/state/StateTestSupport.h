@@ -3,11 +3,11 @@
 #include "state/StateTables.h"
 
 #include "platform/SystemLocale.h"
+#include "support/RunProcess.h"
 #include "support/TempAppDir.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -37,20 +37,6 @@ inline quint32 le32(const QByteArray& bytes, int offset) {
 
 inline int le16(const QByteArray& bytes, int offset) {
     return quint8(bytes[offset]) | quint8(bytes[offset + 1]) << 8;
-}
-
-struct ProcessResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-inline ProcessResult run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(600000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 }  // namespace tervalo::test

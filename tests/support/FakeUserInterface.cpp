@@ -2,7 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <utility>
+
 namespace tervalo::test {
+
+namespace {
+
+// The next scripted answer. Moved out before the queue shrinks: copying an optional QString here and
+// returning it after pop_front() makes GCC's optimiser warn of an uninitialised string.
+template <class T>
+T takeFront(std::deque<T>& queue) {
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+}  // namespace
+
+FakeUserInterface::~FakeUserInterface() {
+    const std::pair<const char*, std::size_t> unused[] = {{"confirmation", m_confirmations.size()},
+                                                          {"file dialog", m_files.size()},
+                                                          {"address dialog", m_addresses.size()},
+                                                          {"note dialog", m_notes.size()},
+                                                          {"version chooser", m_setupVersions.size()}};
+    for (const auto& [dialog, count] : unused) {
+        if (count != 0) {
+            ADD_FAILURE() << count << " queued answer(s) of the " << dialog << " never asked for";
+        }
+    }
+}
 
 bool FakeUserInterface::confirm(const QString& text) {
     m_messages.push_back({QStringLiteral("confirmation"), text});
@@ -10,9 +39,7 @@ bool FakeUserInterface::confirm(const QString& text) {
         ADD_FAILURE() << "unexpected confirmation: " << text.toStdString();
         return false;
     }
-    bool answer = m_confirmations.front();
-    m_confirmations.pop_front();
-    return answer;
+    return takeFront(m_confirmations);
 }
 
 void FakeUserInterface::showWaitMessage(const QString& text, bool show) {
@@ -26,9 +53,7 @@ std::optional<QString> FakeUserInterface::nextFile(const FileDialogRequest& requ
         ADD_FAILURE() << "unexpected file dialog: " << request.title.toStdString();
         return std::nullopt;
     }
-    auto answer = m_files.front();
-    m_files.pop_front();
-    return answer;
+    return takeFront(m_files);
 }
 
 std::optional<QString> FakeUserInterface::askEmailAddress(const QString& debtorName, const QString& address) {
@@ -37,9 +62,7 @@ std::optional<QString> FakeUserInterface::askEmailAddress(const QString& debtorN
         ADD_FAILURE() << "unexpected address dialog for " << debtorName.toStdString();
         return std::nullopt;
     }
-    auto answer = m_addresses.front();
-    m_addresses.pop_front();
-    return answer;
+    return takeFront(m_addresses);
 }
 
 std::optional<QString> FakeUserInterface::editNote(const NoteDialogRequest& request) {
@@ -48,9 +71,7 @@ std::optional<QString> FakeUserInterface::editNote(const NoteDialogRequest& requ
         ADD_FAILURE() << "unexpected note dialog for " << request.key.toStdString();
         return std::nullopt;
     }
-    auto answer = m_notes.front();
-    m_notes.pop_front();
-    return answer;
+    return takeFront(m_notes);
 }
 
 std::optional<QString> FakeUserInterface::chooseOpenFile(const FileDialogRequest& request) {
@@ -67,9 +88,7 @@ SetupVersionAnswer FakeUserInterface::chooseSetupVersion(const QStringList& vers
         ADD_FAILURE() << "unexpected version chooser";
         return {SetupVersionAnswer::Cancelled};
     }
-    auto answer = m_setupVersions.front();
-    m_setupVersions.pop_front();
-    return answer;
+    return takeFront(m_setupVersions);
 }
 
 }  // namespace tervalo::test

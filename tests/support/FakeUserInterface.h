@@ -12,9 +12,15 @@
 namespace tervalo::test {
 
 // A scripted UserInterface: records every message (kind and exact text) and answers questions from
-// queues. A question without a queued answer fails the test instead of blocking.
+// queues. A question without a queued answer fails the test instead of blocking, and so does an
+// answer still queued when the fake goes: the dialog it was meant for never opened.
 class FakeUserInterface : public UserInterface {
 public:
+    FakeUserInterface() = default;
+    FakeUserInterface(const FakeUserInterface&) = delete;
+    FakeUserInterface& operator=(const FakeUserInterface&) = delete;
+    ~FakeUserInterface() override;
+
     struct Message {
         QString kind;  // "information", "warning", "error", "confirmation"
         QString text;

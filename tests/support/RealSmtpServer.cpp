@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QJsonDocument>
 
+#include <gtest/gtest.h>
+
 namespace tervalo::transport::testing {
 
 namespace {
@@ -11,28 +13,26 @@ const QString kScripts = QStringLiteral(TERVALO_SOURCE_DIR "/tests/support/");
 constexpr int kStartMs = 20000;
 }  // namespace
 
-RealSmtpServer::RealSmtpServer(const QStringList& arguments) {
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral(TERVALO_PYTHON),
-                    QStringList{kScripts + QStringLiteral("smtp_server.py"), QStringLiteral("--maildir"),
-                                m_maildir.path(), QStringLiteral("--lifetime"), QStringLiteral("300")} +
-                        arguments);
-    if (!m_process.waitForStarted(kStartMs)) {
-        return;
-    }
-    while (!m_process.canReadLine() && m_process.waitForReadyRead(kStartMs)) {
-    }
-    const QByteArray line = m_process.readLine().trimmed();
+// The server stops when its standard input closes, which finish() does.
+RealSmtpServer::RealSmtpServer(const QStringList& arguments)
+    : m_process(
+          {.program = QStringLiteral(TERVALO_PYTHON),
+           .arguments = QStringList{kScripts + QStringLiteral("smtp_server.py"), QStringLiteral("--maildir"),
+                                    m_maildir.path(), QStringLiteral("--lifetime"), QStringLiteral("300")} +
+                        arguments,
+           .timeoutMs = 10000}) {
+    const QByteArray line = m_process.readLine(kStartMs);
     if (line.startsWith("READY ")) {
         m_port = quint16(line.mid(6).toUInt());
+    } else if (m_process.started()) {
+        ADD_FAILURE() << "smtp_server.py did not report READY but: " << line.toStdString();
     }
 }
 
 RealSmtpServer::~RealSmtpServer() {
-    m_process.closeWriteChannel();
-    if (!m_process.waitForFinished(10000)) {
-        m_process.kill();
-        m_process.waitForFinished();
+    const test::ProcessResult result = m_process.finish();
+    if (m_process.started()) {
+        EXPECT_EQ(result.exitCode, 0) << "smtp_server.py:\n" << result.err.toStdString();
     }
 }
 
@@ -50,21 +50,10 @@ QJsonObject RealSmtpServer::envelope(const QString& messageFile) const {
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
-QByteArray runPython(const QString& code, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(TERVALO_PYTHON), QStringList{QStringLiteral("-c"), code} + arguments);
-    process.waitForFinished(30000);
-    return process.readAllStandardOutput();
-}
-
 QJsonObject summarizeMessage(const QString& messageFile) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(TERVALO_PYTHON),
-                  {kScripts + QStringLiteral("message_summary.py"), messageFile});
-    process.waitForFinished(30000);
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(
+               test::runPython({kScripts + QStringLiteral("message_summary.py"), messageFile}))
+        .object();
 }
 
 }  // namespace tervalo::transport::testing

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "support/RunProcess.h"
+
 #include <QJsonObject>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace tervalo::transport::testing {
 
-// The aiosmtpd server of smtp_server.py on 127.0.0.1, run for the life of the object.
+// The aiosmtpd server of smtp_server.py on 127.0.0.1, run for the life of the object. A server that
+// does not come up, or ends badly, fails the test.
 class RealSmtpServer {
 public:
     explicit RealSmtpServer(const QStringList& arguments);
@@ -23,14 +25,11 @@ public:
 
 private:
     QTemporaryDir m_maildir;
-    QProcess m_process;
+    test::ChildProcess m_process;
     quint16 m_port = 0;
 };
 
 // What Python's email package reads from a message file (message_summary.py).
 QJsonObject summarizeMessage(const QString& messageFile);
-
-// Runs a Python snippet with the given arguments; its standard output.
-QByteArray runPython(const QString& code, const QStringList& arguments);
 
 }  // namespace tervalo::transport::testing

@@ -116,11 +116,20 @@ void FakeSmtpServer::serve() {
         const FakeReply reply = replyFor(*line);
         open = sendReply(fd, reply) && *line != "QUIT";
         if (open && *line == "DATA" && reply.chunks.value(0).startsWith("354")) {
-            std::optional<QByteArray> dataLine;
-            while ((dataLine = readLine(fd)) && *dataLine != ".") {
-                m_data.append(*dataLine).append("\r\n");
+            // A fresh line each round: reassigning one optional QByteArray makes GCC's optimiser warn of
+            // an uninitialised array.
+            bool ended = false;
+            while (!ended) {
+                const std::optional<QByteArray> dataLine = readLine(fd);
+                if (!dataLine) {
+                    break;
+                }
+                ended = *dataLine == ".";
+                if (!ended) {
+                    m_data.append(*dataLine).append("\r\n");
+                }
             }
-            if (!dataLine) {
+            if (!ended) {
                 break;
             }
             m_commands.append(".");

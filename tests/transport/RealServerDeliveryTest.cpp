@@ -1,4 +1,5 @@
 #include "support/RealSmtpServer.h"
+#include "support/RunProcess.h"
 
 #include "transport/DeliverBySmtp.h"
 #include "transport/TMimeMess.h"
@@ -85,12 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RealServerDelivery, czechReminderArrivesIntactWithItsArchive) {
     QTemporaryDir dir;
     const QString zipPath = dir.filePath(QStringLiteral("Doklady.zip"));
-    testing::runPython(
-        QStringLiteral("import sys, zipfile\n"
-                       "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
-                       "    z.writestr('Doklady.txt', ''.join('Faktura %06d  splatno 1.2.2024  "
-                       "%9d,50 Kc\\r\\n' % (i, i * 997) for i in range(60)))\n"),
-        {zipPath});
+    test::runPython({QStringLiteral("-c"),
+                     QStringLiteral("import sys, zipfile\n"
+                                    "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                                    "    z.writestr('Doklady.txt', ''.join('Faktura %06d  splatno 1.2.2024  "
+                                    "%9d,50 Kc\\r\\n' % (i, i * 997) for i in range(60)))\n"),
+                     zipPath});
     QFile zip(zipPath);
     ASSERT_TRUE(zip.open(QIODevice::ReadOnly));
     const QByteArray zipBytes = zip.readAll();

@@ -37,11 +37,11 @@ QString storeInput(const MailDesktop& desktop) {
 
 QStringList headerNames(const QString& messageFile) {
     return QString::fromUtf8(
-               testing::runPython(
-                   QStringLiteral("import email, sys\n"
-                                  "m = email.message_from_binary_file(open(sys.argv[1], 'rb'))\n"
-                                  "print(','.join(m.keys()))\n"),
-                   {messageFile}))
+               test::runPython({QStringLiteral("-c"),
+                                QStringLiteral("import email, sys\n"
+                                               "m = email.message_from_binary_file(open(sys.argv[1], 'rb'))\n"
+                                               "print(','.join(m.keys()))\n"),
+                                messageFile}))
         .trimmed()
         .split(u',');
 }
