@@ -11,6 +11,7 @@
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/SmtpSendCommand.h"
+#include "cli/SmtpTestCommand.h"
 #include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
@@ -33,6 +34,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("render"), cli::runRender},
         {QStringLiteral("show"), cli::runShow},
         {QStringLiteral("smtp-send"), cli::runSmtpSend},
+        {QStringLiteral("smtp-test"), cli::runSmtpTest},
     };
     return table;
 }
@@ -55,7 +57,11 @@ int usage(QTextStream& err) {
            "                    change one setting and save the settings\n"
            "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
            "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
-           "                    send that reminder through the stored SMTP server\n";
+           "                    send that reminder through the stored SMTP server\n"
+           "  smtp-test [--to ADDRESS]\n"
+           "                    send a test e-mail through the stored SMTP server (to the sender by "
+           "default)\n"
+           "                    and print {\"ok\", \"stage\", \"reply\"} as JSON\n";
     return cli::Usage;
 }
 

@@ -49,7 +49,7 @@ struct DialogFixture {
     compose::EmailKlientTable clients;
     test::FakeUserInterface ui;
     platform::SystemLocale locale;
-    TfrmNastaveni dialog{settings, clients, ui, locale.codec()};
+    TfrmNastaveni dialog{settings, clients, ui, locale};
 };
 
 TEST(TfrmNastaveni, showsTheRecordOnTheRequestedTab) {
@@ -207,7 +207,7 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
     const app::AppSettings before = first->settings;
 
     DialogFixture f;
-    TfrmNastaveni dialog(first->settings, f.clients, f.ui, first->locale.codec());
+    TfrmNastaveni dialog(first->settings, f.clients, f.ui, first->locale);
     dialog.prepareEdit(TfrmNastaveni::OdesilaniEmailu);
     dialog.open();
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
