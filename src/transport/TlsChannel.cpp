@@ -79,18 +79,38 @@ QString certificateDate(const ASN1_TIME* time) {
     return QStringLiteral("%1. %2. %3").arg(parts.tm_mday).arg(parts.tm_mon + 1).arg(parts.tm_year + 1900);
 }
 
-QString verificationFailure(long result, SSL* ssl, const QString& host) {
-    X509* certificate = SSL_get0_peer_certificate(ssl);
+// The validity of the certificate that failed verification: a refused handshake keeps no peer
+// certificate, so the verification callback notes it while it is at hand.
+struct RefusedValidity {
+    QString notBefore;
+    QString notAfter;
+};
+
+int noteRefusedValidity(int ok, X509_STORE_CTX* store) {
+    if (!ok) {
+        auto* ssl =
+            static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+        auto* validity = ssl ? static_cast<RefusedValidity*>(SSL_get_ex_data(ssl, 0)) : nullptr;
+        const X509* certificate = X509_STORE_CTX_get_current_cert(store);
+        if (validity && certificate && validity->notAfter.isEmpty()) {
+            validity->notBefore = certificateDate(X509_get0_notBefore(certificate));
+            validity->notAfter = certificateDate(X509_get0_notAfter(certificate));
+        }
+    }
+    return ok;
+}
+
+QString verificationFailure(long result, const RefusedValidity& validity, const QString& host) {
     switch (result) {
         case X509_V_ERR_CERT_HAS_EXPIRED:
             return QStringLiteral(
                        "platnost certifikátu serveru skončila %1. Certifikát musí obnovit správce "
                        "serveru; zkontrolujte také datum a čas tohoto počítače.")
-                .arg(certificate ? certificateDate(X509_get0_notAfter(certificate)) : QString());
+                .arg(validity.notAfter);
         case X509_V_ERR_CERT_NOT_YET_VALID:
             return QStringLiteral(
                        "certifikát serveru platí až od %1. Zkontrolujte datum a čas tohoto počítače.")
-                .arg(certificate ? certificateDate(X509_get0_notBefore(certificate)) : QString());
+                .arg(validity.notBefore);
         case X509_V_ERR_HOSTNAME_MISMATCH:
         case X509_V_ERR_IP_ADDRESS_MISMATCH:
             return QStringLiteral(
@@ -112,9 +132,9 @@ QString verificationFailure(long result, SSL* ssl, const QString& host) {
     }
 }
 
-QString handshakeFailure(SSL* ssl, int sslError, const QString& host) {
+QString handshakeFailure(SSL* ssl, int sslError, const RefusedValidity& validity, const QString& host) {
     if (const long result = SSL_get_verify_result(ssl); result != X509_V_OK) {
-        return verificationFailure(result, ssl, host);
+        return verificationFailure(result, validity, host);
     }
     const unsigned long error = ERR_peek_error();
     const int reason = ERR_GET_REASON(error);
@@ -151,6 +171,7 @@ struct TlsChannel::State {
     int fd = -1;
     SSL_CTX* context = nullptr;
     SSL* ssl = nullptr;
+    RefusedValidity refused;
 
     ~State() {
         SSL_free(ssl);
@@ -173,7 +194,7 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
         return nullptr;
     }
     SSL_CTX_set_min_proto_version(state->context, TLS1_2_VERSION);
-    SSL_CTX_set_verify(state->context, SSL_VERIFY_PEER, nullptr);
+    SSL_CTX_set_verify(state->context, SSL_VERIFY_PEER, noteRefusedValidity);
     // A server that drops the connection without its close notification has still sent the whole
     // reply, which the session judges by itself.
     SSL_CTX_set_options(state->context, SSL_OP_IGNORE_UNEXPECTED_EOF);
@@ -190,6 +211,7 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
     BIO* bio = BIO_new(socketMethod());
     BIO_set_data(bio, reinterpret_cast<void*>(intptr_t(fd)));
     SSL_set_bio(state->ssl, bio, bio);
+    SSL_set_ex_data(state->ssl, 0, &state->refused);
 
     const QByteArray hostBytes = host.toUtf8();
     unsigned char address[16];
@@ -221,7 +243,7 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
                 continue;
             }
         }
-        failure = handshakeFailure(state->ssl, error, host);
+        failure = handshakeFailure(state->ssl, error, state->refused, host);
         ERR_clear_error();
         return nullptr;
     }

@@ -50,6 +50,23 @@ QJsonObject RealSmtpServer::envelope(const QString& messageFile) const {
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
+TestCertificates::TestCertificates() {
+    runPython(
+        QStringLiteral(
+            "import runpy, sys\nsys.argv = sys.argv[1:]\nrunpy.run_path(sys.argv[0], run_name='__main__')"),
+        {kScripts + QStringLiteral("make_test_certs.py"), m_dir.path()});
+}
+
+bool TestCertificates::isValid() const {
+    return QFile::exists(caFile()) && QFile::exists(m_dir.filePath(QStringLiteral("selfsigned.key")));
+}
+
+QStringList TestCertificates::serverArguments(const QString& tls, const QString& name) const {
+    return {QStringLiteral("--tls"),         tls,
+            QStringLiteral("--certificate"), m_dir.filePath(name + QStringLiteral(".pem")),
+            QStringLiteral("--key"),         m_dir.filePath(name + QStringLiteral(".key"))};
+}
+
 QByteArray runPython(const QString& code, const QStringList& arguments) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
