@@ -4,6 +4,9 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <QDateTime>
+#include <QFileInfo>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +14,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <map>
+#include <mutex>
 
 namespace tervalo::transport {
 
@@ -165,6 +170,46 @@ QString handshakeFailure(SSL* ssl, int sslError, const RefusedValidity& validity
     return QStringLiteral("šifrované spojení se nepodařilo navázat (%1).").arg(QString::fromUtf8(text));
 }
 
+// A client context with its trust store, built once per CA file and trust-store environment and then
+// shared: parsing the system's store for every reminder would cost more than the handshake itself.
+// The caller owns one reference. Null with the reason in `failure`.
+SSL_CTX* sharedContext(const QString& caFile, QString& failure) {
+    static std::mutex guard;
+    static std::map<QString, SSL_CTX*> contexts;
+    const QFileInfo caInfo(caFile);
+    const QString key = caFile + QLatin1Char('\n') + caInfo.lastModified().toString(Qt::ISODateWithMs) +
+                        QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_FILE")) +
+                        QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_DIR"));
+    const std::lock_guard lock(guard);
+    SSL_CTX*& shared = contexts[key];
+    if (!shared) {
+        SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+        if (!context) {
+            failure = QStringLiteral("knihovnu pro šifrování (OpenSSL) nelze použít.");
+            return nullptr;
+        }
+        SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION);
+        SSL_CTX_set_verify(context, SSL_VERIFY_PEER, noteRefusedValidity);
+        // A server that drops the connection without its close notification has still sent the whole
+        // reply, which the session judges by itself.
+        SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
+        SSL_CTX_set_default_verify_paths(context);
+        if (!caFile.isEmpty() &&
+            SSL_CTX_load_verify_locations(context, caFile.toLocal8Bit().constData(), nullptr) != 1) {
+            SSL_CTX_free(context);
+            failure =
+                QStringLiteral(
+                    "soubor certifikátů certifikační autority „%1“ nelze načíst. Zkontrolujte v nastavení "
+                    "jeho umístění; musí obsahovat certifikáty ve formátu PEM.")
+                    .arg(caFile);
+            return nullptr;
+        }
+        shared = context;
+    }
+    SSL_CTX_up_ref(shared);
+    return shared;
+}
+
 }  // namespace
 
 struct TlsChannel::State {
@@ -188,23 +233,8 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
     ERR_clear_error();
     auto state = std::make_unique<State>();
     state->fd = fd;
-    state->context = SSL_CTX_new(TLS_client_method());
+    state->context = sharedContext(caFile, failure);
     if (!state->context) {
-        failure = QStringLiteral("knihovnu pro šifrování (OpenSSL) nelze použít.");
-        return nullptr;
-    }
-    SSL_CTX_set_min_proto_version(state->context, TLS1_2_VERSION);
-    SSL_CTX_set_verify(state->context, SSL_VERIFY_PEER, noteRefusedValidity);
-    // A server that drops the connection without its close notification has still sent the whole
-    // reply, which the session judges by itself.
-    SSL_CTX_set_options(state->context, SSL_OP_IGNORE_UNEXPECTED_EOF);
-    SSL_CTX_set_default_verify_paths(state->context);
-    if (!caFile.isEmpty() &&
-        SSL_CTX_load_verify_locations(state->context, caFile.toLocal8Bit().constData(), nullptr) != 1) {
-        failure = QStringLiteral(
-                      "soubor certifikátů certifikační autority „%1“ nelze načíst. Zkontrolujte "
-                      "v nastavení jeho umístění; musí obsahovat certifikáty ve formátu PEM.")
-                      .arg(caFile);
         return nullptr;
     }
     state->ssl = SSL_new(state->context);
