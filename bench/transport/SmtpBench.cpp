@@ -1,6 +1,7 @@
 // Sends 1,000 reminders of about 5 KB (body and attachment) to a local SMTP server and prints
 // reminders per second beside Python's smtplib sending the same rendered messages, one
-// connection each, to the same server; also the time to build and render one message.
+// connection each, to the same server; also the time to build and render one message. Then the same
+// over STARTTLS to a second server with a certificate of a test CA, beside smtplib with starttls().
 #include "transport/DeliverBySmtp.h"
 #include "transport/TMimeMess.h"
 
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace tervalo;
 using namespace tervalo::transport;
@@ -76,23 +79,40 @@ int main(int argc, char** argv) {
         zip.write(bytes);
     }
 
-    QProcess server;
-    server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QDir().mkpath(work.filePath(QStringLiteral("mail")));
-    server.start(
-        QStringLiteral(TERVALO_PYTHON),
-        {kSource + QStringLiteral("/tests/transport/smtp_server.py"), QStringLiteral("--maildir"),
-         work.filePath(QStringLiteral("mail")), QStringLiteral("--lifetime"), QStringLiteral("600")});
-    server.waitForStarted();
-    while (!server.canReadLine() && server.waitForReadyRead(20000)) {
-    }
-    const QByteArray ready = server.readLine().trimmed();
-    if (!ready.startsWith("READY ")) {
-        std::fprintf(stderr, "the SMTP server did not start\n");
+    // The certificates of the TLS run, made as the tests make them.
+    const QString certificates = work.filePath(QStringLiteral("certificates"));
+    QDir().mkpath(certificates);
+    QProcess::execute(QStringLiteral(TERVALO_PYTHON),
+                      {kSource + QStringLiteral("/tests/support/make_test_certs.py"), certificates});
+    const QString caFile = certificates + QStringLiteral("/ca.pem");
+
+    // A server on 127.0.0.1 storing into its own folder; its port, empty when it did not start.
+    std::vector<std::unique_ptr<QProcess>> servers;
+    auto startServer = [&](const QString& name, const QStringList& arguments) {
+        auto& server = servers.emplace_back(std::make_unique<QProcess>());
+        server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QDir().mkpath(work.filePath(name));
+        server->start(QStringLiteral(TERVALO_PYTHON),
+                      QStringList{kSource + QStringLiteral("/tests/support/smtp_server.py"),
+                                  QStringLiteral("--maildir"), work.filePath(name),
+                                  QStringLiteral("--lifetime"), QStringLiteral("900")} +
+                          arguments);
+        server->waitForStarted();
+        while (!server->canReadLine() && server->waitForReadyRead(20000)) {
+        }
+        const QByteArray ready = server->readLine().trimmed();
+        return ready.startsWith("READY ") ? QString::fromLatin1(ready.mid(6)) : QString();
+    };
+    const QString port = startServer(QStringLiteral("mail"), {});
+    const QString tlsPort =
+        startServer(QStringLiteral("mail-tls"),
+                    {QStringLiteral("--tls"), QStringLiteral("starttls"), QStringLiteral("--certificate"),
+                     certificates + QStringLiteral("/server.pem"), QStringLiteral("--key"),
+                     certificates + QStringLiteral("/server.key")});
+    if (port.isEmpty() || tlsPort.isEmpty()) {
+        std::fprintf(stderr, "the SMTP servers did not start\n");
         return 1;
     }
-    const QString port = QString::fromLatin1(ready.mid(6));
-    const QString address = QStringLiteral("127.0.0.1:") + port;
 
     const MimeEnvironment environment = MimeEnvironment::forSystem(platform::SystemLocale());
 
@@ -122,46 +142,71 @@ int main(int argc, char** argv) {
     }
 
     // smtplib first and again after ours, so that a change in the machine's load shows.
-    auto runSmtplib = [&] {
+    auto runSmtplib = [&](const QString& serverPort, const QStringList& tls = {}) {
         QProcess python;
         python.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         python.start(QStringLiteral(TERVALO_PYTHON),
-                     {kSource + QStringLiteral("/bench/transport/smtplib_send.py"), rendered,
-                      QStringLiteral("127.0.0.1"), port});
+                     QStringList{kSource + QStringLiteral("/bench/transport/smtplib_send.py"), rendered,
+                                 QStringLiteral("localhost"), serverPort} +
+                         tls);
         python.waitForFinished(600000);
         const double seconds = python.readAllStandardOutput().trimmed().toDouble();
         return seconds > 0 ? kReminders / seconds : 0.0;
     };
-    const double smtplibBefore = runSmtplib();
+    const double smtplibBefore = runSmtplib(port);
 
     // Composing and sending, one session per reminder, as a bulk run does.
-    int delivered = 0;
-    qint64 sessionNs = 0;
-    timer.restart();
-    for (int i = 0; i < kReminders; ++i) {
-        const Composed composed = composeReminder(environment, attachment, i);
-        QElapsedTimer session;
-        session.start();
-        delivered += DeliverBySmtp(QStringLiteral("upominky@dodavatel.cz"),
-                                   QStringLiteral("odberatel@firma.cz"), address, composed.lines, {}, {})
-                         ? 1
-                         : 0;
-        sessionNs += session.nsecsElapsed();
-    }
-    const double sendSeconds = double(timer.nsecsElapsed()) / 1e9;
-    const double smtplibAfter = runSmtplib();
+    struct Run {
+        int delivered = 0;
+        double seconds = 0;
+        double sessionSeconds = 0;
+    };
+    auto runOurs = [&](const QString& serverPort, const SmtpSessionOptions& options) {
+        Run run;
+        qint64 sessionNs = 0;
+        QElapsedTimer total;
+        total.start();
+        for (int i = 0; i < kReminders; ++i) {
+            const Composed composed = composeReminder(environment, attachment, i);
+            QElapsedTimer session;
+            session.start();
+            run.delivered +=
+                DeliverBySmtp(QStringLiteral("upominky@dodavatel.cz"), QStringLiteral("odberatel@firma.cz"),
+                              QStringLiteral("localhost:") + serverPort, composed.lines, {}, {}, options)
+                    ? 1
+                    : 0;
+            sessionNs += session.nsecsElapsed();
+        }
+        run.seconds = double(total.nsecsElapsed()) / 1e9;
+        run.sessionSeconds = double(sessionNs) / 1e9;
+        return run;
+    };
+    const Run plain = runOurs(port, {});
+    const double smtplibAfter = runSmtplib(port);
+    SmtpSessionOptions secured;
+    secured.security = SmtpSecurity::StartTls;
+    secured.caFile = caFile;
+    const Run tls = runOurs(tlsPort, secured);
+    const double smtplibTls = runSmtplib(tlsPort, {QStringLiteral("--starttls"), caFile});
 
-    server.closeWriteChannel();
-    server.waitForFinished(20000);
+    for (auto& server : servers) {
+        server->closeWriteChannel();
+        server->waitForFinished(20000);
+    }
 
     std::printf("messages: %d, average size %lld bytes\n", kReminders, bytes / kReminders);
     std::printf("compose and render: %.1f us per message (RenderMessage alone %.1f us)\n",
                 composeSeconds * 1e6 / kReminders, double(renderNs) / 1e3 / kReminders);
+    for (const auto& [name, run] : {std::pair{"plain", plain}, {"STARTTLS", tls}}) {
+        std::printf(
+            "DeliverBySmtp %s: %d delivered, %.1f reminders/s composed and sent (%.1f/s counting the "
+            "sessions "
+            "alone)\n",
+            name, run.delivered, kReminders / run.seconds, kReminders / run.sessionSeconds);
+    }
+    std::printf("STARTTLS costs %.2fx the plain session\n", tls.seconds / plain.seconds);
     std::printf(
-        "DeliverBySmtp: %d delivered, %.1f reminders/s composed and sent (%.1f/s counting the sessions "
-        "alone)\n",
-        delivered, kReminders / sendSeconds, kReminders / (double(sessionNs) / 1e9));
-    std::printf("Python smtplib, same rendered messages: %.1f messages/s before, %.1f after\n", smtplibBefore,
-                smtplibAfter);
-    return delivered == kReminders ? 0 : 1;
+        "Python smtplib, same rendered messages: %.1f messages/s before, %.1f after; with starttls() %.1f\n",
+        smtplibBefore, smtplibAfter, smtplibTls);
+    return plain.delivered == kReminders && tls.delivered == kReminders ? 0 : 1;
 }

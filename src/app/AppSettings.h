@@ -31,6 +31,10 @@ struct AppSettings {
     QString SMTPUserID;
     QString SMTPFromAddress;
     QString SMTPFromName;
+    // 0 plain text (also when the key is missing), 1 STARTTLS, 2 TLS from the first byte.
+    int SMTPSecurity = 0;
+    // PEM certificates of a company's own certification authority, trusted beside the system's.
+    QString SMTPCAFile;
     int ClientType = 2;  // 1 automatic, 2 default client, 3 the client named in ClientDirectName
     QString ClientDirectName;
 

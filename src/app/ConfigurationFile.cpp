@@ -39,6 +39,11 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
     s.SMTPUserID = ini.text(kSend, QStringLiteral("SMTPUserID"));
     s.SMTPFromAddress = ini.text(kSend, QStringLiteral("SMTPFromAddress"));
     s.SMTPFromName = ini.text(kSend, QStringLiteral("SMTPFromName"));
+    s.SMTPSecurity = ini.integer(kSend, QStringLiteral("SMTPSecurity"), 0);
+    if (s.SMTPSecurity < 0 || s.SMTPSecurity > 2) {
+        s.SMTPSecurity = 0;
+    }
+    s.SMTPCAFile = ini.text(kSend, QStringLiteral("SMTPCAFile"));
     s.ClientType = ini.integer(kSend, QStringLiteral("ClientType"), 2);
     s.ClientDirectName = ini.text(kSend, QStringLiteral("ClientDirectName"));
 }
@@ -65,6 +70,8 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
     ini.setValue(kSend, QStringLiteral("SMTPUserID"), s.SMTPUserID);
     ini.setValue(kSend, QStringLiteral("SMTPFromAddress"), s.SMTPFromAddress);
     ini.setValue(kSend, QStringLiteral("SMTPFromName"), s.SMTPFromName);
+    ini.setInteger(kSend, QStringLiteral("SMTPSecurity"), s.SMTPSecurity);
+    ini.setValue(kSend, QStringLiteral("SMTPCAFile"), s.SMTPCAFile);
 
     ini.setBoolean(kMain, QStringLiteral("Maximized"), layout.Maximized);
     ini.setInteger(kMain, QStringLiteral("HeaderHeight"), layout.HeaderHeight);

@@ -116,7 +116,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         m_ui = m_ownUi.get();
     }
     m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui,
-                                                m_session.locale.codec(), this);
+                                                m_session.locale, this);
     m_frmEmailing = new sending::TfrmEmailing(m_session, *m_ui, *m_frmNastaveni, this);
     createActions();
     createMenus();

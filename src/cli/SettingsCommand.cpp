@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <climits>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -58,11 +59,15 @@ Field flag(const char* name, bool app::AppSettings::*member) {
             }};
 }
 
-Field number(const char* name, int app::AppSettings::*member) {
+// `minimum` and `maximum` bound a number that chooses among a few ways (SMTPSecurity).
+Field number(const char* name, int app::AppSettings::*member, int minimum = INT_MIN, int maximum = INT_MAX) {
     return {QString::fromLatin1(name),
             [member](const app::AppSession& s) { return QJsonValue(s.settings.*member); },
-            [member](app::AppSession& s, const QString& value) {
+            [member, minimum, maximum](app::AppSession& s, const QString& value) {
                 auto parsed = parseNumber(value);
+                if (parsed && (*parsed < minimum || *parsed > maximum)) {
+                    parsed.reset();
+                }
                 if (parsed) {
                     s.settings.*member = *parsed;
                 }
@@ -109,6 +114,8 @@ const std::vector<Field>& fields() {
         text("SMTPUserID", &app::AppSettings::SMTPUserID),
         text("SMTPFromAddress", &app::AppSettings::SMTPFromAddress),
         text("SMTPFromName", &app::AppSettings::SMTPFromName),
+        number("SMTPSecurity", &app::AppSettings::SMTPSecurity, 0, 2),
+        text("SMTPCAFile", &app::AppSettings::SMTPCAFile),
         number("ClientType", &app::AppSettings::ClientType),
         text("ClientDirectName", &app::AppSettings::ClientDirectName),
         // Never printed in clear.

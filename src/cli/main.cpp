@@ -14,6 +14,7 @@
 #include "cli/SettingsCommand.h"
 #include "cli/ShowCommand.h"
 #include "cli/SmtpSendCommand.h"
+#include "cli/SmtpTestCommand.h"
 #include "cli/StateCommand.h"
 #include "platform/AppDir.h"
 
@@ -38,6 +39,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("show"), cli::runShow},
         {QStringLiteral("smtp-send"), cli::runSmtpSend},
         {QStringLiteral("bulk"), cli::runBulk},
+        {QStringLiteral("smtp-test"), cli::runSmtpTest},
     };
     return table;
 }
@@ -65,7 +67,12 @@ int usage(QTextStream& err) {
            "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
            "                    send that reminder through the stored SMTP server\n"
            "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N]\n"
-           "                    the bulk run (or a test run to ADDRESS); prints the protocol lines\n";
+           "                    the bulk run (or a test run to ADDRESS); prints the protocol lines\n"
+
+           "  smtp-test [--to ADDRESS]\n"
+           "                    send a test e-mail through the stored SMTP server (to the sender by "
+           "default)\n"
+           "                    and print {\"ok\", \"stage\", \"reply\"} as JSON\n";
     return cli::Usage;
 }
 

@@ -3,10 +3,12 @@
 #include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
 #include "compose/EmailKlientModel.h"
+#include "compose/SmtpTestEmail.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,8 +75,8 @@ QString bodyForEdit(const QString& body) {
 }  // namespace
 
 TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
-                             const platform::AnsiCodec& codec, QWidget* parent)
-    : QDialog(parent), m_settings(settings), m_mtEmailKlient(mtEmailKlient), m_ui(ui), m_codec(codec) {
+                             const platform::SystemLocale& locale, QWidget* parent)
+    : QDialog(parent), m_settings(settings), m_mtEmailKlient(mtEmailKlient), m_ui(ui), m_locale(locale) {
     setObjectName(QStringLiteral("frmNastaveni"));
     setWindowTitle(QStringLiteral("Nastavení"));
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
@@ -232,6 +234,21 @@ QWidget* TfrmNastaveni::createSendingTab() {
     m_edtUserPass = lineEdit("edtUserPass", group);
     m_edtUserPass->setEchoMode(QLineEdit::Password);
     m_edtUserPass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*"
+    // In the order of SMTPSecurity's values.
+    m_cbZabezpeceni = new QComboBox(group);
+    m_cbZabezpeceni->setObjectName(QStringLiteral("cbZabezpeceni"));
+    m_cbZabezpeceni->addItems({QStringLiteral("žádné (nešifrované spojení)"),
+                               QStringLiteral("STARTTLS (obvykle port 587)"),
+                               QStringLiteral("TLS od začátku spojení (obvykle port 465)")});
+    m_edtCAFile = lineEdit("edtCAFile", group);
+    m_edtCAFile->setPlaceholderText(
+        QStringLiteral("nepovinné: soubor s certifikátem firemní certifikační autority (PEM)"));
+    m_btnZkusebniEmail = new QPushButton(QStringLiteral("Odeslat zkušební e-mail"), group);
+    m_btnZkusebniEmail->setObjectName(QStringLiteral("btnZkusebniEmail"));
+    connect(m_btnZkusebniEmail, &QPushButton::clicked, this, &TfrmNastaveni::sendTestEmail);
+    connect(m_edtPort, &QSpinBox::valueChanged, this,
+            [this] { m_portTyped = m_portTyped || !m_fillingControls; });
+    connect(m_cbZabezpeceni, &QComboBox::activated, this, &TfrmNastaveni::securityChosen);
 
     auto* server = new QFormLayout;
     const auto addRow = [&](const char* labelName, const QString& caption, QWidget* field,
@@ -244,6 +261,8 @@ QWidget* TfrmNastaveni::createSendingTab() {
     };
     addRow("lblHost", QStringLiteral("SMTP adresa"), m_edtHost, m_serverControls);
     addRow("lblPort", QStringLiteral("Číslo portu"), m_edtPort, m_serverControls);
+    addRow("lblZabezpeceni", QStringLiteral("Zabezpečení"), m_cbZabezpeceni, m_serverControls);
+    addRow("lblCAFile", QStringLiteral("Certifikát CA"), m_edtCAFile, m_serverControls);
     server->addRow(QString(), m_chckAuth);
     m_serverControls << m_chckAuth;
     addRow("lblJmenoOdes", QStringLiteral("Jméno odesílatele"), m_edtJmenoOdes, m_serverControls);
@@ -256,6 +275,11 @@ QWidget* TfrmNastaveni::createSendingTab() {
     groupLayout->addWidget(clientGroup, 1);
     groupLayout->addWidget(m_rbSMTP);
     groupLayout->addLayout(server);
+    auto* testRow = new QHBoxLayout;
+    testRow->addStretch(1);
+    testRow->addWidget(m_btnZkusebniEmail);
+    groupLayout->addLayout(testRow);
+    m_serverControls << m_btnZkusebniEmail;
 
     const QList<QAbstractButton*> sendButtons = {
         m_rbVychozKlient, m_rbAutomaticRadioBtn, m_rbMapiRadioBtn, m_rbDirectRadioBtn, m_rbSMTP, m_chckAuth};
@@ -279,6 +303,7 @@ void TfrmNastaveni::prepareEdit(int tab) {
     SettingsForm form = formFromControls();
     fillSettingsForm(form, m_settings, m_mtEmailKlient);
     showForm(form);
+    m_portTyped = false;
     // The edit is the record's body itself; it differs only where the record was changed elsewhere
     // (the default put back by OK, or a new load).
     if (app::withCrLfLineBreaks(app::editedPlainText(*m_edtText)) != m_settings.EText) {
@@ -328,6 +353,8 @@ SettingsForm TfrmNastaveni::formFromControls() const {
     form.edtUserID = m_edtUserID->text();
     form.edtAdresaOdes = m_edtAdresaOdes->text();
     form.edtUserPass = m_edtUserPass->text();
+    form.cbZabezpeceni = m_cbZabezpeceni->currentIndex();
+    form.edtCAFile = m_edtCAFile->text();
     return form;
 }
 
@@ -348,12 +375,48 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
                               : m_rbAutomaticRadioBtn)
         ->setChecked(true);
     m_edtHost->setText(form.edtHost);
+    m_fillingControls = true;
     m_edtPort->setValue(form.edtPort);
+    m_fillingControls = false;
     m_chckAuth->setChecked(form.chckAuth);
     m_edtJmenoOdes->setText(form.edtJmenoOdes);
     m_edtUserID->setText(form.edtUserID);
     m_edtAdresaOdes->setText(form.edtAdresaOdes);
     m_edtUserPass->setText(form.edtUserPass);
+    m_cbZabezpeceni->setCurrentIndex(form.cbZabezpeceni);
+    m_edtCAFile->setText(form.edtCAFile);
+}
+
+void TfrmNastaveni::securityChosen(int security) {
+    if (m_portTyped) {
+        return;
+    }
+    if (const auto port = proposedSmtpPort(security, m_edtPort->value())) {
+        m_fillingControls = true;
+        m_edtPort->setValue(*port);
+        m_fillingControls = false;
+    }
+}
+
+void TfrmNastaveni::sendTestEmail() {
+    const SettingsForm form = formFromControls();
+    if (auto warning = settingsFormWarning(form)) {
+        m_ui.warning(*warning);
+        return;
+    }
+    app::AppSettings values = m_settings;
+    storeSettingsForm(form, values, m_mtEmailKlient);
+    const QString to = SmtpTestRecipient(values, {});
+    m_ui.showWaitMessage(QStringLiteral("Odesílám zkušební e-mail na adresu ") + to + QStringLiteral("..."),
+                         true);
+    const transport::SmtpOutcome outcome =
+        SendSmtpTestEmail(values, to, transport::MimeEnvironment::forSystem(m_locale));
+    m_ui.showWaitMessage(QString(), false);
+    if (outcome.delivered) {
+        m_ui.information(SmtpTestEmailReport(outcome, to));
+    } else {
+        m_ui.error(SmtpTestEmailReport(outcome, to));
+    }
 }
 
 void TfrmNastaveni::okClicked() {
@@ -362,7 +425,7 @@ void TfrmNastaveni::okClicked() {
         m_ui.warning(*warning);
         return;
     }
-    if (auto warning = settingsTextWarning(form, m_settings.EText, m_codec)) {
+    if (auto warning = settingsTextWarning(form, m_settings.EText, m_locale.codec())) {
         m_ui.warning(*warning);
         return;
     }

@@ -3,15 +3,17 @@
 #include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SettingsForm.h"
-#include "platform/AnsiCodec.h"
+#include "platform/SystemLocale.h"
 #include "platform/UserInterface.h"
 
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
@@ -30,9 +32,9 @@ class TfrmNastaveni : public QDialog {
 public:
     enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2 };
 
-    // `codec` is the code page the settings are saved in.
+    // `locale` gives the code page the settings are saved in and the test e-mail is written in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
-                  const platform::AnsiCodec& codec, QWidget* parent = nullptr);
+                  const platform::SystemLocale& locale, QWidget* parent = nullptr);
     ~TfrmNastaveni() override;
 
     // Shows the dialog modally on `tab`; on Accepted the record has been updated (nothing is written
@@ -53,13 +55,16 @@ private:
     QWidget* createDocumentListTab();
     QWidget* createSendingTab();
     void okClicked();
+    // Sends the test e-mail with the tab's current values, stored or not, behind the waiting window.
+    void sendTestEmail();
+    void securityChosen(int security);
     SettingsForm formFromControls() const;
     void showForm(const SettingsForm& form);
 
     app::AppSettings& m_settings;
     EmailKlientTable& m_mtEmailKlient;
     UserInterface& m_ui;
-    const platform::AnsiCodec& m_codec;
+    const platform::SystemLocale& m_locale;
     EmailKlientModel* m_clientModel = nullptr;
 
     QTabWidget* m_tabs = nullptr;
@@ -87,6 +92,12 @@ private:
     QLineEdit* m_edtUserID = nullptr;
     QLineEdit* m_edtAdresaOdes = nullptr;
     QLineEdit* m_edtUserPass = nullptr;
+    QComboBox* m_cbZabezpeceni = nullptr;
+    QLineEdit* m_edtCAFile = nullptr;
+    QPushButton* m_btnZkusebniEmail = nullptr;
+    // The user changed the port in this opening: choosing the security no longer proposes one.
+    bool m_portTyped = false;
+    bool m_fillingControls = false;
     QList<QWidget*> m_serverControls;   // with their labels
     QList<QWidget*> m_accountControls;  // with their labels
 };

@@ -24,6 +24,8 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
     form.edtUserID = s.SMTPUserID;
     form.edtAdresaOdes = s.SMTPFromAddress;
     form.edtUserPass = s.SMTPPassword;
+    form.cbZabezpeceni = s.SMTPSecurity;
+    form.edtCAFile = s.SMTPCAFile;
     if (s.ClientType >= 1 && s.ClientType <= 3) {
         form.clientChoice = s.ClientType;
     }
@@ -77,6 +79,7 @@ std::optional<QString> settingsTextWarning(const SettingsForm& form, const QStri
         {&form.edtUserID, "Název účtu"},
         {&form.edtAdresaOdes, "E-mail odesílatele"},
         {&form.edtUserPass, "Heslo"},
+        {&form.edtCAFile, "Certifikát CA"},
     };
     for (const auto& [text, caption] : texts) {
         if (auto warning = platform::unencodableFieldWarning(QString::fromUtf8(caption), *text, codec)) {
@@ -106,8 +109,20 @@ void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const Emai
     s.SMTPAuth = form.chckAuth;
     s.SMTPUserID = form.edtUserID;
     s.SMTPPassword = form.edtUserPass;
+    s.SMTPSecurity = form.cbZabezpeceni;
+    s.SMTPCAFile = form.edtCAFile;
     s.ClientType = form.clientChoice == 2 || form.clientChoice == 3 ? form.clientChoice : 1;
     s.ClientDirectName = mtEmailKlient.currentClient();
+}
+
+std::optional<int> proposedSmtpPort(int security, int port) {
+    if (security == 2 && (port == 25 || port == 587)) {
+        return 465;
+    }
+    if (security == 1 && port == 465) {
+        return 587;
+    }
+    return std::nullopt;
 }
 
 SendControlStates UpdateSendControls(const SettingsForm& form) {

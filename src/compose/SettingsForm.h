@@ -37,6 +37,8 @@ struct SettingsForm {
     QString edtUserID;
     QString edtAdresaOdes;
     QString edtUserPass;
+    int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start
+    QString edtCAFile;
 
     bool operator==(const SettingsForm&) const = default;
 };
@@ -60,6 +62,11 @@ std::optional<QString> settingsTextWarning(const SettingsForm& form, const QStri
 // whichever way of sending is chosen, and last the name of mtEmailKlient's current client.
 void storeSettingsForm(const SettingsForm& form, app::AppSettings& settings,
                        const EmailKlientTable& mtEmailKlient);
+
+// The port to propose when the user picks `security` with `port` in the dialog and has not typed a
+// port of his own: 465 for TLS from the start on the usual plain ports 25 and 587, 587 for STARTTLS
+// on 465. None otherwise.
+std::optional<int> proposedSmtpPort(int security, int port);
 
 // The enabled state of the controls of tab 3 (edits together with their labels).
 struct SendControlStates {

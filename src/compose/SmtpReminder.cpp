@@ -32,16 +32,28 @@ QString EnvelopeRecipients(const ReminderRequest& request) {
     return request.copy.isEmpty() ? request.recipient : request.recipient + QLatin1Char(',') + request.copy;
 }
 
+transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& settings,
+                                                    transport::SmtpSessionOptions options) {
+    options.security = transport::SmtpSecurity(settings.SMTPSecurity);
+    options.caFile = settings.SMTPCAFile.trimmed();
+    return options;
+}
+
+QString SmtpServerAddress(const app::AppSettings& settings) {
+    return settings.SMTPHost + QLatin1Char(':') + QString::number(settings.SMTPPort);
+}
+
 int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
                         const app::AppSettings& settings, UserInterface& ui,
                         const transport::SmtpSessionOptions& options) {
-    const QString server = settings.SMTPHost + QLatin1Char(':') + QString::number(settings.SMTPPort);
+    const QString server = SmtpServerAddress(settings);
     const QString user = settings.SMTPAuth ? settings.SMTPUserID : QString();
     const QString password = settings.SMTPAuth ? settings.SMTPPassword : QString();
     bool delivered = false;
     try {
         delivered = transport::DeliverBySmtp(settings.SMTPFromAddress, EnvelopeRecipients(request), server,
-                                             message.MessageLines, user, password, options);
+                                             message.MessageLines, user, password,
+                                             SecuredSessionOptions(settings, options));
     } catch (const std::exception& e) {
         ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
                  QStringLiteral(" došlo k chybě: ") + QString::fromUtf8(e.what()));

@@ -35,8 +35,15 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest&
 // The envelope recipients: the recipient, and the copy address after a comma when there is one.
 QString EnvelopeRecipients(const ReminderRequest& request);
 
+// `options` with the encryption and the CA file the settings choose.
+transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& settings,
+                                                    transport::SmtpSessionOptions options = {});
+
+// The "host:port" of the stored SMTP server.
+QString SmtpServerAddress(const app::AppSettings& settings);
+
 // Delivers a composed reminder with the stored SMTP server and account (none unless SMTPAuth is
-// set). 0 when the server accepted it; -2 after telling the user otherwise.
+// set) and the stored encryption. 0 when the server accepted it; -2 after telling the user otherwise.
 int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
                         const app::AppSettings& settings, UserInterface& ui,
                         const transport::SmtpSessionOptions& options = {});

@@ -5,6 +5,9 @@
 #include <QMessageAuthenticationCode>
 #include <QSysInfo>
 
+#include <cerrno>
+#include <cstring>
+
 namespace tervalo::transport {
 
 namespace {
@@ -18,68 +21,109 @@ bool isSuccessOfHello(int code) {
     return code >= 250 && code <= 259;
 }
 
-}  // namespace
-
-TSMTPSend::TSMTPSend(const SmtpSessionOptions& options)
-    : ReplyTimeout(options.replyTimeoutMs),
-      LocalHostName(options.localHostName),
-      m_textCharset(options.textCharset) {
-    if (LocalHostName.isEmpty()) {
-        LocalHostName = QSysInfo::machineHostName();
-    }
-    if (LocalHostName.isEmpty()) {
-        LocalHostName = QStringLiteral("127.0.0.1");
+QString socketFailure(const TTCPBlockSocket& socket) {
+    switch (socket.LastError()) {
+        case TTCPBlockSocket::kLookupFailed:
+            return QStringLiteral("adresu serveru nebo číslo portu nelze přeložit.");
+        case TTCPBlockSocket::kConnectionClosed:
+            return QStringLiteral("server ukončil spojení.");
+        case TTCPBlockSocket::kTlsFailed:
+            return socket.TlsFailure().isEmpty() ? QStringLiteral("šifrované spojení selhalo.")
+                                                 : socket.TlsFailure();
+        case ETIMEDOUT:
+            return QStringLiteral("server neodpověděl včas.");
+        case ECONNREFUSED:
+            return QStringLiteral("server odmítl spojení (na zadaném portu nic neběží).");
+        case 0:
+            return QStringLiteral("server neodpověděl.");
+        default:
+            return QString::fromLocal8Bit(std::strerror(socket.LastError()));
     }
 }
 
+}  // namespace
+
+TSMTPSend::TSMTPSend(const SmtpSessionOptions& options)
+    : m_ReplyTimeout(options.replyTimeoutMs),
+      m_LocalHostName(options.localHostName),
+      m_textCharset(options.textCharset),
+      m_security(options.security),
+      m_caFile(options.caFile) {
+    if (m_LocalHostName.isEmpty()) {
+        m_LocalHostName = QSysInfo::machineHostName();
+    }
+    if (m_LocalHostName.isEmpty()) {
+        m_LocalHostName = QStringLiteral("127.0.0.1");
+    }
+}
+
+void TSMTPSend::setAccount(const QString& user, const QString& password) {
+    m_AuthUser = user;
+    m_AuthPassword = password;
+}
+
+QString TSMTPSend::FailureReply() const {
+    if (!m_sessionFailure.isEmpty()) {
+        return m_sessionFailure;
+    }
+    if (!m_ReplyLines.isEmpty()) {
+        QStringList lines;
+        for (const QByteArray& line : m_ReplyLines) {
+            lines.append(QString::fromUtf8(line));
+        }
+        return lines.join(QLatin1Char('\n'));
+    }
+    return socketFailure(m_Sock);
+}
+
 void TSMTPSend::ReadSmtpReply() {
-    ReplyLines.clear();
+    m_ReplyLines.clear();
     qsizetype replyBytes = 0;
     for (;;) {
-        QByteArray line = Sock.RecvString(ReplyTimeout);
-        if (Sock.LastError() == TTCPBlockSocket::kLineTooLong) {
+        QByteArray line = m_Sock.RecvString(m_ReplyTimeout);
+        if (m_Sock.LastError() == TTCPBlockSocket::kLineTooLong) {
             throw SmtpError(QStringLiteral("Server SMTP poslal řádek odpovědi delší než %1 bajtů.")
                                 .arg(TTCPBlockSocket::kMaxLineLength));
         }
-        if (Sock.LastError() != 0) {
+        if (m_Sock.LastError() != 0) {
             break;
         }
         replyBytes += line.size();
-        if (ReplyLines.size() == kMaxReplyLines || replyBytes > kMaxReplyBytes) {
+        if (m_ReplyLines.size() == kMaxReplyLines || replyBytes > kMaxReplyBytes) {
             throw SmtpError(QStringLiteral("Odpověď serveru SMTP je delší než %1 řádků nebo %2 bajtů.")
                                 .arg(kMaxReplyLines)
                                 .arg(kMaxReplyBytes));
         }
-        ReplyLines.append(line);
+        m_ReplyLines.append(line);
         // "250-..." continues the reply, "250 ..." ends it.
         if (line.indexOf('-') != 3) {
             break;
         }
     }
-    LastReplyLine = ReplyLines.isEmpty() ? QByteArray() : ReplyLines.back();
-    ReplyCode = 0;
-    if (!ReplyLines.isEmpty() && ReplyLines.front().size() >= 3) {
-        const QByteArray digits = ReplyLines.front().left(3);
+    m_LastReplyLine = m_ReplyLines.isEmpty() ? QByteArray() : m_ReplyLines.back();
+    m_ReplyCode = 0;
+    if (!m_ReplyLines.isEmpty() && m_ReplyLines.front().size() >= 3) {
+        const QByteArray digits = m_ReplyLines.front().left(3);
         if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            ReplyCode = digits.toInt();
+            m_ReplyCode = digits.toInt();
         }
     }
 }
 
 int TSMTPSend::command(const QByteArray& line) {
-    if (!Sock.SendString(line + "\r\n")) {
-        ReplyLines.clear();
-        LastReplyLine.clear();
-        ReplyCode = 0;
+    if (!m_Sock.SendString(line + "\r\n")) {
+        m_ReplyLines.clear();
+        m_LastReplyLine.clear();
+        m_ReplyCode = 0;
         return 0;
     }
     ReadSmtpReply();
-    return ReplyCode;
+    return m_ReplyCode;
 }
 
 QByteArray TSMTPSend::FindCapability(const QByteArray& prefix) const {
     const QByteArray wanted = prefix.toUpper();
-    for (const QByteArray& capability : Capabilities) {
+    for (const QByteArray& capability : m_Capabilities) {
         if (capability.toUpper().startsWith(wanted)) {
             return capability;
         }
@@ -88,68 +132,149 @@ QByteArray TSMTPSend::FindCapability(const QByteArray& prefix) const {
 }
 
 bool TSMTPSend::OpenSmtpSession() {
-    if (!Sock.Connect(ServerHost, ServerPort)) {
-        return false;
+    m_stage = SmtpStage::Connect;
+    m_sessionFailure.clear();
+    m_authFailure.clear();
+    if (!m_Sock.Connect(m_ServerHost, m_ServerPort)) {
+        return failOpen();
+    }
+    if (m_security == SmtpSecurity::Tls) {
+        m_stage = SmtpStage::Tls;
+        if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout)) {
+            m_sessionFailure = m_Sock.TlsFailure();
+            return failOpen();
+        }
+        m_stage = SmtpStage::Connect;
     }
     ReadSmtpReply();
-    if (ReplyCode != 220) {
-        return false;
+    if (m_ReplyCode != 220 || !greet()) {
+        return failOpen();
     }
-    if (isSuccessOfHello(command("EHLO " + bytes(LocalHostName)))) {
-        ExtendedMode = true;
-        Capabilities.clear();
-        for (qsizetype i = 1; i < ReplyLines.size(); ++i) {
-            Capabilities.append(ReplyLines[i].mid(4));
-        }
-    } else if (!isSuccessOfHello(command("HELO " + bytes(LocalHostName)))) {
-        return false;
+    if (m_security == SmtpSecurity::StartTls && !startTls()) {
+        return failOpen();
     }
-
-    if ((!AuthUser.isEmpty() || !AuthPassword.isEmpty()) && ExtendedMode) {
-        QByteArray mechanisms = FindCapability("AUTH ");
-        if (mechanisms.isEmpty()) {
-            mechanisms = FindCapability("AUTH=");
-        }
-        mechanisms = mechanisms.toUpper();
-        if (mechanisms.contains("CRAM-MD5")) {
-            AuthDone = AuthenticateCramMd5();
-        }
-        if (!AuthDone && mechanisms.contains("LOGIN")) {
-            AuthDone = AuthenticateLogin();
-        }
+    if (!m_AuthUser.isEmpty() || !m_AuthPassword.isEmpty()) {
+        m_stage = SmtpStage::Authentication;
+        authenticate();
     }
-    SizeAdvertised = !FindCapability("SIZE").isEmpty();
+    m_SizeAdvertised = !FindCapability("SIZE").isEmpty();
     return true;
+}
+
+bool TSMTPSend::failOpen() {
+    m_Sock.CloseSocket();
+    return false;
+}
+
+bool TSMTPSend::greet() {
+    m_ExtendedMode = false;
+    m_Capabilities.clear();
+    if (isSuccessOfHello(command("EHLO " + bytes(m_LocalHostName)))) {
+        m_ExtendedMode = true;
+        for (qsizetype i = 1; i < m_ReplyLines.size(); ++i) {
+            m_Capabilities.append(m_ReplyLines[i].mid(4));
+        }
+        return true;
+    }
+    return isSuccessOfHello(command("HELO " + bytes(m_LocalHostName)));
+}
+
+bool TSMTPSend::startTls() {
+    m_stage = SmtpStage::Tls;
+    if (!m_ExtendedMode || FindCapability("STARTTLS").isEmpty()) {
+        m_sessionFailure = QStringLiteral(
+                               "server %1 nenabízí šifrování STARTTLS. Nic nebylo odesláno; zvolte "
+                               "zabezpečení, které server podporuje (zeptejte se poskytovatele).")
+                               .arg(m_ServerHost);
+        return false;
+    }
+    if (command("STARTTLS") != 220) {
+        m_sessionFailure =
+            QStringLiteral("server odmítl zahájit šifrování STARTTLS (%1). Nic nebylo odesláno.")
+                .arg(FailureReply());
+        return false;
+    }
+    if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout)) {
+        m_sessionFailure = m_Sock.TlsFailure();
+        return false;
+    }
+    // What the server offered before the encryption may not hold after it (RFC 3207): ask again.
+    m_stage = SmtpStage::Connect;
+    return greet();
+}
+
+void TSMTPSend::authenticate() {
+    if (!m_ExtendedMode) {
+        m_authFailure = QStringLiteral("server nepřijal EHLO, ověření účtu proto nelze provést.");
+        return;
+    }
+    QByteArray offered = FindCapability("AUTH ");
+    if (offered.isEmpty()) {
+        offered = FindCapability("AUTH=");
+    }
+    const QByteArray mechanisms = offered.toUpper();
+    bool tried = false;
+    const auto attempt = [&](const char* mechanism, bool (TSMTPSend::*step)()) {
+        if (!m_AuthDone && mechanisms.contains(mechanism)) {
+            tried = true;
+            m_AuthDone = (this->*step)();
+            if (!m_AuthDone) {
+                m_authFailure = FailureReply();
+            }
+        }
+    };
+    attempt("CRAM-MD5", &TSMTPSend::AuthenticateCramMd5);
+    attempt("LOGIN", &TSMTPSend::AuthenticateLogin);
+    // PLAIN hands over the password as it is: never over a connection anyone can read.
+    if (m_Sock.Encrypted()) {
+        attempt("PLAIN", &TSMTPSend::AuthenticatePlain);
+    }
+    if (m_AuthDone) {
+        m_authFailure.clear();
+    } else if (!tried) {
+        m_authFailure =
+            QStringLiteral("server nenabízí způsob ověření, který lze na tomto spojení použít (%1).")
+                .arg(offered.isEmpty() ? QStringLiteral("žádný") : QString::fromUtf8(offered));
+    }
 }
 
 bool TSMTPSend::AuthenticateCramMd5() {
     if (command("AUTH CRAM-MD5") != 334) {
         return false;
     }
-    const QByteArray challenge = QByteArray::fromBase64(LastReplyLine.mid(4));
+    const QByteArray challenge = QByteArray::fromBase64(m_LastReplyLine.mid(4));
     const QByteArray digest =
-        QMessageAuthenticationCode::hash(challenge, bytes(AuthPassword), QCryptographicHash::Md5).toHex();
-    return command((bytes(AuthUser) + ' ' + digest).toBase64()) == 235;
+        QMessageAuthenticationCode::hash(challenge, bytes(m_AuthPassword), QCryptographicHash::Md5).toHex();
+    return command((bytes(m_AuthUser) + ' ' + digest).toBase64()) == 235;
 }
 
 bool TSMTPSend::AuthenticateLogin() {
-    return command("AUTH LOGIN") == 334 && command(bytes(AuthUser).toBase64()) == 334 &&
-           command(bytes(AuthPassword).toBase64()) == 235;
+    return command("AUTH LOGIN") == 334 && command(bytes(m_AuthUser).toBase64()) == 334 &&
+           command(bytes(m_AuthPassword).toBase64()) == 235;
+}
+
+bool TSMTPSend::AuthenticatePlain() {
+    // RFC 4616: no authorization identity, the user and the password, each after a NUL.
+    const QByteArray response = '\0' + bytes(m_AuthUser) + '\0' + bytes(m_AuthPassword);
+    return command("AUTH PLAIN " + response.toBase64()) == 235;
 }
 
 bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
+    m_stage = SmtpStage::Sender;
     QByteArray line = "MAIL FROM:<" + bytes(address) + '>';
-    if (SizeAdvertised && messageSize > 0) {
+    if (m_SizeAdvertised && messageSize > 0) {
         line += " SIZE=" + QByteArray::number(messageSize);
     }
     return command(line) == 250;
 }
 
 bool TSMTPSend::SendEnvelopeRecipient(const QString& address) {
+    m_stage = SmtpStage::Recipient;
     return command("RCPT TO:<" + bytes(address) + '>') == 250;
 }
 
 bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
+    m_stage = SmtpStage::Data;
     if (command("DATA") != 354) {
         return false;
     }
@@ -158,7 +283,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
     for (const QByteArray& line : messageLines) {
         const bool stuffed = line.startsWith('.');
         if (buffer.size() + line.size() + (stuffed ? 1 : 0) >= kDataBufferSize) {
-            if (!Sock.SendString(buffer)) {
+            if (!m_Sock.SendString(buffer)) {
                 return false;
             }
             buffer.clear();
@@ -168,7 +293,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
         }
         buffer.append(line).append("\r\n");
     }
-    if (!buffer.isEmpty() && !Sock.SendString(buffer)) {
+    if (!buffer.isEmpty() && !m_Sock.SendString(buffer)) {
         return false;
     }
     return command(".") == 250;
@@ -176,7 +301,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
 
 void TSMTPSend::CloseSmtpSession() {
     command("QUIT");
-    Sock.CloseSocket();
+    m_Sock.CloseSocket();
 }
 
 }  // namespace tervalo::transport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "transport/Charset.h"
+#include "transport/SmtpOutcome.h"
 #include "transport/TTCPBlockSocket.h"
 
 #include <QByteArray>
@@ -14,30 +15,50 @@ struct SmtpSessionOptions {
     int replyTimeoutMs = 60000;             // for each wait for reply data
     QString localHostName;                  // for EHLO/HELO; empty: the computer's host name
     Charset textCharset = Charset::CP1250;  // of addresses and credentials on the wire (LocalCharset)
+    SmtpSecurity security = SmtpSecurity::None;
+    QString caFile;  // PEM certificates trusted beside the system's store; empty: the store alone
 };
 
-// One plain SMTP session (no TLS, STARTTLS never sent). Every step reports success as a flag.
+// One SMTP session, plain or encrypted. Every step reports success as a flag; the stage it reached and
+// why it failed stay readable afterwards. Once encryption is chosen nothing but the greeting, EHLO and
+// STARTTLS travels in plain text: a server that does not offer or refuses STARTTLS ends the session.
 class TSMTPSend {
 public:
     explicit TSMTPSend(const SmtpSessionOptions& options = {});
 
-    QString ServerHost;
-    QString ServerPort = QStringLiteral("smtp");
-    int ReplyTimeout = 60000;
-    QString LocalHostName;
-    QString AuthUser;
-    QString AuthPassword;
-    int ReplyCode = 0;
-    QList<QByteArray> ReplyLines;
-    QByteArray LastReplyLine;
-    QList<QByteArray> Capabilities;
-    bool ExtendedMode = false;
-    bool AuthDone = false;
-    bool SizeAdvertised = false;
-    TTCPBlockSocket Sock;
+    const QString& ServerHost() const { return m_ServerHost; }
+    void setServerHost(const QString& host) { m_ServerHost = host; }
+    // A port number or a service name; "smtp" (25) unless set.
+    const QString& ServerPort() const { return m_ServerPort; }
+    void setServerPort(const QString& port) { m_ServerPort = port; }
+    int ReplyTimeout() const { return m_ReplyTimeout; }
+    const QString& LocalHostName() const { return m_LocalHostName; }
+    SmtpSecurity Security() const { return m_security; }
+    const QString& AuthUser() const { return m_AuthUser; }
+    // The password is only ever read by the authentication steps.
+    void setAccount(const QString& user, const QString& password);
 
-    // Connect, greeting 220, EHLO (HELO as fallback), authentication when an account is given and
-    // the server offers CRAM-MD5 or LOGIN. A failed authentication does not fail the session.
+    int ReplyCode() const { return m_ReplyCode; }
+    const QList<QByteArray>& ReplyLines() const { return m_ReplyLines; }
+    const QByteArray& LastReplyLine() const { return m_LastReplyLine; }
+    const QList<QByteArray>& Capabilities() const { return m_Capabilities; }
+    bool ExtendedMode() const { return m_ExtendedMode; }
+    bool AuthDone() const { return m_AuthDone; }
+    bool SizeAdvertised() const { return m_SizeAdvertised; }
+    bool Encrypted() const { return m_Sock.Encrypted(); }
+
+    // The stage the session is in, or failed in.
+    SmtpStage Stage() const { return m_stage; }
+    // Why the last step failed: the reason in Czech when the session itself gave up (encryption),
+    // else the server's reply lines, else what the socket reported.
+    QString FailureReply() const;
+    // What the server answered to the authentication that failed, or why none was tried.
+    const QString& AuthFailure() const { return m_authFailure; }
+
+    // Connect (TLS right away when chosen), greeting 220, EHLO (HELO as fallback), STARTTLS and EHLO
+    // again when chosen, authentication when an account is given and the server offers CRAM-MD5 or
+    // LOGIN, or PLAIN over an encrypted connection. A failed authentication does not fail the
+    // session. On failure the connection is closed without QUIT.
     bool OpenSmtpSession();
     // Throws SmtpError for a line beyond TTCPBlockSocket::kMaxLineLength or a reply of more than
     // 1,000 lines or 1 MiB: a peer that never ends its reply must not fill the memory.
@@ -45,6 +66,7 @@ public:
     QByteArray FindCapability(const QByteArray& prefix) const;
     bool AuthenticateCramMd5();
     bool AuthenticateLogin();
+    bool AuthenticatePlain();
     bool SendEnvelopeSender(const QString& address, qint64 messageSize);
     bool SendEnvelopeRecipient(const QString& address);
     // Dot-stuffed, in buffers of about 1500 bytes, then the final ".".
@@ -56,8 +78,33 @@ private:
     // Sends the line with CR LF and reads the reply; the reply code.
     int command(const QByteArray& line);
     QByteArray bytes(const QString& text) const { return encodeText(text, m_textCharset); }
+    // EHLO, HELO when EHLO is refused; fills the capabilities.
+    bool greet();
+    bool startTls();
+    void authenticate();
+    bool failOpen();
+
+    QString m_ServerHost;
+    QString m_ServerPort = QStringLiteral("smtp");
+    int m_ReplyTimeout = 60000;
+    QString m_LocalHostName;
+    QString m_AuthUser;
+    QString m_AuthPassword;
+    int m_ReplyCode = 0;
+    QList<QByteArray> m_ReplyLines;
+    QByteArray m_LastReplyLine;
+    QList<QByteArray> m_Capabilities;
+    bool m_ExtendedMode = false;
+    bool m_AuthDone = false;
+    bool m_SizeAdvertised = false;
+    TTCPBlockSocket m_Sock;
 
     Charset m_textCharset;
+    SmtpSecurity m_security;
+    QString m_caFile;
+    SmtpStage m_stage = SmtpStage::Connect;
+    QString m_sessionFailure;
+    QString m_authFailure;
 };
 
 }  // namespace tervalo::transport

@@ -117,7 +117,25 @@ bool TTCPBlockSocket::Connect(const QString& host, const QString& port) {
     return m_fd >= 0;
 }
 
+bool TTCPBlockSocket::StartTLS(const QString& host, const QString& caFile, int timeoutMs) {
+    m_lastError = 0;
+    m_tlsFailure.clear();
+    m_tls = TlsChannel::handshake(m_fd, host, caFile, timeoutMs, m_tlsFailure);
+    if (!m_tls) {
+        m_lastError = kTlsFailed;
+        return false;
+    }
+    return true;
+}
+
 bool TTCPBlockSocket::SendString(const QByteArray& data) {
+    if (m_tls) {
+        if (m_tls->write(data.constData(), std::size_t(data.size())) != TlsChannel::Io::Done) {
+            m_lastError = kTlsFailed;
+            return false;
+        }
+        return true;
+    }
     const char* at = data.constData();
     std::size_t left = std::size_t(data.size());
     while (left > 0) {
@@ -176,6 +194,33 @@ QByteArray TTCPBlockSocket::RecvString(int timeoutMs) {
             m_lastError = kLineTooLong;
             return {};
         }
+        if (!receive(timeoutMs)) {
+            return {};
+        }
+    }
+    return line;
+}
+
+bool TTCPBlockSocket::receive(int timeoutMs) {
+    char chunk[4096];
+    if (m_tls) {
+        int got = 0;
+        switch (m_tls->read(chunk, sizeof chunk, timeoutMs, got)) {
+            case TlsChannel::Io::Done:
+                m_buffer.append(chunk, got);
+                return true;
+            case TlsChannel::Io::Timeout:
+                m_lastError = ETIMEDOUT;
+                return false;
+            case TlsChannel::Io::Closed:
+                m_lastError = kConnectionClosed;
+                return false;
+            case TlsChannel::Io::Failed:
+                m_lastError = kTlsFailed;
+                return false;
+        }
+    }
+    for (;;) {
         pollfd watch{m_fd, POLLIN, 0};
         const int ready = ::poll(&watch, 1, timeoutMs);
         if (ready < 0 && errno == EINTR) {
@@ -183,25 +228,28 @@ QByteArray TTCPBlockSocket::RecvString(int timeoutMs) {
         }
         if (ready <= 0) {
             m_lastError = ready == 0 ? ETIMEDOUT : errno;
-            return {};
+            return false;
         }
-        char chunk[4096];
         const ssize_t got = ::recv(m_fd, chunk, sizeof chunk, 0);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
             m_lastError = got == 0 ? kConnectionClosed : errno;
-            return {};
+            return false;
         }
         m_buffer.append(chunk, got);
+        return true;
     }
-    return line;
 }
 
 void TTCPBlockSocket::CloseSocket() {
     if (m_fd < 0) {
         return;
+    }
+    if (m_tls) {
+        m_tls->close();
+        m_tls.reset();
     }
     ::shutdown(m_fd, SHUT_WR);
     char discard[4096];

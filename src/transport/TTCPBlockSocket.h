@@ -1,7 +1,11 @@
 #pragma once
 
+#include "transport/TlsChannel.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 namespace tervalo::transport {
 
@@ -9,7 +13,8 @@ namespace tervalo::transport {
 //
 // Plain POSIX rather than QTcpSocket: the session needs a half-close before draining, service-name
 // ports ("smtp"), IPv4 preferred over IPv6, and "readable but no data" read as a closed peer, and
-// it runs inside callers that have no event loop.
+// it runs inside callers that have no event loop. TLS (TlsChannel, OpenSSL) is layered on the same
+// socket: STARTTLS needs the plain connection first, and every timeout and line rule stays one code.
 class TTCPBlockSocket {
 public:
     // Not an errno value: the peer closed the connection while a reply was awaited.
@@ -18,6 +23,8 @@ public:
     static constexpr int kLookupFailed = -2;
     // Not an errno value: a line ran past kMaxLineLength without its terminator.
     static constexpr int kLineTooLong = -3;
+    // Not an errno value: the TLS handshake or the encrypted connection failed (TlsFailure says why).
+    static constexpr int kTlsFailed = -4;
     // Far above the 512 bytes RFC 5321 allows a reply line, yet a bound on what a peer that never
     // ends its line can make the program hold.
     static constexpr qsizetype kMaxLineLength = 65536;
@@ -30,6 +37,13 @@ public:
     // A numeric address is used as it is; a name is resolved, its IPv4 addresses tried first and
     // IPv6 ones only when it has none. `port` is a number or a service name.
     bool Connect(const QString& host, const QString& port);
+
+    // The TLS handshake on the open connection; from then on everything sent and received is
+    // encrypted. False with LastError kTlsFailed and the reason in TlsFailure.
+    bool StartTLS(const QString& host, const QString& caFile, int timeoutMs);
+    bool Encrypted() const { return m_tls != nullptr; }
+    // Czech words for the user, empty unless the last TLS step failed.
+    const QString& TlsFailure() const { return m_tlsFailure; }
 
     // Everything, in pieces of at most 64 KiB.
     bool SendString(const QByteArray& data);
@@ -46,9 +60,13 @@ public:
 
 private:
     bool takeLine(QByteArray& line);
+    // Waits up to `timeoutMs` for data and appends what arrived to m_buffer; false with LastError set.
+    bool receive(int timeoutMs);
 
     int m_fd = -1;
     int m_lastError = 0;
+    std::unique_ptr<TlsChannel> m_tls;
+    QString m_tlsFailure;
     QByteArray m_buffer;
     qsizetype m_scanned = 0;  // bytes at the front of m_buffer already known to hold no line end
     char m_swallow = 0;       // the second byte of a CR LF or LF CR that may arrive with the next data

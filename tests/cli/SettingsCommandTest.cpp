@@ -31,7 +31,9 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 25);
+    EXPECT_EQ(json.size(), 27);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());
     EXPECT_EQ(json.value(QStringLiteral("E_Predmet")).toString(),
               QStringLiteral("Upominka: seznam neuhrazenych dokladu"));
     EXPECT_EQ(json.value(QStringLiteral("EF_ZbyvaUhr")).toString(), QStringLiteral("Zbývá uhradit"));
@@ -55,6 +57,8 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
         {"SMTPFromName", QStringLiteral("Účtárna")},
         {"EText", QStringLiteral("Dobrý den,\nplaťte.")},
         {"HeaderHeight", QStringLiteral("300")},
+        {"SMTPSecurity", QStringLiteral("2")},
+        {"SMTPCAFile", QStringLiteral("/etc/firma/ca.pem")},
     };
     for (const auto& [field, value] : changes) {
         auto result = cli.run({QStringLiteral("set"), QString::fromLatin1(field), value});
@@ -68,6 +72,13 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
     EXPECT_EQ(json.value(QStringLiteral("SMTPFromName")).toString(), QStringLiteral("Účtárna"));
     EXPECT_EQ(json.value(QStringLiteral("EText")).toString(), QStringLiteral("Dobrý den,\r\nplaťte."));
     EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 300);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 2);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QStringLiteral("/etc/firma/ca.pem"));
+    QFile ini(cli.dir.file(QStringLiteral("Vorbel.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray iniText = ini.readAll();
+    EXPECT_TRUE(iniText.contains("SMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"))
+        << iniText.toStdString();
     for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
         QFile file(cli.dir.file(QString::fromLatin1(name)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
@@ -84,6 +95,8 @@ TEST(CliSettings, wrongFieldsAndValuesAreUsageErrors) {
          QStringLiteral("error: invalid value for SMTPPort: 25a\n")},
         {{QStringLiteral("set"), QStringLiteral("SMTPAuth"), QStringLiteral("ano")},
          QStringLiteral("error: invalid value for SMTPAuth: ano\n")},
+        {{QStringLiteral("set"), QStringLiteral("SMTPSecurity"), QStringLiteral("3")},
+         QStringLiteral("error: invalid value for SMTPSecurity: 3\n")},
         {{QStringLiteral("set"), QStringLiteral("SMTPHost")},
          QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] settings [set FIELD VALUE]\n")},
     };
@@ -93,6 +106,19 @@ TEST(CliSettings, wrongFieldsAndValuesAreUsageErrors) {
         EXPECT_EQ(result.err, err);
     }
     EXPECT_EQ(cli.json().value(QStringLiteral("SMTPPort")).toInt(), 25);
+}
+
+// A file written before the setting existed, and one holding a value no version wrote, both mean a
+// plain session as before.
+TEST(CliSettings, fileWithoutOrWithAForeignSecurityKeyMeansPlainText) {
+    for (const QByteArray& key : {QByteArray(), QByteArray("SMTPSecurity=7\r\n")}) {
+        SettingsCli cli;
+        cli.dir.write(QStringLiteral("Vorbel.ini"),
+                      "[SEND]\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=25\r\n" + key);
+        const QJsonObject json = cli.json();
+        EXPECT_EQ(json.value(QStringLiteral("SMTPHost")).toString(), QStringLiteral("smtp.firma.cz"));
+        EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0) << key.toStdString();
+    }
 }
 
 }  // namespace

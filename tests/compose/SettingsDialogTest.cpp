@@ -1,9 +1,11 @@
 #include "app/SettingsStore.h"
 #include "compose/SettingsDialog.h"
 #include "support/FakeUserInterface.h"
+#include "support/RealSmtpServer.h"
 #include "support/TempAppDir.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -49,7 +51,7 @@ struct DialogFixture {
     compose::EmailKlientTable clients;
     test::FakeUserInterface ui;
     platform::SystemLocale locale;
-    TfrmNastaveni dialog{settings, clients, ui, locale.codec()};
+    TfrmNastaveni dialog{settings, clients, ui, locale};
 };
 
 TEST(TfrmNastaveni, showsTheRecordOnTheRequestedTab) {
@@ -192,7 +194,8 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
                   QStringLiteral("[EMAIL]\r\nE_Predmet=  Upomínka \"%ODBERATEL%\"\r\nEF_Mena=Měna\r\n"
                                  "[SEND]\r\nDefaultSendMail=0\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=465\r\n"
                                  "SMTPAuth=1\r\nSMTPUserID=ucetni\r\nSMTPFromAddress=ucetni@firma.cz\r\n"
-                                 "SMTPFromName=Účtárna\r\nClientType=3\r\nClientDirectName=Alfa\r\n")));
+                                 "SMTPFromName=Účtárna\r\nSMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"
+                                 "ClientType=3\r\nClientDirectName=Alfa\r\n")));
     // Non-breaking spaces and CR LF lines pass through the body's edit unchanged.
     dir.write(QStringLiteral("EText"), platform::SystemLocale().codec().encode(QStringLiteral(
                                            "Dobrý\u00a0den,\r\nplaťte do 10.\u00a0prosince.")));
@@ -207,7 +210,7 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
     const app::AppSettings before = first->settings;
 
     DialogFixture f;
-    TfrmNastaveni dialog(first->settings, f.clients, f.ui, first->locale.codec());
+    TfrmNastaveni dialog(first->settings, f.clients, f.ui, first->locale);
     dialog.prepareEdit(TfrmNastaveni::OdesilaniEmailu);
     dialog.open();
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
@@ -287,3 +290,79 @@ TEST(TfrmNastaveni, okRefusesTextsTheSettingsCannotKeep) {
 }
 
 }  // namespace
+
+// Choosing the security proposes its usual port until the user sets a port of his own in this opening.
+TEST(TfrmNastaveni, securityProposesItsPortUntilThePortIsTyped) {
+    DialogFixture f;
+    f.settings.DefaultSendMail = false;
+    f.settings.SMTPPort = 587;
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    auto* security = f.child<QComboBox>("cbZabezpeceni");
+    auto* port = f.child<QSpinBox>("edtPort");
+    security->setFocus();
+    QTest::keyClick(security, Qt::Key_Down);  // STARTTLS: 587 is its port already
+    EXPECT_EQ(port->value(), 587);
+    QTest::keyClick(security, Qt::Key_Down);  // TLS from the start
+    EXPECT_EQ(security->currentIndex(), 2);
+    EXPECT_EQ(port->value(), 465);
+    QTest::keyClick(security, Qt::Key_Up);
+    EXPECT_EQ(port->value(), 587);
+
+    port->setValue(2525);
+    QTest::keyClick(security, Qt::Key_Down);
+    EXPECT_EQ(port->value(), 2525);
+
+    // A new opening forgets the typed port.
+    f.dialog.reject();
+    f.settings.SMTPPort = 25;
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    EXPECT_EQ(security->currentIndex(), 0);
+    security->setFocus();
+    QTest::keyClick(security, Qt::Key_Down);
+    EXPECT_EQ(port->value(), 25);
+    QTest::keyClick(security, Qt::Key_Down);
+    EXPECT_EQ(port->value(), 465);
+}
+
+// The test e-mail goes out with the tab's values as they stand, before OK stores them, and the result
+// is reported; the record stays untouched.
+TEST(TfrmNastaveni, testEmailUsesTheUnsavedValuesAndReportsTheOutcome) {
+    transport::testing::TestCertificates certificates;
+    ASSERT_TRUE(certificates.isValid());
+    transport::testing::RealSmtpServer server(
+        certificates.serverArguments(QStringLiteral("starttls"), QStringLiteral("server")));
+    ASSERT_TRUE(server.isRunning());
+    DialogFixture f;
+    const app::AppSettings before = f.settings;
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    f.click("rbSMTP");
+    f.type("edtHost", QStringLiteral("localhost"));
+    f.child<QSpinBox>("edtPort")->setValue(server.port());
+    f.child<QComboBox>("cbZabezpeceni")->setCurrentIndex(1);
+    f.type("edtCAFile", certificates.caFile());
+    f.type("edtJmenoOdes", QStringLiteral("Účtárna"));
+    f.type("edtAdresaOdes", QStringLiteral("ucetni@firma.cz"));
+
+    f.click("btnZkusebniEmail");
+
+    ASSERT_EQ(f.ui.messages().size(), 1u);
+    EXPECT_EQ(f.ui.messages()[0].kind, QStringLiteral("information"));
+    EXPECT_TRUE(f.ui.messages()[0].text.startsWith(
+        QStringLiteral("Zkušební e-mail byl odeslán na adresu ucetni@firma.cz. Server odpověděl: 250")))
+        << f.ui.messages()[0].text.toStdString();
+    EXPECT_EQ(server.messageFiles().size(), 1);
+    EXPECT_EQ(f.settings, before);
+
+    f.ui.clearMessages();
+    f.child<QComboBox>("cbZabezpeceni")->setCurrentIndex(0);
+    f.type("edtCAFile", QString());
+    f.click("chckAuth");
+    f.type("edtUserID", QStringLiteral("ucetni"));
+    f.click("btnZkusebniEmail");
+    ASSERT_EQ(f.ui.messages().size(), 1u);
+    EXPECT_EQ(f.ui.messages()[0].kind, QStringLiteral("error"));
+    EXPECT_TRUE(f.ui.messages()[0].text.startsWith(QStringLiteral(
+        "Zkušební e-mail se nepodařilo odeslat.\n\nKrok, který selhal: ověření účtu\nOdpověď serveru: ")))
+        << f.ui.messages()[0].text.toStdString();
+    EXPECT_EQ(server.messageFiles().size(), 1);
+}

@@ -113,6 +113,8 @@ TEST(SettingsForm, fillsFromTheRecordAndStoresBackUnchanged) {
     settings.SMTPHost = QStringLiteral(" smtp ");
     settings.SMTPPort = 465;
     settings.SMTPPassword = QStringLiteral("heslo");
+    settings.SMTPSecurity = 2;
+    settings.SMTPCAFile = QStringLiteral("/etc/firma/ca.pem");
     settings.ClientType = 3;
     settings.ClientDirectName = QStringLiteral("ALFA");
     compose::EmailKlientTable clients = threeClients();
@@ -126,6 +128,21 @@ TEST(SettingsForm, fillsFromTheRecordAndStoresBackUnchanged) {
     compose::storeSettingsForm(form, stored, clients);
     settings.ClientDirectName = QStringLiteral("Alfa");  // the grid's spelling
     EXPECT_EQ(stored, settings);
+}
+
+// Choosing the security proposes the port providers use for it, but only from the usual other ports.
+TEST(SettingsForm, securityProposesTheUsualPort) {
+    struct Case {
+        int security;
+        int port;
+        std::optional<int> proposed;
+    };
+    const Case cases[] = {{2, 25, 465},           {2, 587, 465},          {2, 2525, std::nullopt},
+                          {1, 465, 587},          {1, 25, std::nullopt},  {0, 465, std::nullopt},
+                          {0, 587, std::nullopt}, {2, 465, std::nullopt}, {1, 587, std::nullopt}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(compose::proposedSmtpPort(c.security, c.port), c.proposed) << c.security << " " << c.port;
+    }
 }
 
 TEST(SettingsForm, unknownChoiceOrClientLeavesTheControlsAsTheyWere) {

@@ -51,8 +51,7 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
     f.load();
     f.session.tables.mtFirmy.moveTo(3);  // Ema
     UserDuringRun ui;
-    compose::TfrmNastaveni frmNastaveni(f.session.settings, f.session.mtEmailKlient, ui,
-                                        f.session.locale.codec());
+    compose::TfrmNastaveni frmNastaveni(f.session.settings, f.session.mtEmailKlient, ui, f.session.locale);
     TfrmEmailing dialog(f.session, ui, frmNastaveni);
 
     dialog.prepareOpen();

@@ -50,6 +50,20 @@ QJsonObject RealSmtpServer::envelope(const QString& messageFile) const {
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
+TestCertificates::TestCertificates() {
+    test::runPython({kScripts + QStringLiteral("make_test_certs.py"), m_dir.path()});
+}
+
+bool TestCertificates::isValid() const {
+    return QFile::exists(caFile()) && QFile::exists(m_dir.filePath(QStringLiteral("selfsigned.key")));
+}
+
+QStringList TestCertificates::serverArguments(const QString& tls, const QString& name) const {
+    return {QStringLiteral("--tls"),         tls,
+            QStringLiteral("--certificate"), m_dir.filePath(name + QStringLiteral(".pem")),
+            QStringLiteral("--key"),         m_dir.filePath(name + QStringLiteral(".key"))};
+}
+
 QJsonObject summarizeMessage(const QString& messageFile) {
     return QJsonDocument::fromJson(
                test::runPython({kScripts + QStringLiteral("message_summary.py"), messageFile}))

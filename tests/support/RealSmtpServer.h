@@ -29,6 +29,21 @@ private:
     quint16 m_port = 0;
 };
 
+// The certificates of make_test_certs.py, made afresh in a temporary folder: the test CA (caFile)
+// and the server certificates "server", "wronghost", "expired" and "selfsigned".
+class TestCertificates {
+public:
+    TestCertificates();
+
+    bool isValid() const;
+    QString caFile() const { return m_dir.filePath(QStringLiteral("ca.pem")); }
+    // The server arguments of smtp_server.py for TLS ("starttls" or "implicit") with certificate `name`.
+    QStringList serverArguments(const QString& tls, const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
 // What Python's email package reads from a message file (message_summary.py).
 QJsonObject summarizeMessage(const QString& messageFile);
 

@@ -1,8 +1,10 @@
 """A real SMTP server for the transport tests: aiosmtpd on 127.0.0.1 with LOGIN (aiosmtpd's own)
 and CRAM-MD5 (added here) checked against one account. Each accepted message is stored as
 NNN.eml with its envelope in NNN.json (with --discard nothing is stored). --refuse ADDRESS answers
-550 to that recipient, as a server does for a mailbox it does not know. Prints "READY <port>" when
-it listens and stops when its standard input closes or after --lifetime seconds."""
+550 to that recipient, as a server does for a mailbox it does not know. With --certificate and --key
+it speaks TLS: STARTTLS (--tls starttls, required before anything but EHLO, and before AUTH) or TLS
+from the first byte (--tls implicit). Prints "READY <port>" when it listens and stops when its
+standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
 import hmac
@@ -10,6 +12,7 @@ import json
 import logging
 import os
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -85,13 +88,25 @@ def main():
     parser.add_argument("--refuse", action="append", default=[], help="recipient to answer with 550")
     parser.add_argument("--discard", action="store_true", help="accept messages without storing them")
     parser.add_argument("--lifetime", type=float, default=120)
+    parser.add_argument("--tls", choices=["starttls", "implicit"])
+    parser.add_argument("--certificate", help="PEM certificate of the server")
+    parser.add_argument("--key", help="PEM key of the certificate")
     args = parser.parse_args()
 
     handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard)
     port = free_port()
-    controller = Controller(handler, hostname="127.0.0.1", port=port, auth_require_tls=False,
+    tls = {}
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.certificate, args.key)
+        if args.tls == "starttls":
+            tls = {"tls_context": context, "require_starttls": True}
+        else:
+            tls = {"ssl_context": context}
+    controller = Controller(handler, hostname="127.0.0.1", port=port,
+                            auth_require_tls=args.tls == "starttls",
                             auth_required=args.require_auth, authenticator=handler.check_login,
-                            auth_exclude_mechanism=args.exclude, data_size_limit=10_000_000)
+                            auth_exclude_mechanism=args.exclude, data_size_limit=10_000_000, **tls)
     controller.start()
     print("READY %d" % port, flush=True)
     stdin_closed = threading.Event()

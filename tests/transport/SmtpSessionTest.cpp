@@ -251,6 +251,124 @@ INSTANTIATE_TEST_SUITE_P(
                     300}),
     [](const auto& param) { return std::string(param.param.name); });
 
+struct StageCase {
+    const char* name;
+    FakeReply greeting;
+    QList<FakeSmtpServer::Rule> rules;
+    SmtpStage stage;
+    QString reply;
+    QString user = {};
+};
+
+class FailedStageTest : public ::testing::TestWithParam<StageCase> {};
+
+// The test e-mail tells the user which step failed first and what the server said to it: a refused
+// authentication, even though the session goes on without it and the server decides later.
+TEST_P(FailedStageTest, namesTheStepAndTheServersReply) {
+    const StageCase& c = GetParam();
+    FakeSmtpServer server(c.greeting, c.rules);
+    SmtpSessionOptions options;
+    options.replyTimeoutMs = 2000;
+    const SmtpOutcome outcome =
+        SendBySmtp(QStringLiteral("a@b.cz"), kOneRecipient, QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                   kMessage, c.user, {}, options);
+    server.finish();
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_FALSE(outcome.sessionError);
+    EXPECT_EQ(stageName(outcome.stage), stageName(c.stage));
+    EXPECT_EQ(outcome.reply, c.reply);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, FailedStageTest,
+    ::testing::Values(
+        StageCase{"greeting", {{"421 busy\r\n"}}, {}, SmtpStage::Connect, QStringLiteral("421 busy")},
+        StageCase{"authentication_refused_then_sender",
+                  kGreeting,
+                  {{"EHLO", kEhloWithLogin},
+                   {"AUTH LOGIN", {{"535 5.7.8 bad credentials\r\n"}}},
+                   {"MAIL", {{"530 auth first\r\n"}}}},
+                  SmtpStage::Authentication,
+                  QStringLiteral("535 5.7.8 bad credentials"),
+                  QStringLiteral("user")},
+        StageCase{"sender",
+                  kGreeting,
+                  {{"MAIL", {{"550-who\r\n550 are you\r\n"}}}},
+                  SmtpStage::Sender,
+                  QStringLiteral("550-who\n550 are you")},
+        StageCase{"recipient",
+                  kGreeting,
+                  {{"RCPT", {{"550 unknown\r\n"}}}},
+                  SmtpStage::Recipient,
+                  QStringLiteral("550 unknown")},
+        StageCase{
+            "data", kGreeting, {{".", {{"554 spam\r\n"}}}}, SmtpStage::Data, QStringLiteral("554 spam")}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct EncryptionCase {
+    const char* name;
+    QList<FakeSmtpServer::Rule> rules;
+    SmtpSecurity security;
+    Lines commands;
+    QString reason;
+};
+
+class EncryptionRefusedTest : public ::testing::TestWithParam<EncryptionCase> {};
+
+// Once encryption is chosen nothing but EHLO and STARTTLS goes out in plain text: a server that does
+// not offer it, refuses it or drops the connection in the handshake ends the session with its reason.
+TEST_P(EncryptionRefusedTest, endsBeforeAnythingElseIsSent) {
+    const EncryptionCase& c = GetParam();
+    FakeSmtpServer server(kGreeting, c.rules);
+    SmtpSessionOptions options;
+    options.replyTimeoutMs = 2000;
+    options.localHostName = QStringLiteral("tester");
+    options.security = c.security;
+
+    const SmtpOutcome outcome =
+        SendBySmtp(QStringLiteral("a@b.cz"), kOneRecipient, QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                   kMessage, QStringLiteral("user"), QStringLiteral("heslo"), options);
+    server.finish();
+
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_TRUE(outcome.sessionError);
+    EXPECT_EQ(outcome.stage, SmtpStage::Tls);
+    EXPECT_EQ(outcome.reply, c.reason);
+    EXPECT_EQ(server.commands(), c.commands);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, EncryptionRefusedTest,
+    ::testing::Values(
+        EncryptionCase{
+            "starttls_not_offered",
+            {{"EHLO", kEhloWithLogin}},
+            SmtpSecurity::StartTls,
+            Lines{"EHLO tester"},
+            QStringLiteral("server 127.0.0.1 nenabízí šifrování STARTTLS. Nic nebylo odesláno; zvolte "
+                           "zabezpečení, které server podporuje (zeptejte se poskytovatele).")},
+        EncryptionCase{
+            "starttls_not_offered_after_helo",
+            {{"EHLO", {{"500 what\r\n"}}}},
+            SmtpSecurity::StartTls,
+            Lines{"EHLO tester", "HELO tester"},
+            QStringLiteral("server 127.0.0.1 nenabízí šifrování STARTTLS. Nic nebylo odesláno; zvolte "
+                           "zabezpečení, které server podporuje (zeptejte se poskytovatele).")},
+        EncryptionCase{"starttls_refused",
+                       {{"EHLO", {{"250-fake\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n"}}},
+                        {"STARTTLS", {{"454 TLS not available\r\n"}}}},
+                       SmtpSecurity::StartTls,
+                       Lines{"EHLO tester", "STARTTLS"},
+                       QStringLiteral("server odmítl zahájit šifrování STARTTLS (454 TLS not available). Nic "
+                                      "nebylo odesláno.")},
+        EncryptionCase{
+            "connection_dropped_in_the_handshake",
+            {{"EHLO", {{"250-fake\r\n250 STARTTLS\r\n"}}}, {"STARTTLS", {{"220 go ahead\r\n"}, 30, 200}}},
+            SmtpSecurity::StartTls,
+            Lines{"EHLO tester", "STARTTLS"},
+            QStringLiteral("server ukončil spojení během navazování šifrovaného spojení.")}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 TEST(DeliverBySmtp, unreachableServerIsFalse) {
     // A port that was free a moment ago refuses the connection.
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);

@@ -1,0 +1,41 @@
+#include "transport/SmtpOutcome.h"
+
+namespace tervalo::transport {
+
+QString stageName(SmtpStage stage) {
+    switch (stage) {
+        case SmtpStage::Connect:
+            return QStringLiteral("connect");
+        case SmtpStage::Tls:
+            return QStringLiteral("tls");
+        case SmtpStage::Authentication:
+            return QStringLiteral("authentication");
+        case SmtpStage::Sender:
+            return QStringLiteral("sender");
+        case SmtpStage::Recipient:
+            return QStringLiteral("recipient");
+        case SmtpStage::Data:
+            return QStringLiteral("data");
+    }
+    return {};
+}
+
+QString stageCaption(SmtpStage stage) {
+    switch (stage) {
+        case SmtpStage::Connect:
+            return QStringLiteral("připojení k serveru");
+        case SmtpStage::Tls:
+            return QStringLiteral("šifrování spojení (TLS)");
+        case SmtpStage::Authentication:
+            return QStringLiteral("ověření účtu");
+        case SmtpStage::Sender:
+            return QStringLiteral("adresa odesílatele");
+        case SmtpStage::Recipient:
+            return QStringLiteral("adresa příjemce");
+        case SmtpStage::Data:
+            return QStringLiteral("přenos zprávy");
+    }
+    return {};
+}
+
+}  // namespace tervalo::transport

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace tervalo::transport {
+
+// The TLS layer of one connected socket (OpenSSL's libssl): the handshake with the server's
+// certificate verified against the system's trust store (SSL_CERT_FILE and SSL_CERT_DIR are
+// honoured) plus an optional CA file, its host name or address checked, TLS 1.2 at least. The socket
+// is switched to non-blocking mode so that every wait has a time limit; the caller keeps owning it.
+class TlsChannel {
+public:
+    enum class Io { Done, Timeout, Closed, Failed };
+
+    ~TlsChannel();
+    TlsChannel(const TlsChannel&) = delete;
+    TlsChannel& operator=(const TlsChannel&) = delete;
+
+    // The handshake on the connected socket `fd`, each wait for the server limited to `timeoutMs`.
+    // Null on failure, with the reason in Czech words the user can act on in `failure`.
+    static std::unique_ptr<TlsChannel> handshake(int fd, const QString& host, const QString& caFile,
+                                                 int timeoutMs, QString& failure);
+
+    // Some bytes into `buffer`; `received` is how many when Done.
+    Io read(char* buffer, int size, int timeoutMs, int& received);
+    // All of `size` bytes; a peer that takes nothing blocks as a plain socket would.
+    Io write(const char* data, std::size_t size);
+    // Sends the close notification without waiting for the server's.
+    void close();
+
+private:
+    struct State;
+    explicit TlsChannel(std::unique_ptr<State> state);
+    std::unique_ptr<State> m_state;
+};
+
+}  // namespace tervalo::transport

@@ -1,0 +1,191 @@
+#include "support/RealSmtpServer.h"
+
+#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpError.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace tervalo::transport {
+namespace {
+
+using testing::RealSmtpServer;
+using testing::TestCertificates;
+
+const QString kSender = QStringLiteral("upominky@dodavatel.cz");
+const QString kRecipient = QStringLiteral("odberatel@firma.cz");
+const QList<QByteArray> kMessage{"Subject: Upominka", "", "Text upominky.", ".tecka"};
+const QStringList kAccount{QStringLiteral("--user"), QStringLiteral("uzivatel"), QStringLiteral("--password"),
+                           QStringLiteral("tajne-heslo"), QStringLiteral("--require-auth")};
+
+QStringList onlyMechanism(const QString& kept) {
+    QStringList arguments;
+    for (const QString& mechanism :
+         {QStringLiteral("CRAM-MD5"), QStringLiteral("LOGIN"), QStringLiteral("PLAIN")}) {
+        if (mechanism != kept) {
+            arguments << QStringLiteral("--exclude") << mechanism;
+        }
+    }
+    return arguments;
+}
+
+// The test CA, made once for all tests of this file.
+const TestCertificates& certificates() {
+    static const TestCertificates made;
+    return made;
+}
+
+SmtpSessionOptions secured(SmtpSecurity security, const QString& caFile) {
+    SmtpSessionOptions options;
+    options.security = security;
+    options.caFile = caFile;
+    options.replyTimeoutMs = 10000;
+    return options;
+}
+
+struct ProviderCase {
+    const char* name;
+    QString tls;  // of the server
+    SmtpSecurity security;
+    QString mechanism;
+    QString host;
+};
+
+class TlsProviderTest : public ::testing::TestWithParam<ProviderCase> {};
+
+// A server that takes the password only over an encrypted connection gets the message, the account
+// accepted, in the way providers are set up: 587 with STARTTLS, 465 with TLS from the start.
+TEST_P(TlsProviderTest, deliversOverTheEncryptedConnection) {
+    const ProviderCase& c = GetParam();
+    ASSERT_TRUE(certificates().isValid());
+    RealSmtpServer server(kAccount + onlyMechanism(c.mechanism) +
+                          certificates().serverArguments(c.tls, QStringLiteral("server")));
+    ASSERT_TRUE(server.isRunning());
+
+    const SmtpOutcome outcome =
+        SendBySmtp(kSender, kRecipient, c.host + QStringLiteral(":%1").arg(server.port()), kMessage,
+                   QStringLiteral("uzivatel"), QStringLiteral("tajne-heslo"),
+                   secured(c.security, certificates().caFile()));
+
+    EXPECT_TRUE(outcome.delivered) << stageName(outcome.stage).toStdString() << ": "
+                                   << outcome.reply.toStdString();
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(server.envelope(files[0]).value(QStringLiteral("login")).toString(),
+              QStringLiteral("uzivatel"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Providers, TlsProviderTest,
+    ::testing::Values(ProviderCase{"starttls_login", QStringLiteral("starttls"), SmtpSecurity::StartTls,
+                                   QStringLiteral("LOGIN"), QStringLiteral("localhost")},
+                      ProviderCase{"starttls_cram_md5_by_address", QStringLiteral("starttls"),
+                                   SmtpSecurity::StartTls, QStringLiteral("CRAM-MD5"),
+                                   QStringLiteral("127.0.0.1")},
+                      ProviderCase{"implicit_tls_plain", QStringLiteral("implicit"), SmtpSecurity::Tls,
+                                   QStringLiteral("PLAIN"), QStringLiteral("localhost")},
+                      ProviderCase{"starttls_plain", QStringLiteral("starttls"), SmtpSecurity::StartTls,
+                                   QStringLiteral("PLAIN"), QStringLiteral("localhost")}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// The trust store of the TLS library is the system's, and SSL_CERT_FILE points it elsewhere, as an
+// administrator would: no CA-file setting is needed then.
+TEST(TlsTrust, systemStoreNamedBySslCertFileIsHonoured) {
+    ASSERT_TRUE(certificates().isValid());
+    RealSmtpServer server(
+        certificates().serverArguments(QStringLiteral("implicit"), QStringLiteral("server")));
+    ASSERT_TRUE(server.isRunning());
+    const QByteArray previous = qgetenv("SSL_CERT_FILE");
+    qputenv("SSL_CERT_FILE", certificates().caFile().toLocal8Bit());
+    const SmtpOutcome outcome =
+        SendBySmtp(kSender, kRecipient, QStringLiteral("localhost:%1").arg(server.port()), kMessage, {}, {},
+                   secured(SmtpSecurity::Tls, {}));
+    previous.isNull() ? qunsetenv("SSL_CERT_FILE") : qputenv("SSL_CERT_FILE", previous);
+    EXPECT_TRUE(outcome.delivered) << outcome.reply.toStdString();
+    EXPECT_EQ(server.messageFiles().size(), 1);
+}
+
+struct RefusedCase {
+    const char* name;
+    QString tls;
+    SmtpSecurity security;
+    QString certificate;
+    bool trustTestCa;
+    QString reason;
+};
+
+class TlsRefusedTest : public ::testing::TestWithParam<RefusedCase> {};
+
+// A certificate that cannot be trusted ends the session before anything is sent, with the reason
+// in words the user can act on; the reminder route gets it as an SmtpError.
+TEST_P(TlsRefusedTest, refusesWithItsReasonAndSendsNothing) {
+    const RefusedCase& c = GetParam();
+    ASSERT_TRUE(certificates().isValid());
+    RealSmtpServer server(kAccount + certificates().serverArguments(c.tls, c.certificate));
+    ASSERT_TRUE(server.isRunning());
+    const QString address = QStringLiteral("localhost:%1").arg(server.port());
+    const SmtpSessionOptions options =
+        secured(c.security, c.trustTestCa ? certificates().caFile() : QString());
+
+    const SmtpOutcome outcome = SendBySmtp(kSender, kRecipient, address, kMessage, QStringLiteral("uzivatel"),
+                                           QStringLiteral("tajne-heslo"), options);
+
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_EQ(outcome.stage, SmtpStage::Tls);
+    EXPECT_TRUE(outcome.sessionError);
+    EXPECT_EQ(outcome.reply, c.reason);
+    try {
+        DeliverBySmtp(kSender, kRecipient, address, kMessage, {}, {}, options);
+        ADD_FAILURE() << "no error";
+    } catch (const SmtpError& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), c.reason);
+    }
+    EXPECT_EQ(server.messageFiles(), QStringList());
+}
+
+const QString kUnknownIssuer = QStringLiteral(
+    "certifikát serveru vydala neznámá certifikační autorita, nebo si jej server podepsal sám. Používá-li "
+    "firma vlastní certifikační autoritu, zadejte v nastavení soubor s jejím certifikátem.");
+
+INSTANTIATE_TEST_SUITE_P(
+    Certificates, TlsRefusedTest,
+    ::testing::Values(
+        RefusedCase{"wrong_host_name", QStringLiteral("starttls"), SmtpSecurity::StartTls,
+                    QStringLiteral("wronghost"), true,
+                    QStringLiteral("certifikát serveru nepatří k adrese „localhost“. Zadejte adresu serveru "
+                                   "přesně tak, jak ji uvádí poskytovatel pošty.")},
+        RefusedCase{
+            "expired", QStringLiteral("implicit"), SmtpSecurity::Tls, QStringLiteral("expired"), true,
+            QStringLiteral("platnost certifikátu serveru skončila 1. 1. 2020. Certifikát musí obnovit "
+                           "správce serveru; zkontrolujte také datum a čas tohoto počítače.")},
+        RefusedCase{"self_signed", QStringLiteral("implicit"), SmtpSecurity::Tls,
+                    QStringLiteral("selfsigned"), true, kUnknownIssuer},
+        RefusedCase{"test_ca_not_trusted", QStringLiteral("starttls"), SmtpSecurity::StartTls,
+                    QStringLiteral("server"), false, kUnknownIssuer},
+        RefusedCase{
+            "implicit_tls_to_a_starttls_port", QStringLiteral("starttls"), SmtpSecurity::Tls,
+            QStringLiteral("server"), true,
+            QStringLiteral("server na tomto portu nezačíná šifrované spojení. Zvolte zabezpečení "
+                           "STARTTLS, nebo port, na kterém server šifruje od začátku (obvykle 465).")}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// PLAIN gives the password away as it is: over a plain connection it is not used even when it is the
+// only mechanism, and the failure is reported as the authentication's.
+TEST(TlsAuthentication, plainIsNeverUsedWithoutEncryption) {
+    RealSmtpServer server(kAccount + onlyMechanism(QStringLiteral("PLAIN")));
+    ASSERT_TRUE(server.isRunning());
+    const SmtpOutcome outcome = SendBySmtp(kSender, kRecipient, server.server(), kMessage,
+                                           QStringLiteral("uzivatel"), QStringLiteral("tajne-heslo"));
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_EQ(outcome.stage, SmtpStage::Authentication);
+    EXPECT_EQ(
+        outcome.reply,
+        QStringLiteral("server nenabízí způsob ověření, který lze na tomto spojení použít (AUTH PLAIN)."));
+    EXPECT_EQ(server.messageFiles(), QStringList());
+}
+
+}  // namespace
+}  // namespace tervalo::transport
