@@ -1,5 +1,5 @@
-#include "support/MailDesktop.h"
 #include "support/CaseName.h"
+#include "support/MailDesktop.h"
 #include "transport/EJclMapiError.h"
 #include "transport/ProgramStartError.h"
 
