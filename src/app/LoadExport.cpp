@@ -2,6 +2,7 @@
 
 #include "import/BuildTables.h"
 #include "import/ReadExportFile.h"
+#include "import/ShowNoDocumentsMessage.h"
 #include "state/StateSnapshot.h"
 #include "state/StateTables.h"
 
@@ -10,15 +11,6 @@
 #include <future>
 
 namespace tervalo::app {
-
-void ShowNoDocumentsMessage(UserInterface& ui) {
-    ui.information(
-        QStringLiteral("Při exportu z Ekvan nebyla aktivní volba \"Tisknout i seznam dokladů\" - zasílání "
-                       "e-mailů dlužníkům proto "
-                       "není možné. Chcete-li plně využít všechny funkce doplňku, ukončete tento program a "
-                       "proveďte znovu export z "
-                       "Ekvan i s tiskem dokladů."));
-}
 
 bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
                 const std::function<void()>& tablesReady) {
@@ -59,7 +51,7 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
     session.tables.mtDoklady.enableControls();
 
     if (!session.tables.mtFirmy.isEmpty() && session.tables.NoDocuments) {
-        ShowNoDocumentsMessage(ui);
+        import::ShowNoDocumentsMessage(ui);
     }
     return true;
 }

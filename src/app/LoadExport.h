@@ -15,9 +15,6 @@ namespace tervalo::app {
 bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
                 const std::function<void()>& tablesReady = {});
 
-// The information that the export came without the document list.
-void ShowNoDocumentsMessage(UserInterface& ui);
-
 // The browse command's dialog. Returns the chosen path (and remembers its folder as OpenDir), or
 // nothing when the user cancels.
 std::optional<QString> BrowseForExport(AppSession& session, UserInterface& ui);

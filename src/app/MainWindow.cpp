@@ -12,6 +12,7 @@
 #include "browser/TableGridModel.h"
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
+#include "import/ShowNoDocumentsMessage.h"
 #include "platform/ShellOpen.h"
 #include "sending/EmailingDialog.h"
 #include "sending/SendSingleReminder.h"
@@ -330,7 +331,7 @@ QWidget* TfrmMain::createCommandBar() {
     layout->addStretch(1);
     connect(m_btnEmailVsem, &QPushButton::clicked, this, [this] {
         if (m_session.tables.NoDocuments) {
-            ShowNoDocumentsMessage(*m_ui);
+            import::ShowNoDocumentsMessage(*m_ui);
         } else {
             m_frmEmailing->OpenBulkEmailing();
         }

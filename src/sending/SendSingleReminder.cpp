@@ -1,8 +1,8 @@
 #include "sending/SendSingleReminder.h"
 
-#include "app/LoadExport.h"
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
+#include "import/ShowNoDocumentsMessage.h"
 #include "sending/ShownWaitMessage.h"
 
 namespace tervalo::sending {
@@ -52,7 +52,7 @@ std::optional<int> SendSingleReminder(SingleReminderContext& context) {
         return std::nullopt;
     }
     if (tables.NoDocuments) {
-        app::ShowNoDocumentsMessage(context.reminder.ui);
+        import::ShowNoDocumentsMessage(context.reminder.ui);
         return std::nullopt;
     }
     browser::BrowserCommands& commands = context.commands;
