@@ -5,9 +5,9 @@
 #include "compose/PrepareFileForWrite.h"
 #include "compose/TemplateVariables.h"
 #include "compose/ZipDocumentList.h"
-#include "platform/TextFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace tervalo::compose {
@@ -49,8 +49,19 @@ QString heading(const import::ExportTables& tables, const app::AppSettings& sett
     return ReplaceTemplateVariables(settings.EF_Nadpis, CurrentDebtorValues(tables));
 }
 
+// Both files are made afresh for every reminder right after PrepareFileForWrite removed their old
+// copies, and only the archive packed from the list travels: there is no old content to keep whole,
+// so the wait for the disk of a replacing write (temporary file, flush, rename) would buy nothing,
+// twice per debtor. Created exclusively, so nothing that reappeared under the name (a planted link)
+// is written through; a short write (disk full) removes the cut file.
 void writeListFile(const QString& path, const QString& text, const platform::AnsiCodec& codec) {
-    if (!platform::TextFile::writeAnsiAtomically(path, text, codec)) {
+    const QByteArray bytes = codec.encode(text);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        throw DocumentListError(path);
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.remove();
         throw DocumentListError(path);
     }
 }

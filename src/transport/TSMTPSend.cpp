@@ -12,7 +12,8 @@ namespace tervalo::transport {
 
 namespace {
 
-constexpr qsizetype kDataBufferSize = 1500;
+// A reminder of a few kilobytes goes out in one send; a large attachment in pieces of this size.
+constexpr qsizetype kDataBufferSize = 64 * 1024;
 // A reply longer than this is no SMTP reply: the greeting or an EHLO list runs to a few dozen lines.
 constexpr qsizetype kMaxReplyLines = 1000;
 constexpr qsizetype kMaxReplyBytes = 1024 * 1024;
@@ -293,10 +294,14 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
         }
         buffer.append(line).append("\r\n");
     }
-    if (!buffer.isEmpty() && !m_Sock.SendString(buffer)) {
+    // The end mark travels with the last piece of the text: one send, not a second small segment
+    // the server wakes up for.
+    buffer.append(".\r\n");
+    if (!m_Sock.SendString(buffer)) {
         return false;
     }
-    return command(".") == 250;
+    ReadSmtpReply();
+    return m_ReplyCode == 250;
 }
 
 void TSMTPSend::CloseSmtpSession() {

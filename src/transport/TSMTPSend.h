@@ -69,7 +69,7 @@ public:
     bool AuthenticatePlain();
     bool SendEnvelopeSender(const QString& address, qint64 messageSize);
     bool SendEnvelopeRecipient(const QString& address);
-    // Dot-stuffed, in buffers of about 1500 bytes, then the final ".".
+    // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one.
     bool SendMessageData(const QList<QByteArray>& messageLines);
     // QUIT, its reply, close.
     void CloseSmtpSession();

@@ -1,8 +1,13 @@
 #include "BulkFixture.h"
 
+#include "compose/FillMailClientList.h"
+
 #include "support/CaseName.h"
+#include "support/MailDesktop.h"
 #include "transport/EJclMapiError.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -257,49 +262,158 @@ TEST(BulkRun, withoutAConnectionToTheSmtpServerSendsNothing) {
     EXPECT_EQ(f.currentDebtor(), QStringLiteral("Alfa"));
 }
 
-// The mail client's delivery itself is another subsystem's; here it is only the edge the run calls.
-TEST(BulkRun, throughTheMailClientMakesNoConnectionCheckAndNotesTheOutbox) {
+// A server that takes nothing but EHLO before STARTTLS, and the account only after it.
+TEST(BulkRun, overStartTlsWithAuthenticationSendsToTheDebtorsThatQualify) {
+    const transport::testing::TestCertificates certificates;
+    ASSERT_TRUE(certificates.isValid());
+    RealSmtpServer server(test::authenticatingServerArguments(
+        certificates.serverArguments(QStringLiteral("starttls"), QStringLiteral("server"))));
     BulkFixture f;
-    f.session.settings.DefaultSendMail = true;
-    f.isInternetConnected = [](const QString&, int) {
-        ADD_FAILURE() << "no connection check for the mail client";
-        return false;
-    };
-    QStringList recipients;
-    f.sendReminder = [&](const compose::ReminderRequest& request, compose::ReminderContext&) {
-        EXPECT_FALSE(request.smtp);
-        EXPECT_FALSE(request.showDialog);
-        recipients.append(request.recipient);
-        return 0;
-    };
+    f.useServer(server);
+    f.session.settings.SMTPHost = QStringLiteral("localhost");  // the name the certificate is for
+    f.session.settings.SMTPSecurity = 1;
+    f.session.settings.SMTPCAFile = certificates.caFile();
     f.load();
 
     EXPECT_EQ(f.run(), 0);
 
-    EXPECT_EQ(recipients, (QStringList{QStringLiteral("alfa@alfa.cz"), QStringLiteral("ema@ema.cz")}));
+    EXPECT_EQ(received(server),
+              (std::vector<Received>{
+                  reminder(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"), kAlfaDocuments),
+                  reminder(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"), kEmaDocuments)}));
+    EXPECT_EQ(f.ui.messages(), std::vector<Message>());
+    EXPECT_EQ(f.protocolLines(),
+              test::runLines(kTime,
+                             {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+                              sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                             2, 4));
+}
+
+// ---- Through the mail client without a window: the system's sendmail of a desktop of our own
+
+// A sendmail that keeps every call: N.args (NUL-terminated arguments) and N.eml (its input), N
+// counting from 1; it exits with the status in exit.N when that file exists.
+class CountingSendmail {
+public:
+    CountingSendmail() {
+        const QByteArray out = QFile::encodeName(desktop.file(QStringLiteral("out")));
+        desktop.addSendmail("n=$(( $(cat '" + out + "/count' 2>/dev/null || echo 0) + 1 ))\n" +
+                            "echo $n > '" + out + "/count'\n" + "cat > '" + out + "/'$n.eml\n" +
+                            "printf '%s\\0' \"$@\" > '" + out + "/'$n.args\n" + "exit $(cat '" + out +
+                            "/'exit.$n 2>/dev/null || echo 0)\n");
+    }
+    void failCall(int n, const QByteArray& status) const {
+        desktop.write(QStringLiteral("out/exit.%1").arg(n), status);
+    }
+    int calls() const {
+        return QDir(desktop.file(QStringLiteral("out"))).entryList({QStringLiteral("*.eml")}).size();
+    }
+    QStringList arguments(int n) const {
+        QFile file(desktop.file(QStringLiteral("out/%1.args").arg(n)));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        QStringList all = QString::fromUtf8(file.readAll()).split(QChar(0));
+        all.removeLast();
+        return all;
+    }
+    // The message as the debtor's mail reader sees it.
+    Received message(int n) const {
+        const QJsonObject summary = test::readReminder(desktop.file(QStringLiteral("out/%1.eml").arg(n)));
+        EXPECT_EQ(summary.value(QStringLiteral("defects")).toArray(), QJsonArray());
+        QStringList documents;
+        for (const QString& line :
+             summary.value(QStringLiteral("archive")).toString().split(QStringLiteral("\r\n"))) {
+            if (line.startsWith(QStringLiteral("FV"))) {
+                documents.append(line.section(u' ', 0, 0));
+            }
+        }
+        return {QJsonArray{summary.value(QStringLiteral("to")).toString(),
+                           summary.value(QStringLiteral("cc")).toString()},
+                summary.value(QStringLiteral("subject")).toString(),
+                summary.value(QStringLiteral("cc")).toString(), documents};
+    }
+
+    transport::testing::MailDesktop desktop;
+};
+
+QStringList sendmailArguments(const QString& to) {
+    return {QStringLiteral("-i"),
+            QStringLiteral("-f"),
+            QStringLiteral("upominky@horak.cz"),
+            QStringLiteral("--"),
+            to,
+            QStringLiteral("kopie@horak.cz")};
+}
+
+struct MailClientFixture : BulkFixture {
+    MailClientFixture() {
+        session.settings.DefaultSendMail = true;
+        session.mailClients = sendmail.desktop.environment;
+        // The list start-up fills, now from this desktop.
+        compose::FillMailClientList(session.mtEmailKlient, session.mailClients);
+        isInternetConnected = [](const QString&, int) {
+            ADD_FAILURE() << "no connection check for the mail client";
+            return false;
+        };
+        load();
+    }
+    CountingSendmail sendmail;
+};
+
+TEST(BulkRun, throughTheMailClientHandsEachReminderToSendmailAndNotesTheOutbox) {
+    MailClientFixture f;
+
+    EXPECT_EQ(f.run(), 0);
+
+    ASSERT_EQ(f.sendmail.calls(), 2);
+    EXPECT_EQ(f.sendmail.arguments(1), sendmailArguments(QStringLiteral("alfa@alfa.cz")));
+    EXPECT_EQ(f.sendmail.message(1),
+              reminder(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"), kAlfaDocuments));
+    EXPECT_EQ(f.sendmail.arguments(2), sendmailArguments(QStringLiteral("ema@ema.cz")));
+    EXPECT_EQ(f.sendmail.message(2),
+              reminder(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"), kEmaDocuments));
+    EXPECT_EQ(f.protocolLines(),
+              test::runLines(kTime,
+                             {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+                              sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                             2, 4));
+    EXPECT_EQ(f.ui.messages(), std::vector<Message>());
     EXPECT_EQ(f.view.statusText,
               QStringLiteral(
                   "Dokončeno (protokol zobrazíte klepnutím zde) Poznámka: pokud ještě nedošlo k připojení "
                   "na internet, zprávy naleznete ve složce \"Pošta k odeslání\" ve výchozím poštovním "
                   "programu (např. Outlook)."));
+    EXPECT_EQ(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend,
+              QDate::currentDate());
+    EXPECT_EQ(f.session.stateTables->readAddressNote(QStringLiteral("ema@ema.cz")).lastSend,
+              QDate::currentDate());
 }
 
-TEST(BulkRun, anErrorOfTheMailClientEndsTheRunWithoutTotals) {
-    BulkFixture f;
-    f.session.settings.DefaultSendMail = true;
-    f.sendReminder = [](const compose::ReminderRequest&, compose::ReminderContext&) -> int {
-        throw transport::EJclMapiError(QStringLiteral("MAPI Error: (2) \"General MAPI failure\""));
-    };
-    f.load();
+// sendmail's refusal is an error of the mail-client interface, not a failed send: the run ends at
+// that debtor without the continue question or totals, and the error goes to the caller's boundary.
+TEST(BulkRun, aSendmailRefusalEndsTheRunAtThatDebtorWithoutTotals) {
+    MailClientFixture f;
+    f.sendmail.failCall(2, "67");  // EX_NOUSER at Ema
 
-    EXPECT_THROW(f.run(), transport::EJclMapiError);
+    try {
+        f.run();
+        ADD_FAILURE() << "no error";
+    } catch (const transport::EJclMapiError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("MAPI Error: (14) \"Unknown recipient\""));
+    }
 
+    EXPECT_EQ(f.sendmail.calls(), 2);
+    EXPECT_EQ(f.ui.messages(), std::vector<Message>());
     EXPECT_EQ(
         f.protocolLines(),
         (QStringList{
             QString(), QString(), QStringLiteral("Hromadný e-mailing dlužníků - 10.12.2026 v 9:05:07 hod"),
-            QStringLiteral("..."), sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"))}));
-    EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend.isValid());
+            QStringLiteral("..."), sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
+            sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))}));
+    EXPECT_EQ(f.view.generatedCount, QStringLiteral("1"));
+    EXPECT_EQ(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend,
+              QDate::currentDate());
+    EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("ema@ema.cz")).lastSend.isValid());
+    EXPECT_EQ(f.currentDebtor(), QStringLiteral("Ema"));
 }
 
 TEST(BulkRun, twoRunsShareOneProtocolEachStartedByTwoEmptyLines) {

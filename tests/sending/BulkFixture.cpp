@@ -74,8 +74,7 @@ void BulkFixture::useServer(const transport::testing::RealSmtpServer& server) {
 }
 
 int BulkFixture::run(const std::optional<sending::TestMode>& testMode) {
-    compose::ReminderContext reminder{session.tables, session.settings, session.mtEmailKlient, session.locale,
-                                      ui};
+    compose::ReminderContext reminder = app::ReminderContextOf(session, ui);
     sending::BulkEmailingContext context{reminder, *session.stateTables, session.TempDir, protocol, view};
     context.now = [] { return QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7)); };
     if (isInternetConnected) {
