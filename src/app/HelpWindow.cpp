@@ -18,9 +18,9 @@ namespace {
 
 constexpr int kTopicRole = Qt::UserRole;
 
-// Pages live in the file, addressed by a relative URL without scheme.
+// Pages and images live in the file, addressed by relative URLs without a scheme.
 bool isInsideHelp(const QUrl& url) {
-    return url.scheme().isEmpty() || url.scheme() == QStringLiteral("help");
+    return url.scheme().isEmpty();
 }
 
 }  // namespace
