@@ -2,6 +2,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/GuiUserInterface.h"
+#include "app/HelpFile.h"
+#include "app/HelpWindow.h"
 #include "app/LoadExport.h"
 #include "app/MinimizeApplication.h"
 #include "app/StartUp.h"
@@ -570,9 +572,21 @@ void TfrmMain::showAboutBox() {
     about.exec();
 }
 
-// The help viewer comes with the help itself; until then the user is told rather than left waiting.
-void TfrmMain::showHelpTopic(const QString& /*topic*/) {
-    m_ui->information(QStringLiteral("Nápověda zatím není k dispozici."));
+// A missing or unreadable help file shows nothing. The window belongs to a modal dialog that asks
+// for help (the about box), since it could not be used beside it otherwise, and to this one else.
+void TfrmMain::showHelpTopic(const QString& topic) {
+    std::optional<HelpFile> help = HelpFile::open(m_session.HelpFile);
+    if (!help) {
+        return;
+    }
+    QWidget* owner = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : this;
+    if (m_frmNapoveda != nullptr && m_frmNapoveda->parentWidget() != owner) {
+        delete m_frmNapoveda;
+    }
+    if (m_frmNapoveda == nullptr) {
+        m_frmNapoveda = new TfrmNapoveda(owner);
+    }
+    m_frmNapoveda->showHelp(std::move(*help), topic);
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

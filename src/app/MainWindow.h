@@ -4,6 +4,7 @@
 #include "platform/UserInterface.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -34,6 +35,7 @@ class TableGridModel;
 namespace tervalo::app {
 
 class GuiUserInterface;
+class TfrmNapoveda;
 class TfrmWaitMessage;
 
 // The main window: the debtor list above, the current debtor's documents below, the input row for
@@ -100,6 +102,7 @@ private:
     QWidget* m_panFirmy = nullptr;  // the upper (debtor) area, its height kept as HeaderHeight
     compose::TfrmNastaveni* m_frmNastaveni = nullptr;
     sending::TfrmEmailing* m_frmEmailing = nullptr;
+    QPointer<TfrmNapoveda> m_frmNapoveda;  // made on first use, beside the window that asked for it
     bool m_layoutApplied = false;
     QCheckBox* m_chckOnlyMail = nullptr;
     QLabel* m_lblStavKeDniText = nullptr;

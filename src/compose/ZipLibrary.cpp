@@ -45,7 +45,11 @@ bool ZipLibrary::resolveAll() {
            resolve(m_handle, "zip_file_add", m_fileAdd) &&
            resolve(m_handle, "zip_set_file_compression", m_setFileCompression) &&
            resolve(m_handle, "zip_file_set_encryption", m_fileSetEncryption) &&
-           resolve(m_handle, "zip_close", m_close) && resolve(m_handle, "zip_discard", m_discard);
+           resolve(m_handle, "zip_close", m_close) && resolve(m_handle, "zip_discard", m_discard) &&
+           resolve(m_handle, "zip_get_num_entries", m_getNumEntries) &&
+           resolve(m_handle, "zip_stat_index", m_statIndex) &&
+           resolve(m_handle, "zip_fopen_index", m_fopenIndex) && resolve(m_handle, "zip_fread", m_fread) &&
+           resolve(m_handle, "zip_fclose", m_fclose);
 }
 
 bool ZipLibrary::packSingleFile(const QString& archivePath, const QString& filePath,
@@ -80,6 +84,46 @@ bool ZipLibrary::packSingleFile(const QString& archivePath, const QString& fileP
         return false;
     }
     return true;
+}
+
+std::optional<std::map<QString, QByteArray>> ZipLibrary::readAllEntries(const QString& archivePath,
+                                                                        qint64 maxTotalBytes) const {
+    int openError = 0;
+    zip_t* archive = m_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY, &openError);
+    if (archive == nullptr) {
+        return std::nullopt;
+    }
+    std::map<QString, QByteArray> entries;
+    qint64 total = 0;
+    const zip_int64_t count = m_getNumEntries(archive, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        const auto entry = static_cast<zip_uint64_t>(index);
+        zip_stat_t stat;
+        if (m_statIndex(archive, entry, 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0 ||
+            (stat.valid & ZIP_STAT_NAME) == 0) {
+            m_discard(archive);
+            return std::nullopt;
+        }
+        // The stated size bounds what is read, so a forged entry cannot exhaust memory.
+        total += static_cast<qint64>(stat.size);
+        if (stat.size > static_cast<zip_uint64_t>(maxTotalBytes) || total > maxTotalBytes) {
+            m_discard(archive);
+            return std::nullopt;
+        }
+        QByteArray content(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
+        zip_file_t* file = m_fopenIndex(archive, entry, 0);
+        const zip_int64_t read = file == nullptr ? -1 : m_fread(file, content.data(), stat.size);
+        if (file != nullptr) {
+            m_fclose(file);
+        }
+        if (read != static_cast<zip_int64_t>(stat.size)) {
+            m_discard(archive);
+            return std::nullopt;
+        }
+        entries[QString::fromUtf8(stat.name)] = content;
+    }
+    m_discard(archive);
+    return entries;
 }
 
 }  // namespace tervalo::compose

@@ -4,7 +4,9 @@
 
 #include <zip.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 
 namespace tervalo::compose {
 
@@ -30,6 +32,11 @@ public:
     // is discarded.
     bool packSingleFile(const QString& archivePath, const QString& filePath, const QString& entryName) const;
 
+    // Every entry of the archive at `archivePath` by its name, for archives of at most `maxTotalBytes`
+    // uncompressed. Nothing when the file is missing, not an archive, damaged or larger.
+    std::optional<std::map<QString, QByteArray>> readAllEntries(const QString& archivePath,
+                                                                qint64 maxTotalBytes) const;
+
 private:
     explicit ZipLibrary(void* handle) : m_handle(handle) {}
     bool resolveAll();
@@ -43,6 +50,11 @@ private:
     decltype(&zip_file_set_encryption) m_fileSetEncryption = nullptr;
     decltype(&zip_close) m_close = nullptr;
     decltype(&zip_discard) m_discard = nullptr;
+    decltype(&zip_get_num_entries) m_getNumEntries = nullptr;
+    decltype(&zip_stat_index) m_statIndex = nullptr;
+    decltype(&zip_fopen_index) m_fopenIndex = nullptr;
+    decltype(&zip_fread) m_fread = nullptr;
+    decltype(&zip_fclose) m_fclose = nullptr;
 };
 
 }  // namespace tervalo::compose

@@ -167,13 +167,6 @@ TEST(MainWindow, userInputDuringTheLoadIsDiscardedWhileTheWindowRepaints) {
     window.hide();
 }
 
-TEST(MainWindow, helpSaysItIsNotAvailableYet) {
-    WindowFixture f;
-    QTest::mouseClick(f.child<QPushButton>("btnNapoveda2"), Qt::LeftButton);
-    EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("information"),
-                                                      QStringLiteral("Nápověda zatím není k dispozici.")}}));
-}
-
 TEST(TfrmAbout, itsLinksRunTheHelpTopicAndTheProtocolItIsGiven) {
     test::AppFixture f;
     QStringList topics;
