@@ -19,7 +19,7 @@ namespace {
 using testing::MailDesktop;
 using testing::summarizeMessage;
 
-const QByteArray kArchive("PK\x03\x04 archiv \x00\xff", 16);
+const QByteArray kArchive("PK\x03\x04 archiv \x00\xff", 14);
 
 // A reminder as composition fills it, with hostile values where the export could put them.
 void fillReminder(TJclEmail& email, const MailDesktop& desktop) {
