@@ -175,7 +175,8 @@ QString handshakeFailure(SSL* ssl, int sslError, const RefusedValidity& validity
 // The caller owns one reference. Null with the reason in `failure`.
 SSL_CTX* sharedContext(const QString& caFile, QString& failure) {
     static std::mutex guard;
-    static std::map<QString, SSL_CTX*> contexts;
+    // Kept for the whole process and never destroyed, so the contexts stay reachable at exit.
+    static auto& contexts = *new std::map<QString, SSL_CTX*>;
     const QFileInfo caInfo(caFile);
     const QString key = caFile + QLatin1Char('\n') + caInfo.lastModified().toString(Qt::ISODateWithMs) +
                         QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_FILE")) +
