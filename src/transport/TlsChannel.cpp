@@ -91,11 +91,18 @@ struct RefusedValidity {
     QString notAfter;
 };
 
+// What the libssl callbacks of one connection need, hung on the connection as its ex data 0.
+struct ConnectionNotes {
+    RefusedValidity refused;
+    QString sessionKey;  // trust key and host name
+};
+
 int noteRefusedValidity(int ok, X509_STORE_CTX* store) {
     if (!ok) {
         auto* ssl =
             static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-        auto* validity = ssl ? static_cast<RefusedValidity*>(SSL_get_ex_data(ssl, 0)) : nullptr;
+        auto* notes = ssl ? static_cast<ConnectionNotes*>(SSL_get_ex_data(ssl, 0)) : nullptr;
+        RefusedValidity* validity = notes ? &notes->refused : nullptr;
         const X509* certificate = X509_STORE_CTX_get_current_cert(store);
         if (validity && certificate && validity->notAfter.isEmpty()) {
             validity->notBefore = certificateDate(X509_get0_notBefore(certificate));
@@ -170,17 +177,60 @@ QString handshakeFailure(SSL* ssl, int sslError, const RefusedValidity& validity
     return QStringLiteral("šifrované spojení se nepodařilo navázat (%1).").arg(QString::fromUtf8(text));
 }
 
-// A client context with its trust store, built once per CA file and trust-store environment and then
-// shared: parsing the system's store for every reminder would cost more than the handshake itself.
-// The caller owns one reference. Null with the reason in `failure`.
-SSL_CTX* sharedContext(const QString& caFile, QString& failure) {
+// What a client context is built from: the CA file (and its age) and the trust-store environment.
+QString trustKey(const QString& caFile) {
+    const QFileInfo caInfo(caFile);
+    return caFile + QLatin1Char('\n') + caInfo.lastModified().toString(Qt::ISODateWithMs) +
+           QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_FILE")) + QLatin1Char('\n') +
+           QString::fromLocal8Bit(qgetenv("SSL_CERT_DIR"));
+}
+
+// The last session each server (by host name and trust) handed out, so the next reminder of a bulk run
+// resumes it instead of a full handshake with certificate checks: that halves the cost of a TLS
+// reminder. A resumed session is only accepted by the server that issued it, which the full
+// handshake verified. Kept for the whole process, like the contexts.
+std::mutex sessionGuard;
+std::map<QString, SSL_SESSION*>& resumableSessions() {
+    static auto& sessions = *new std::map<QString, SSL_SESSION*>;
+    return sessions;
+}
+
+SSL_SESSION* takeSession(const QString& key) {
+    const std::lock_guard lock(sessionGuard);
+    const auto found = resumableSessions().find(key);
+    if (found == resumableSessions().end()) {
+        return nullptr;
+    }
+    SSL_SESSION* session = found->second;
+    // TLS 1.3 tickets are meant for one use; the server hands out fresh ones on every connection.
+    resumableSessions().erase(found);
+    return session;
+}
+
+void keepSession(const QString& key, SSL_SESSION* session) {
+    const std::lock_guard lock(sessionGuard);
+    SSL_SESSION*& kept = resumableSessions()[key];
+    SSL_SESSION_free(kept);
+    kept = session;
+}
+
+// Called by libssl for every session the server hands out (after the handshake in TLS 1.3).
+int keepNewSession(SSL* ssl, SSL_SESSION* session) {
+    const auto* notes = static_cast<const ConnectionNotes*>(SSL_get_ex_data(ssl, 0));
+    if (!notes || !SSL_SESSION_is_resumable(session)) {
+        return 0;
+    }
+    keepSession(notes->sessionKey, session);
+    return 1;  // the reference is ours now
+}
+
+// A client context with its trust store, built once per trust key and then shared: parsing the
+// system's store for every reminder would cost more than the handshake itself. The caller owns one
+// reference. Null with the reason in `failure`.
+SSL_CTX* sharedContext(const QString& caFile, const QString& key, QString& failure) {
     static std::mutex guard;
     // Kept for the whole process and never destroyed, so the contexts stay reachable at exit.
     static auto& contexts = *new std::map<QString, SSL_CTX*>;
-    const QFileInfo caInfo(caFile);
-    const QString key = caFile + QLatin1Char('\n') + caInfo.lastModified().toString(Qt::ISODateWithMs) +
-                        QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_FILE")) +
-                        QLatin1Char('\n') + QString::fromLocal8Bit(qgetenv("SSL_CERT_DIR"));
     const std::lock_guard lock(guard);
     SSL_CTX*& shared = contexts[key];
     if (!shared) {
@@ -195,6 +245,8 @@ SSL_CTX* sharedContext(const QString& caFile, QString& failure) {
         // reply, which the session judges by itself.
         SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
         SSL_CTX_set_default_verify_paths(context);
+        SSL_CTX_set_session_cache_mode(context, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_sess_set_new_cb(context, keepNewSession);
         if (!caFile.isEmpty() &&
             SSL_CTX_load_verify_locations(context, caFile.toLocal8Bit().constData(), nullptr) != 1) {
             SSL_CTX_free(context);
@@ -217,7 +269,7 @@ struct TlsChannel::State {
     int fd = -1;
     SSL_CTX* context = nullptr;
     SSL* ssl = nullptr;
-    RefusedValidity refused;
+    ConnectionNotes notes;
 
     ~State() {
         SSL_free(ssl);
@@ -234,7 +286,9 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
     ERR_clear_error();
     auto state = std::make_unique<State>();
     state->fd = fd;
-    state->context = sharedContext(caFile, failure);
+    const QString trust = trustKey(caFile);
+    state->notes.sessionKey = trust + QLatin1Char('\n') + host;
+    state->context = sharedContext(caFile, trust, failure);
     if (!state->context) {
         return nullptr;
     }
@@ -242,7 +296,11 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
     BIO* bio = BIO_new(socketMethod());
     BIO_set_data(bio, reinterpret_cast<void*>(intptr_t(fd)));
     SSL_set_bio(state->ssl, bio, bio);
-    SSL_set_ex_data(state->ssl, 0, &state->refused);
+    SSL_set_ex_data(state->ssl, 0, &state->notes);
+    if (SSL_SESSION* earlier = takeSession(state->notes.sessionKey)) {
+        SSL_set_session(state->ssl, earlier);
+        SSL_SESSION_free(earlier);
+    }
 
     const QByteArray hostBytes = host.toUtf8();
     unsigned char address[16];
@@ -274,7 +332,7 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
                 continue;
             }
         }
-        failure = handshakeFailure(state->ssl, error, state->refused, host);
+        failure = handshakeFailure(state->ssl, error, state->notes.refused, host);
         ERR_clear_error();
         return nullptr;
     }

@@ -1,6 +1,7 @@
 """A real SMTP server for the transport tests: aiosmtpd on 127.0.0.1 with LOGIN (aiosmtpd's own)
 and CRAM-MD5 (added here) checked against one account. Each accepted message is stored as
-NNN.eml with its envelope in NNN.json (with --discard nothing is stored). --refuse ADDRESS answers
+NNN.eml with its envelope in NNN.json (and whether the TLS session was a resumed one; with --discard
+nothing is stored). --refuse ADDRESS answers
 550 to that recipient, as a server does for a mailbox it does not know. With --certificate and --key
 it speaks TLS: STARTTLS (--tls starttls, required before anything but EHLO, and before AUTH) or TLS
 from the first byte (--tls implicit). Prints "READY <port>" when it listens and stops when its
@@ -57,6 +58,7 @@ class Handler:
         if self.discard:
             return "250 OK"
         base = os.path.join(self.maildir, "%03d" % self.count)
+        tls = server.transport.get_extra_info("ssl_object")
         with open(base + ".eml", "wb") as f:
             f.write(envelope.original_content)
         with open(base + ".json", "w") as f:
@@ -65,6 +67,7 @@ class Handler:
                 "mail_options": envelope.mail_options,
                 "rcpt_tos": envelope.rcpt_tos,
                 "login": session.login_data.decode() if isinstance(session.login_data, bytes) else None,
+                "tls_resumed": tls.session_reused if tls else None,
             }, f)
         return "250 OK"
 

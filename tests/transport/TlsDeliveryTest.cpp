@@ -172,6 +172,35 @@ INSTANTIATE_TEST_SUITE_P(
                            "STARTTLS, nebo port, na kterém server šifruje od začátku (obvykle 465).")}),
     [](const auto& param) { return std::string(param.param.name); });
 
+// The next reminder to the same server resumes the session the first one opened, instead of a full
+// handshake; another server under the same name still has its certificate checked in full.
+TEST(TlsResumption, nextSessionResumesAndAnotherServerIsStillVerified) {
+    ASSERT_TRUE(certificates().isValid());
+    RealSmtpServer server(
+        certificates().serverArguments(QStringLiteral("starttls"), QStringLiteral("server")));
+    ASSERT_TRUE(server.isRunning());
+    const QString address = QStringLiteral("localhost:%1").arg(server.port());
+    const SmtpSessionOptions options = secured(SmtpSecurity::StartTls, certificates().caFile());
+    for (int reminder = 0; reminder < 3; ++reminder) {
+        const SmtpOutcome outcome = SendBySmtp(kSender, kRecipient, address, kMessage, {}, {}, options);
+        ASSERT_TRUE(outcome.delivered) << outcome.reply.toStdString();
+    }
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 3);
+    EXPECT_FALSE(server.envelope(files[0]).value(QStringLiteral("tls_resumed")).toBool());
+    EXPECT_TRUE(server.envelope(files[1]).value(QStringLiteral("tls_resumed")).toBool());
+    EXPECT_TRUE(server.envelope(files[2]).value(QStringLiteral("tls_resumed")).toBool());
+
+    RealSmtpServer impostor(
+        certificates().serverArguments(QStringLiteral("starttls"), QStringLiteral("wronghost")));
+    ASSERT_TRUE(impostor.isRunning());
+    const SmtpOutcome refused = SendBySmtp(
+        kSender, kRecipient, QStringLiteral("localhost:%1").arg(impostor.port()), kMessage, {}, {}, options);
+    EXPECT_FALSE(refused.delivered);
+    EXPECT_EQ(refused.stage, SmtpStage::Tls);
+    EXPECT_EQ(impostor.messageFiles(), QStringList());
+}
+
 // PLAIN gives the password away as it is: over a plain connection it is not used even when it is the
 // only mechanism, and the failure is reported as the authentication's.
 TEST(TlsAuthentication, plainIsNeverUsedWithoutEncryption) {
