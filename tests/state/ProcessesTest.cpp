@@ -127,6 +127,22 @@ TEST(StateProcesses, anEditMeetsAnotherOpensRecordLock) {
     EXPECT_TRUE(one.GetDocumentExport(QStringLiteral("FV1")));
 }
 
+TEST(StateProcesses, aWriteWaitsForARecordAnotherProcessIsWriting) {
+    TempAppDir dir;
+    SystemLocale czech;
+    StateTables tables(dir.path(), czech);
+    tables.OpenStateTables();
+    tables.SetDocumentExport(QStringLiteral("FV1"), true);
+    ChildProcess holder(
+        {.program = kWorker,
+         .arguments = {dir.path(), QStringLiteral("hold"), QStringLiteral("FV1"), QStringLiteral("300")}});
+    ASSERT_EQ(holder.readLine(60000), QByteArray("held"));
+    // Held for a moment, as another program's write holds it: this write waits instead of failing.
+    tables.SetDocumentExport(QStringLiteral("FV1"), false);
+    EXPECT_FALSE(tables.GetDocumentExport(QStringLiteral("FV1")));
+    EXPECT_EQ(holder.finish().exitCode, 0);
+}
+
 enum class Outcome { Killed, Finished, Failed };
 
 // Runs the worker, killed as it enters its n-th call of `syscall` (counting from 1).
