@@ -69,7 +69,10 @@ bool syncToDisk(const QString& path) {
 }
 
 bool replaceFileDurably(const QString& path, const QByteArray& bytes) {
-    const QByteArray target = QFile::encodeName(path);
+    // A file kept elsewhere behind a symbolic link is replaced there; the link stays.
+    const QFileInfo link(path);
+    const QString finalPath = link.isSymLink() ? link.symLinkTarget() : path;
+    const QByteArray target = QFile::encodeName(finalPath);
     QByteArray temporary;
     const int fd = createTemporary(target, temporary);
     if (fd < 0) {
@@ -86,7 +89,7 @@ bool replaceFileDurably(const QString& path, const QByteArray& bytes) {
         ::unlink(temporary.constData());
         return false;
     }
-    return syncToDisk(QFileInfo(path).absolutePath());
+    return syncToDisk(QFileInfo(finalPath).absolutePath());
 }
 
 }  // namespace tervalo::platform
