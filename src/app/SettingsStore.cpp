@@ -40,7 +40,12 @@ void SaveSettings(AppSession& session, const QDate& today) {
     } catch (const SettingsFileError&) {
         firstFailure = std::current_exception();
     }
-    SavePassword(session.settings, session.AppDir, session.locale, today);
+    // The password file is replaced whole too, so a failed write keeps the old password; the user is
+    // told, or a changed password would be lost without a word.
+    if (SavePassword(session.settings, session.AppDir, session.locale, today) != 0 && !firstFailure) {
+        const QString path = session.AppDir + PasswordStore::fileName();
+        firstFailure = std::make_exception_ptr(SettingsFileError(cannotWriteText(path), path));
+    }
     try {
         BodyTextFile::write(session.AppDir + BodyTextFile::fileName(), session.settings.EText, codec);
     } catch (const SettingsFileError&) {

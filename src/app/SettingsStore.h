@@ -14,9 +14,10 @@ namespace tervalo::app {
 void LoadSettings(AppSession& session);
 
 // Writes session.settings and session.windowLayout to the three files. Each file is replaced through a
-// temporary file, and each is written even when another fails, so a failure costs no file more than
-// itself. Throws SettingsFileError (the first failure) when the configuration or body file could not
-// be written; a password file that cannot be written is not reported.
+// temporary file flushed to the disk before it replaces the old one, so a failure, a crash or a power
+// loss leaves each file old or new, never cut; each is written even when another fails, so a failure
+// costs no file more than itself. Throws SettingsFileError (the first failure) when any of the three
+// could not be written.
 void SaveSettings(AppSession& session, const QDate& today = QDate::currentDate());
 
 }  // namespace tervalo::app

@@ -1,7 +1,8 @@
 #include "platform/TextFile.h"
 
+#include "platform/DurableWrite.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace tervalo::platform::TextFile {
 
@@ -26,17 +27,7 @@ std::optional<QString> readAnsi(const QString& path, const AnsiCodec& codec) {
 }
 
 bool writeBytesAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    // Unbuffered, so a short write (disk full, quota) shows in write()'s count: a buffered QSaveFile
-    // reports success for it and commits the cut file over the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFileDurably(path, bytes);
 }
 
 bool writeAnsiAtomically(const QString& path, const QString& text, const AnsiCodec& codec) {

@@ -16,8 +16,9 @@ namespace TextFile {
 std::optional<QByteArray> readBytes(const QString& path);
 std::optional<QString> readAnsi(const QString& path, const AnsiCodec& codec);
 
-// Writes through a temporary file in the same folder and renames it over `path`, so a failure
-// leaves the old file whole. Returns false on failure.
+// Writes through a temporary file in the same folder, flushed to the disk and renamed over `path`
+// (replaceFileDurably), so a failure, a kill or a power loss leaves the old file whole. Returns false
+// on failure.
 bool writeBytesAtomically(const QString& path, const QByteArray& bytes);
 bool writeAnsiAtomically(const QString& path, const QString& text, const AnsiCodec& codec);
 

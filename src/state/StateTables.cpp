@@ -2,17 +2,44 @@
 
 #include "state/StateSchema.h"
 
+#include "platform/DurableWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace tervalo::state {
 
 namespace {
+
+// Another program on the same folder holds a record's lock only while it writes that record. A write
+// that meets the lock waits that long, retrying every 10 ms, before "Record locked." reaches the
+// caller: otherwise a send date recorded after the message went out, or a note, would be lost to a
+// coincidence of two writes in the same millisecond.
+constexpr auto kRecordLockWait = std::chrono::seconds(2);
+constexpr auto kRecordLockRetry = std::chrono::milliseconds(10);
+
+template <typename Write>
+void waitingForRecordLock(const Write& write) {
+    const auto giveUp = std::chrono::steady_clock::now() + kRecordLockWait;
+    for (;;) {
+        try {
+            write();
+            return;
+        } catch (const StateError& error) {
+            if (!error.isRecordLocked() || std::chrono::steady_clock::now() >= giveUp) {
+                throw;
+            }
+        }
+        std::this_thread::sleep_for(kRecordLockRetry);
+    }
+}
 
 QString toStoredNote(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -119,7 +146,14 @@ void StateTables::UpgradeDocumentTable() {
             fresh.post();
         }
     }
+    // The new files reach the disk before they replace the old ones, and the renames after them.
     const QString base = QFileInfo(Schema::edokladyFile).completeBaseName();
+    for (const char* extension : {".dbt", ".mdx", ".dat"}) {
+        const QString built = buildFolder + base + QLatin1String(extension);
+        if (!platform::syncToDisk(built)) {
+            throw StateError(QStringLiteral("Cannot write file \"%1\".").arg(built), built);
+        }
+    }
     for (const char* extension : {".dbt", ".mdx", ".dat"}) {
         const QString name = base + QLatin1String(extension);
         if (::rename(QFile::encodeName(buildFolder + name).constData(),
@@ -127,6 +161,7 @@ void StateTables::UpgradeDocumentTable() {
             throw StateError(QStringLiteral("Cannot replace \"%1\".").arg(m_appDir + name), m_appDir + name);
         }
     }
+    platform::syncToDisk(m_appDir);
     old.close();
     QDir(buildFolder).removeRecursively();
 }
@@ -140,17 +175,19 @@ bool StateTables::addressRoutine(const QString& address, AddressMode mode, bool 
     if (mode == AddressMode::ReadFlag) {
         return table.locate(Schema::email, k) ? table.fieldFlag(Schema::exportFlag) : true;
     }
-    const bool found = table.locateForWrite(Schema::email, k);
-    table.setFieldText(Schema::email, k);
-    if (mode == AddressMode::StoreFlag) {
-        table.setFieldFlag(Schema::exportFlag, flag);
-    } else {
-        if (!found) {
-            table.setFieldFlag(Schema::exportFlag, true);
+    waitingForRecordLock([&] {
+        const bool found = table.locateForWrite(Schema::email, k);
+        table.setFieldText(Schema::email, k);
+        if (mode == AddressMode::StoreFlag) {
+            table.setFieldFlag(Schema::exportFlag, flag);
+        } else {
+            if (!found) {
+                table.setFieldFlag(Schema::exportFlag, true);
+            }
+            table.setFieldDate(Schema::lastSend, QDate::currentDate());
         }
-        table.setFieldDate(Schema::lastSend, QDate::currentDate());
-    }
-    table.post();
+        table.post();
+    });
     return true;
 }
 
@@ -166,10 +203,12 @@ bool StateTables::documentRoutine(const QString& number, DocumentMode mode, bool
         case DocumentMode::QueryNote:
             return table.locate(Schema::doklad, k) && !table.memoText(Schema::pozn).isEmpty();
         case DocumentMode::StoreFlag:
-            table.locateForWrite(Schema::doklad, k);
-            table.setFieldText(Schema::doklad, k);
-            table.setFieldFlag(Schema::exportFlag, flag);
-            table.post();
+            waitingForRecordLock([&] {
+                table.locateForWrite(Schema::doklad, k);
+                table.setFieldText(Schema::doklad, k);
+                table.setFieldFlag(Schema::exportFlag, flag);
+                table.post();
+            });
             return true;
     }
     return true;
@@ -227,12 +266,14 @@ AddressRecord StateTables::readAddressNote(const QString& address) {
 void StateTables::writeAddressNote(const QString& address, const QString& note) {
     dbf::DbfTable& table = *m_earchiv;
     const QString k = key(address);
-    if (!table.locateForWrite(Schema::email, k)) {
-        table.setFieldFlag(Schema::exportFlag, true);
-    }
-    table.setFieldText(Schema::email, k);
-    table.setMemoText(Schema::note, toStoredNote(note));
-    table.post();
+    waitingForRecordLock([&] {
+        if (!table.locateForWrite(Schema::email, k)) {
+            table.setFieldFlag(Schema::exportFlag, true);
+        }
+        table.setFieldText(Schema::email, k);
+        table.setMemoText(Schema::note, toStoredNote(note));
+        table.post();
+    });
 }
 
 DocumentRecord StateTables::readDocumentNote(const QString& number) {
@@ -251,12 +292,14 @@ DocumentRecord StateTables::readDocumentNote(const QString& number) {
 void StateTables::writeDocumentNote(const QString& number, const QString& note) {
     dbf::DbfTable& table = *m_edoklady;
     const QString k = key(number);
-    if (!table.locateForWrite(Schema::doklad, k)) {
-        table.setFieldFlag(Schema::exportFlag, true);
-    }
-    table.setFieldText(Schema::doklad, k);
-    table.setMemoText(Schema::pozn, toStoredNote(note));
-    table.post();
+    waitingForRecordLock([&] {
+        if (!table.locateForWrite(Schema::doklad, k)) {
+            table.setFieldFlag(Schema::exportFlag, true);
+        }
+        table.setFieldText(Schema::doklad, k);
+        table.setMemoText(Schema::pozn, toStoredNote(note));
+        table.post();
+    });
 }
 
 }  // namespace tervalo::state

@@ -37,7 +37,8 @@ struct DocumentRecord {
 // the program folder: EArchiv.dat (EMAIL, EXPORT, LASTSEND, NOTE) and EDoklady.dat (DOKLAD, EXPORT,
 // POZN), each with its memo (.dbt) and production index (.mdx). Keys are upper-cased by the locale and
 // cut to the field width; every write looks the key up first, so a key has at most one record.
-// Errors of the table layer are not caught here: they reach the caller as StateError.
+// Errors of the table layer are not caught here: they reach the caller as StateError; a write that
+// meets a record another process is writing waits a moment for it before "Record locked." comes.
 class StateTables {
 public:
     // `appDir` ends with a slash.

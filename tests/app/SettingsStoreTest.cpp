@@ -1,7 +1,9 @@
 #include "AppFixture.h"
 #include "FileSizeLimit.h"
+#include "app/PasswordStore.h"
 #include "app/SettingsStore.h"
 #include "app/StartUp.h"
+#include "support/CaseName.h"
 
 #include <QDir>
 #include <QFile>
@@ -203,5 +205,75 @@ TEST(StartUp, unreadableBodyFileStopsRatherThanLosingIt) {
               (std::vector<Message>{{QStringLiteral("error"), QStringLiteral("Chyba : nelze číst soubor ") +
                                                                   f.dir.file(QStringLiteral("EText"))}}));
 }
+
+}  // namespace
+
+namespace {
+
+// A disk that refuses to let any file grow past a byte limit while the program closes: each of the
+// three files is either left as it was or replaced whole, and the first one that failed is named.
+struct WriteFailure {
+    const char* name;
+    // The limit, from the sizes of the new Vorbel.ini and EText.
+    rlim_t (*limit)(rlim_t ini, rlim_t body);
+};
+
+class SaveSettingsFailingAtByte : public ::testing::TestWithParam<WriteFailure> {};
+
+TEST_P(SaveSettingsFailingAtByte, keepsEachFileOldOrNewAndNamesTheFirstFailure) {
+    // `failing` meets the full disk; `reference` saves the same settings without a limit.
+    SettingsFixture failing;
+    SettingsFixture reference;
+    for (SettingsFixture* f : {&failing, &reference}) {
+        f->writeIni(QStringLiteral("[MAIN]\r\nRunSetup=0\r\n"));
+        f->session.settings.SMTPPassword = QStringLiteral("stare heslo");
+        app::SaveSettings(f->session);
+        f->session.settings = everyFieldChanged();
+        f->session.StartedWithParams = false;
+    }
+    const QByteArray oldIni = failing.file("Vorbel.ini");
+    const QByteArray oldBody = failing.file("EText");
+    app::ShutDown(reference.session, QString(), 0, reference.ui);
+    const QByteArray newIni = reference.file("Vorbel.ini");
+    const QByteArray newBody = reference.file("EText");
+    const rlim_t limit = GetParam().limit(rlim_t(newIni.size()), rlim_t(newBody.size()));
+    {
+        test::FileSizeLimit full(limit);
+        app::ShutDown(failing.session, QString(), 0, failing.ui);
+    }
+
+    const bool iniWritten = limit >= rlim_t(newIni.size());
+    const bool passwordWritten = limit >= rlim_t(app::PasswordStore::kFileSize);
+    const bool bodyWritten = limit >= rlim_t(newBody.size());
+    EXPECT_EQ(failing.file("Vorbel.ini"), iniWritten ? newIni : oldIni);
+    EXPECT_EQ(failing.file("EText"), bodyWritten ? newBody : oldBody);
+    EXPECT_EQ(failing.reloaded()->settings.SMTPPassword,
+              passwordWritten ? everyFieldChanged().SMTPPassword : QStringLiteral("stare heslo"));
+    std::vector<Message> expected;
+    for (const auto& [written, name] :
+         {std::pair{iniWritten, "Vorbel.ini"}, std::pair{passwordWritten, "rdata1.dti"},
+          std::pair{bodyWritten, "EText"}}) {
+        if (!written) {
+            expected.push_back({QStringLiteral("error"), QStringLiteral("Chyba : nelze zapsat do souboru ") +
+                                                             failing.dir.file(QString::fromLatin1(name))});
+            break;
+        }
+    }
+    EXPECT_EQ(failing.ui.messages(), expected);
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(failing.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")),
+              QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveSettings, SaveSettingsFailingAtByte,
+    ::testing::Values(WriteFailure{"nothing_fits", [](rlim_t, rlim_t) { return rlim_t(0); }},
+                      WriteFailure{"one_byte_fits", [](rlim_t, rlim_t) { return rlim_t(1); }},
+                      WriteFailure{"body_fits", [](rlim_t, rlim_t body) { return body; }},
+                      WriteFailure{"password_cut_at_its_last_byte",
+                                   [](rlim_t, rlim_t body) { return std::max(body, rlim_t(527)); }},
+                      WriteFailure{"ini_cut_at_its_last_byte", [](rlim_t ini, rlim_t) { return ini - 1; }},
+                      WriteFailure{"everything_fits", [](rlim_t ini, rlim_t) { return ini; }}),
+    test::CaseName());
 
 }  // namespace

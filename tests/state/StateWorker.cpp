@@ -4,6 +4,8 @@
 //   state_worker DIR stress ID COUNT       appends and edits, retrying "Record locked."
 //   state_worker DIR open                  opens (creating or upgrading) and closes
 //   state_worker DIR state ARGS...         the state command
+//   state_worker DIR hold NUMBER MS        holds the document's record lock for MS milliseconds,
+//                                          printing "held" once it has it
 #include "state/StateCommand.h"
 #include "state/StateTables.h"
 
@@ -72,6 +74,16 @@ int main(int argc, char** argv) {
                 fprintf(stderr, "%s\n", qPrintable(error));
                 return code;
             }
+        } else if (args[1] == QLatin1String("hold") && args.size() == 4) {
+            auto& table = tables.dtEDoklady();
+            if (!table.locate(QStringLiteral("DOKLAD"), args[2])) {
+                return 2;
+            }
+            table.edit();
+            fprintf(stdout, "held\n");
+            fflush(stdout);
+            std::this_thread::sleep_for(std::chrono::milliseconds(args[3].toInt()));
+            table.cancel();
         } else if (args[1] != QLatin1String("open")) {
             return 2;
         }

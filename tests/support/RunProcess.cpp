@@ -50,6 +50,16 @@ QByteArray ChildProcess::readLine(int timeoutMs) {
     return line;
 }
 
+bool ChildProcess::endsWithin(int timeoutMs) {
+    return m_started && m_process.waitForFinished(timeoutMs);
+}
+
+void ChildProcess::kill() {
+    if (m_started) {
+        m_process.kill();
+    }
+}
+
 ProcessResult ChildProcess::finish() {
     ProcessResult result;
     if (!m_started || m_finished) {
@@ -57,7 +67,7 @@ ProcessResult ChildProcess::finish() {
     }
     m_finished = true;
     m_process.closeWriteChannel();
-    if (!m_process.waitForFinished(m_spec.timeoutMs)) {
+    if (m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(m_spec.timeoutMs)) {
         m_process.kill();
         m_process.waitForFinished(10000);
         result.err = m_process.readAllStandardError();

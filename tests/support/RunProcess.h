@@ -43,6 +43,10 @@ public:
     bool started() const { return m_started; }
     // The next line of its standard output, without the line end; empty when none came in time.
     QByteArray readLine(int timeoutMs);
+    // True when it ended by itself within `timeoutMs`; finish() then collects what it printed.
+    bool endsWithin(int timeoutMs);
+    // Ends it at once with SIGKILL, wherever it is; a spec with mayBeKilled lets finish() accept that.
+    void kill();
     // Closes its standard input and waits for it to end.
     ProcessResult finish();
 

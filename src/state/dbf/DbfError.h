@@ -19,6 +19,7 @@ public:
     const QString& message() const { return m_message; }
     const QString& path() const { return m_path; }
     qint64 offset() const { return m_offset; }
+    bool isRecordLocked() const { return m_message == QLatin1String("Record locked."); }
 
     static DbfError invalidFile(const QString& path, qint64 offset) {
         return DbfError(QStringLiteral("Invalid DBF file."), path, offset);

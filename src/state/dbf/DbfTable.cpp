@@ -4,6 +4,8 @@
 #include "state/dbf/KeyCollation.h"
 #include "state/dbf/LanguageDriver.h"
 
+#include "platform/DurableWrite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +15,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -51,16 +52,12 @@ private:
     int m_fd = -1;
 };
 
-void writeWholeFile(const QString& path, const QByteArray& bytes) {
-    SharedFile file = SharedFile::create(path);
-    file.writeAt(0, bytes);
-}
-
-void renameOver(const QString& from, const QString& to) {
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-        throw DbfError(QStringLiteral("Cannot rename \"%1\" to \"%2\": %3.")
-                           .arg(from, to, QString::fromLocal8Bit(strerror(errno))),
-                       to);
+// Replaces a whole file so that a crash or a power loss leaves the old file or the new one.
+void replaceWholeFile(const QString& path, const QByteArray& bytes) {
+    if (!platform::replaceFileDurably(path, bytes)) {
+        throw DbfError(QStringLiteral("Cannot write file \"%1\": %2.")
+                           .arg(path, QString::fromLocal8Bit(strerror(errno))),
+                       path);
     }
 }
 
@@ -113,8 +110,8 @@ void DbfTable::createFiles() {
     layout.fields = fields;
     layout.languageDriver = driver;
 
-    // Each file is written under a temporary name and renamed into place, the table file last: a table
-    // file never exists without its memo and index, and a failed creation leaves no table behind.
+    // Each file replaces its name whole, the table file last: a table file never exists without its
+    // memo and index, and a failed creation leaves no table behind (the next open creates it again).
     std::vector<std::pair<QString, QByteArray>> files;
     if (layout.hasMemo()) {
         files.emplace_back(siblingPath(".dbt"), MemoFile::newFileBytes());
@@ -137,18 +134,8 @@ void DbfTable::createFiles() {
                                                                 today, collation, codec));
     }
     files.emplace_back(m_path, TableHeader::newTableFile(fields, driver, !m_indexDefs.empty(), today));
-    try {
-        for (const auto& [path, bytes] : files) {
-            writeWholeFile(path + QStringLiteral(".tmp"), bytes);
-        }
-        for (const auto& [path, bytes] : files) {
-            renameOver(path + QStringLiteral(".tmp"), path);
-        }
-    } catch (...) {
-        for (const auto& [path, bytes] : files) {
-            QFile::remove(path + QStringLiteral(".tmp"));
-        }
-        throw;
+    for (const auto& [path, bytes] : files) {
+        replaceWholeFile(path, bytes);
     }
 }
 
@@ -415,15 +402,8 @@ void DbfTable::rebuildIndexes() {
         contents.push_back(std::move(content));
     }
     const QString mdxPath = siblingPath(".mdx");
-    const QString temporary = mdxPath + QStringLiteral(".tmp");
-    try {
-        writeWholeFile(temporary, MdxIndex::build(QFileInfo(m_path).fileName(), m_layout.languageDriver,
-                                                  contents, QDate::currentDate(), *m_collation, *m_codec));
-        renameOver(temporary, mdxPath);
-    } catch (...) {
-        QFile::remove(temporary);
-        throw;
-    }
+    replaceWholeFile(mdxPath, MdxIndex::build(QFileInfo(m_path).fileName(), m_layout.languageDriver, contents,
+                                              QDate::currentDate(), *m_collation, *m_codec));
     writeHeaderByte28();
     m_index = MdxIndex::open(mdxPath, *m_collation, *m_codec);
     if (!m_index) {

@@ -49,16 +49,6 @@ std::optional<SharedFile> SharedFile::openExisting(const QString& path) {
     return SharedFile(fd, path);
 }
 
-SharedFile SharedFile::create(const QString& path) {
-    int fd = ::open(nativePath(path).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        throw DbfError(QStringLiteral("Cannot create file \"%1\": %2.")
-                           .arg(path, QString::fromLocal8Bit(strerror(errno))),
-                       path);
-    }
-    return SharedFile(fd, path);
-}
-
 void SharedFile::close() {
     if (m_fd >= 0) {
         ::close(m_fd);

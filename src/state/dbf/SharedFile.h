@@ -22,8 +22,6 @@ public:
 
     // Empty when the file does not exist.
     static std::optional<SharedFile> openExisting(const QString& path);
-    // Creates or truncates.
-    static SharedFile create(const QString& path);
 
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }

@@ -1,0 +1,95 @@
+#include "platform/DurableWrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+namespace tervalo::platform {
+
+namespace {
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, std::size_t(left));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool syncDescriptor(int fd) {
+    while (::fsync(fd) != 0) {
+        // A folder on a file system that cannot flush folders says so with EINVAL.
+        if (errno == EINVAL) {
+            return true;
+        }
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A temporary file beside `target`, created exclusively, so two processes replacing the same file
+// at once never write into each other's temporary file.
+int createTemporary(const QByteArray& target, QByteArray& name) {
+    for (;;) {
+        name = target + ".tmp-" + QByteArray::number(::getpid()) + '-' +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+}
+
+}  // namespace
+
+bool syncToDisk(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = syncDescriptor(fd);
+    ::close(fd);
+    return synced;
+}
+
+bool replaceFileDurably(const QString& path, const QByteArray& bytes) {
+    // A file kept elsewhere behind a symbolic link is replaced there; the link stays.
+    const QFileInfo link(path);
+    const QString finalPath = link.isSymLink() ? link.symLinkTarget() : path;
+    const QByteArray target = QFile::encodeName(finalPath);
+    QByteArray temporary;
+    const int fd = createTemporary(target, temporary);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat old {};
+    bool written = writeAll(fd, bytes);
+    if (written && ::stat(target.constData(), &old) == 0) {
+        written = ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
+    written = written && syncDescriptor(fd);
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    return syncToDisk(QFileInfo(finalPath).absolutePath());
+}
+
+}  // namespace tervalo::platform
