@@ -35,6 +35,13 @@ std::optional<QByteArray> readLine(int fd) {
     }
 }
 
+// Waits up to `ms` or until the client closes its end, whichever comes first: a stalled session ends
+// with the client, so the next session's greeting is not late.
+void stall(int fd, int ms) {
+    pollfd watch{fd, POLLRDHUP, 0};
+    ::poll(&watch, 1, ms);
+}
+
 }  // namespace
 
 FakeSmtpServer::FakeSmtpServer(FakeReply greeting, QList<Rule> rules)
@@ -101,7 +108,7 @@ bool FakeSmtpServer::sendReply(int fd, const FakeReply& reply) {
                 return false;
             }
             if (reply.stallMs > 0) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(reply.stallMs));
+                stall(fd, reply.stallMs);
                 return false;
             }
         }
@@ -149,7 +156,7 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
             qsizetype read = 0;
             while (!ended) {
                 if (session.stopReadingDataAfter >= 0 && read >= session.stopReadingDataAfter) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(session.dataStallMs));
+                    stall(fd, session.dataStallMs);
                     return;
                 }
                 const std::optional<QByteArray> dataLine = readLine(fd);

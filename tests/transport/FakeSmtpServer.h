@@ -9,7 +9,8 @@
 namespace tervalo::transport::testing {
 
 // A reply as the fake server sends it: in pieces with pauses between them, or nothing at all
-// for `stallMs` after the first piece, after which the connection is closed. An endless reply
+// for `stallMs` (or until the client closes) after the first piece, after which the connection is
+// closed. An endless reply
 // starts again from its first piece after the last, until the client goes away.
 struct FakeReply {
     QList<QByteArray> chunks;
@@ -32,7 +33,8 @@ public:
         FakeReply greeting;
         QList<Rule> rules;
         // After this many bytes of the message the server stops reading: it neither reads nor
-        // answers for `dataStallMs`, then closes. Negative: it reads the whole message.
+        // answers for `dataStallMs` (or until the client closes), then closes. Negative: it reads the whole
+        // message.
         qsizetype stopReadingDataAfter = -1;
         int dataStallMs = 0;
     };
