@@ -116,6 +116,7 @@ void TSMTPSend::ReadSmtpReply() {
                           .arg(seconds(qint64(kReplyTimeouts) * m_ReplyTimeout)));
         }
         if (m_Sock.LastError() != 0) {
+            m_connectionLost = true;
             break;
         }
         replyBytes += line.size();
@@ -141,7 +142,8 @@ void TSMTPSend::ReadSmtpReply() {
 }
 
 int TSMTPSend::command(const QByteArray& line) {
-    if (!send(line + "\r\n")) {
+    // A server that went silent or away would only make the user wait once more for each command.
+    if (m_connectionLost || !send(line + "\r\n")) {
         return 0;
     }
     ReadSmtpReply();
@@ -153,6 +155,7 @@ bool TSMTPSend::send(const QByteArray& bytes) {
         return true;
     }
     // The failure is the socket's, not the last reply's.
+    m_connectionLost = true;
     m_ReplyLines.clear();
     m_LastReplyLine.clear();
     m_ReplyCode = 0;
@@ -171,6 +174,7 @@ QByteArray TSMTPSend::FindCapability(const QByteArray& prefix) const {
 
 bool TSMTPSend::OpenSmtpSession() {
     m_stage = SmtpStage::Connect;
+    m_connectionLost = false;
     m_sessionFailure.clear();
     m_authFailure.clear();
     m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
@@ -343,9 +347,8 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
 }
 
 void TSMTPSend::CloseSmtpSession() {
-    // A server that went silent or away would only make the user wait once more for nothing; and
-    // whatever the reply to QUIT is, it changes nothing about the message, accepted or not.
-    if (m_Sock.LastError() == 0) {
+    // Whatever the reply to QUIT is, it changes nothing about the message, accepted or not.
+    if (!m_connectionLost) {
         try {
             command("QUIT");
         } catch (const SmtpError&) {

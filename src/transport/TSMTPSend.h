@@ -77,7 +77,8 @@ public:
     // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one.
     bool SendMessageData(const QList<QByteArray>& messageLines);
     // QUIT and its reply unless the connection already failed (a timeout, a closed connection), then
-    // close. Never throws.
+    // close. Never throws. After such a failure no other command is sent either: HELO after an EHLO
+    // that timed out, or the next authentication, would each wait once more for nothing.
     void CloseSmtpSession();
 
 private:
@@ -112,6 +113,8 @@ private:
     QString m_caFile;
     SmtpStage m_stage = SmtpStage::Connect;
     QDeadlineTimer m_sessionDeadline{QDeadlineTimer::Forever};
+    // A wait timed out or the connection failed: no command is sent any more, QUIT neither.
+    bool m_connectionLost = false;
     QString m_sessionFailure;
     QString m_authFailure;
 };

@@ -67,9 +67,9 @@ FakeReply trickle(const QByteArray& text, int pauseMs) {
     return reply;
 }
 
-// The reply after a pause just short of the reply timeout.
-FakeReply late(const QByteArray& reply) {
-    return {{"", reply}, 275};
+// The reply after a pause shorter than the reply timeout.
+FakeReply late(const QByteArray& reply, int pauseMs = 225) {
+    return {{"", reply}, pauseMs};
 }
 
 const FakeReply kHangUp{{""}, 0, 1};
@@ -154,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {{{"220 ok\r\n"}}, {{"MAIL", trickle("250 ", 150)}}},
                     failed(SmtpStage::Sender, kReplyTooSlow, true),
                     Lines{"EHLO tester", "MAIL FROM:<a@b.cz>"}},
-        HostileCase{"every_reply_just_within_its_wait",
+        // Eight replies of 225 ms and two of 400 ms: each within its wait, 2.6 s in all.
+        HostileCase{"every_reply_within_its_wait_the_session_too_long",
                     {late("220 ok\r\n"),
                      {{"EHLO", late("250-fake\r\n250 AUTH LOGIN\r\n")},
                       {"AUTH LOGIN", late("334 VXNlcm5hbWU6\r\n")},
@@ -162,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                       {"aGVzbG8=", late("235 ok\r\n")},
                       {"MAIL", late("250 ok\r\n")},
                       {"RCPT", late("250 ok\r\n")},
-                      {"DATA", late("354 go\r\n")},
-                      {".", late("250 ok\r\n")}}},
+                      {"DATA", late("354 go\r\n", 400)},
+                      {".", late("250 ok\r\n", 400)}}},
                     failed(SmtpStage::Data, kSessionTooSlow, true),
                     std::nullopt,
                     QStringLiteral("c@d.cz,e@f.cz"),
