@@ -301,9 +301,11 @@ void TTCPBlockSocket::CloseSocket() {
     char discard[4096];
     pollfd watch{m_fd, POLLIN, 0};
     qsizetype discarded = 0;
-    ssize_t got = 0;
-    while (discarded<kMaxDiscard&& ::poll(&watch, 1, 0)> 0 &&
-           (got = ::recv(m_fd, discard, sizeof discard, 0)) > 0) {
+    while (::poll(&watch, 1, 0) > 0 && discarded < kMaxDiscard) {
+        const ssize_t got = ::recv(m_fd, discard, sizeof discard, 0);
+        if (got <= 0) {
+            break;
+        }
         discarded += got;
     }
     ::close(m_fd);
