@@ -11,42 +11,62 @@ namespace tervalo::import::ExportReader {
 
 namespace {
 
-// Occurrences where a run of equal candidates counts once when its length is odd and not at all when
-// even, and a candidate in the line's last position does not count.
-int runCount(std::string_view line, char candidate) {
-    if (!line.empty() && line.back() == candidate) {
-        line.remove_suffix(1);
-    }
-    int count = 0;
-    for (std::size_t i = 0; i < line.size();) {
-        if (line[i] != candidate) {
-            ++i;
+constexpr std::size_t kCandidateCount = std::size(kSeparatorCandidates);
+
+// How often each candidate occurs in a line, counted in one pass and without its CRs, as the
+// reader splits it (a line may be a whole file of hundreds of megabytes). `runs`: a run of equal candidates
+// counts once when its length is odd and not at all when even, and a candidate in the line's last position
+// does not count. `plain`: every occurrence.
+struct CandidateCounts {
+    std::array<int, kCandidateCount> runs{};
+    std::array<int, kCandidateCount> plain{};
+};
+
+CandidateCounts countCandidates(std::string_view line) {
+    static const std::array<int, 256> slotOf = [] {
+        std::array<int, 256> slots;
+        slots.fill(-1);
+        for (std::size_t i = 0; i < kCandidateCount; ++i) {
+            slots[static_cast<unsigned char>(kSeparatorCandidates[i])] = int(i);
+        }
+        return slots;
+    }();
+    CandidateCounts counts;
+    int runSlot = -1;
+    std::size_t runLength = 0;
+    for (const char ch : line) {
+        if (ch == '\r') {
             continue;
         }
-        std::size_t run = 0;
-        while (i < line.size() && line[i] == candidate) {
-            ++run;
-            ++i;
+        const int slot = slotOf[static_cast<unsigned char>(ch)];
+        if (slot != runSlot) {
+            if (runSlot >= 0) {
+                counts.runs[std::size_t(runSlot)] += int(runLength % 2);
+            }
+            runSlot = slot;
+            runLength = 0;
         }
-        count += int(run % 2);
+        if (slot >= 0) {
+            ++counts.plain[std::size_t(slot)];
+            ++runLength;
+        }
     }
-    return count;
-}
-
-int plainCount(std::string_view line, char candidate) {
-    return int(std::count(line.begin(), line.end(), candidate));
+    if (runSlot >= 0) {
+        // The run that ends the line loses its last character.
+        counts.runs[std::size_t(runSlot)] += int((runLength - 1) % 2);
+    }
+    return counts;
 }
 
 // The first candidate whose counts in both lines are equal and greater than the best so far.
-std::optional<char> firstEqualCount(std::string_view line1, std::string_view line2,
-                                    int (*count)(std::string_view, char)) {
+std::optional<char> firstEqualCount(const std::array<int, kCandidateCount>& counts1,
+                                    const std::array<int, kCandidateCount>& counts2) {
     std::optional<char> chosen;
     int best = 0;
-    for (char candidate : kSeparatorCandidates) {
-        int c1 = count(line1, candidate);
-        if (c1 == count(line2, candidate) && c1 > best) {
-            best = c1;
-            chosen = candidate;
+    for (std::size_t i = 0; i < kCandidateCount; ++i) {
+        if (counts1[i] == counts2[i] && counts1[i] > best) {
+            best = counts1[i];
+            chosen = kSeparatorCandidates[i];
         }
     }
     return chosen;
@@ -203,13 +223,6 @@ std::string_view lineAt(const char* data, qsizetype offset, qsizetype size) {
     return {from, std::size_t((lf ? lf : data + size) - from)};
 }
 
-// A line as the separator detection sees it: without its CRs.
-std::string withoutCarriageReturns(std::string_view line) {
-    std::string text(line);
-    text.erase(removeCarriageReturns(text.data(), text.data() + text.size()) - text.data());
-    return text;
-}
-
 // Every cell ends at a separator or at the end of its line, so counting both bounds the cells from
 // above. Reserving that much up front spares growing the offsets of a large export by doubling, which
 // would hold the old and the new vector at once (over a hundred megabytes for a million rows).
@@ -222,19 +235,21 @@ void reserveFor(const char* data, qsizetype size, std::optional<char> separator,
 }  // namespace
 
 std::optional<char> DetectSeparator(std::string_view line1, std::string_view line2) {
-    if (auto separator = firstEqualCount(line1, line2, runCount)) {
+    const CandidateCounts counts1 = countCandidates(line1);
+    const CandidateCounts counts2 = countCandidates(line2);
+    if (auto separator = firstEqualCount(counts1.runs, counts2.runs)) {
         return separator;
     }
-    if (auto separator = firstEqualCount(line1, line2, plainCount)) {
+    if (auto separator = firstEqualCount(counts1.plain, counts2.plain)) {
         return separator;
     }
     std::optional<char> chosen;
     int best = 0;
-    for (char candidate : kSeparatorCandidates) {
-        int count = std::max(plainCount(line1, candidate), plainCount(line2, candidate));
+    for (std::size_t i = 0; i < kCandidateCount; ++i) {
+        const int count = std::max(counts1.plain[i], counts2.plain[i]);
         if (count > best) {
             best = count;
-            chosen = candidate;
+            chosen = kSeparatorCandidates[i];
         }
     }
     return chosen;
@@ -248,10 +263,9 @@ std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix) {
     matrix.adoptBuffer(std::move(bytes));
     char* data = matrix.buffer();
 
-    std::string_view first = lineAt(data, 0, size);
-    std::string line1 = withoutCarriageReturns(first);
-    std::string line2 = withoutCarriageReturns(lineAt(data, qsizetype(first.size()) + 1, size));
-    std::optional<char> separator = DetectSeparator(line1, line2);
+    const std::string_view first = lineAt(data, 0, size);
+    const std::optional<char> separator =
+        DetectSeparator(first, lineAt(data, qsizetype(first.size()) + 1, size));
     reserveFor(data, size, separator, matrix);
 
     LineSplitter splitter(data, matrix, separator);

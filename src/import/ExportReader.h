@@ -26,8 +26,8 @@ namespace ExportReader {
 
 inline constexpr char kSeparatorCandidates[] = {',', ';', '#', '\t', '|'};
 
-// The cell separator detected from the first two lines (a missing second line counts as empty), or
-// nothing when no candidate occurs in either line.
+// The cell separator detected from the first two lines (a missing second line counts as empty; CRs
+// are not counted), or nothing when no candidate occurs in either line.
 std::optional<char> DetectSeparator(std::string_view line1, std::string_view line2);
 
 // Reads the file into the matrix. Lines end at LF or CR LF; a lone CR is dropped. Throws

@@ -2,10 +2,38 @@
 
 #include "import/ExportReader.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
 namespace tervalo::import {
 
+namespace {
+
+// The cells are looked at as bytes first: a damaged file can make either of them hundreds of
+// megabytes, which decoding would double for nothing. No character of the ANSI code pages other
+// than the ASCII letters compares equal to "x", "m" or "l" without regard to case.
+bool containsXml(std::string_view bytes) {
+    constexpr std::string_view xml = "xml";
+    return std::search(bytes.begin(), bytes.end(), xml.begin(), xml.end(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           }) != bytes.end();
+}
+
+// Only digits, signs and blanks (the no-break space 0xA0 of the code pages too) can make an integer.
+bool mayBeInteger(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char ch) {
+        return (ch >= '0' && ch <= '9') || (ch != 0 && std::strchr("+- \t\n\v\f\r\xa0", ch) != nullptr);
+    });
+}
+
+}  // namespace
+
 bool HasWrongFormat(const CellMatrix& matrix, const platform::AnsiCodec& codec) {
-    if (matrix.cell(0, 0, codec).contains(QStringLiteral("XML"), Qt::CaseInsensitive)) {
+    if (containsXml(matrix.cellBytes(0, 0))) {
+        return true;
+    }
+    if (!mayBeInteger(matrix.cellBytes(0, 2))) {
         return true;
     }
     bool isInteger = false;

@@ -2,6 +2,7 @@
 
 #include "transport/SmtpError.h"
 
+#include <QLocale>
 #include <QMessageAuthenticationCode>
 #include <QSysInfo>
 
@@ -17,6 +18,17 @@ constexpr qsizetype kDataBufferSize = 64 * 1024;
 // A reply longer than this is no SMTP reply: the greeting or an EHLO list runs to a few dozen lines.
 constexpr qsizetype kMaxReplyLines = 1000;
 constexpr qsizetype kMaxReplyBytes = 1024 * 1024;
+// A reply must be complete within this many reply timeouts, and the whole session up to the reply
+// to the message within kSessionTimeouts: each wait for data is limited by the reply timeout, but a
+// server that trickles a byte now and then never lets one run out. A working server answers in
+// milliseconds; one that delays its greeting or checks the message for a while still fits.
+constexpr int kReplyTimeouts = 2;
+constexpr int kSessionTimeouts = 5;
+
+// "2", "0,5": seconds for a message in Czech.
+QString seconds(qint64 milliseconds) {
+    return QLocale(QLocale::Czech).toString(double(milliseconds) / 1000.0);
+}
 
 bool isSuccessOfHello(int code) {
     return code >= 250 && code <= 259;
@@ -27,12 +39,16 @@ QString socketFailure(const TTCPBlockSocket& socket) {
         case TTCPBlockSocket::kLookupFailed:
             return QStringLiteral("adresu serveru nebo číslo portu nelze přeložit.");
         case TTCPBlockSocket::kConnectionClosed:
+        case ECONNRESET:
+        case EPIPE:
             return QStringLiteral("server ukončil spojení.");
         case TTCPBlockSocket::kTlsFailed:
             return socket.TlsFailure().isEmpty() ? QStringLiteral("šifrované spojení selhalo.")
                                                  : socket.TlsFailure();
         case ETIMEDOUT:
             return QStringLiteral("server neodpověděl včas.");
+        case TTCPBlockSocket::kDeadlinePassed:
+            return QStringLiteral("server nepřevzal odesílaná data včas.");
         case ECONNREFUSED:
             return QStringLiteral("server odmítl spojení (na zadaném portu nic neběží).");
         case 0:
@@ -72,7 +88,8 @@ QString TSMTPSend::FailureReply() const {
         for (const QByteArray& line : m_ReplyLines) {
             lines.append(QString::fromUtf8(line));
         }
-        return lines.join(QLatin1Char('\n'));
+        const QString reply = lines.join(QLatin1Char('\n'));
+        return reply.trimmed().isEmpty() ? QStringLiteral("server poslal prázdnou odpověď.") : reply;
     }
     return socketFailure(m_Sock);
 }
@@ -80,13 +97,26 @@ QString TSMTPSend::FailureReply() const {
 void TSMTPSend::ReadSmtpReply() {
     m_ReplyLines.clear();
     qsizetype replyBytes = 0;
+    const QDeadlineTimer replyDeadline =
+        std::min(m_sessionDeadline, QDeadlineTimer(qint64(kReplyTimeouts) * m_ReplyTimeout));
     for (;;) {
-        QByteArray line = m_Sock.RecvString(m_ReplyTimeout);
+        QByteArray line = m_Sock.RecvString(m_ReplyTimeout, replyDeadline);
         if (m_Sock.LastError() == TTCPBlockSocket::kLineTooLong) {
             throw SmtpError(QStringLiteral("Server SMTP poslal řádek odpovědi delší než %1 bajtů.")
                                 .arg(TTCPBlockSocket::kMaxLineLength));
         }
+        if (m_Sock.LastError() == TTCPBlockSocket::kDeadlinePassed) {
+            throw SmtpError(
+                m_sessionDeadline.hasExpired()
+                    ? QStringLiteral("Server SMTP odpovídá příliš pomalu: odeslání zprávy neskončilo ani za "
+                                     "%1 s, spojení bylo ukončeno.")
+                          .arg(seconds(qint64(kSessionTimeouts) * m_ReplyTimeout))
+                    : QStringLiteral("Server SMTP posílá odpověď příliš pomalu: nepřišla celá ani za %1 s, "
+                                     "spojení bylo ukončeno.")
+                          .arg(seconds(qint64(kReplyTimeouts) * m_ReplyTimeout)));
+        }
         if (m_Sock.LastError() != 0) {
+            m_connectionLost = true;
             break;
         }
         replyBytes += line.size();
@@ -112,14 +142,24 @@ void TSMTPSend::ReadSmtpReply() {
 }
 
 int TSMTPSend::command(const QByteArray& line) {
-    if (!m_Sock.SendString(line + "\r\n")) {
-        m_ReplyLines.clear();
-        m_LastReplyLine.clear();
-        m_ReplyCode = 0;
+    // A server that went silent or away would only make the user wait once more for each command.
+    if (m_connectionLost || !send(line + "\r\n")) {
         return 0;
     }
     ReadSmtpReply();
     return m_ReplyCode;
+}
+
+bool TSMTPSend::send(const QByteArray& bytes) {
+    if (m_Sock.SendString(bytes, m_ReplyTimeout, m_sessionDeadline)) {
+        return true;
+    }
+    // The failure is the socket's, not the last reply's.
+    m_connectionLost = true;
+    m_ReplyLines.clear();
+    m_LastReplyLine.clear();
+    m_ReplyCode = 0;
+    return false;
 }
 
 QByteArray TSMTPSend::FindCapability(const QByteArray& prefix) const {
@@ -134,14 +174,16 @@ QByteArray TSMTPSend::FindCapability(const QByteArray& prefix) const {
 
 bool TSMTPSend::OpenSmtpSession() {
     m_stage = SmtpStage::Connect;
+    m_connectionLost = false;
     m_sessionFailure.clear();
     m_authFailure.clear();
+    m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
     if (!m_Sock.Connect(m_ServerHost, m_ServerPort)) {
         return failOpen();
     }
     if (m_security == SmtpSecurity::Tls) {
         m_stage = SmtpStage::Tls;
-        if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout)) {
+        if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout, m_sessionDeadline)) {
             m_sessionFailure = m_Sock.TlsFailure();
             return failOpen();
         }
@@ -195,7 +237,7 @@ bool TSMTPSend::startTls() {
                 .arg(FailureReply());
         return false;
     }
-    if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout)) {
+    if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout, m_sessionDeadline)) {
         m_sessionFailure = m_Sock.TlsFailure();
         return false;
     }
@@ -284,7 +326,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
     for (const QByteArray& line : messageLines) {
         const bool stuffed = line.startsWith('.');
         if (buffer.size() + line.size() + (stuffed ? 1 : 0) >= kDataBufferSize) {
-            if (!m_Sock.SendString(buffer)) {
+            if (!send(buffer)) {
                 return false;
             }
             buffer.clear();
@@ -297,7 +339,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
     // The end mark travels with the last piece of the text: one send, not a second small segment
     // the server wakes up for.
     buffer.append(".\r\n");
-    if (!m_Sock.SendString(buffer)) {
+    if (!send(buffer)) {
         return false;
     }
     ReadSmtpReply();
@@ -305,7 +347,13 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
 }
 
 void TSMTPSend::CloseSmtpSession() {
-    command("QUIT");
+    // Whatever the reply to QUIT is, it changes nothing about the message, accepted or not.
+    if (!m_connectionLost) {
+        try {
+            command("QUIT");
+        } catch (const SmtpError&) {
+        }
+    }
     m_Sock.CloseSocket();
 }
 

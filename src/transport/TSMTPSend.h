@@ -5,6 +5,7 @@
 #include "transport/TTCPBlockSocket.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 
@@ -12,7 +13,9 @@ namespace tervalo::transport {
 
 // What a session takes besides the server and the account.
 struct SmtpSessionOptions {
-    int replyTimeoutMs = 60000;             // for each wait for reply data
+    // For each wait for reply data and for each piece of data sent; a whole reply must arrive within
+    // twice this, the session up to the message's acceptance within five times this.
+    int replyTimeoutMs = 60000;
     QString localHostName;                  // for EHLO/HELO; empty: the computer's host name
     Charset textCharset = Charset::CP1250;  // of addresses and credentials on the wire (LocalCharset)
     SmtpSecurity security = SmtpSecurity::None;
@@ -61,7 +64,9 @@ public:
     // session. On failure the connection is closed without QUIT.
     bool OpenSmtpSession();
     // Throws SmtpError for a line beyond TTCPBlockSocket::kMaxLineLength or a reply of more than
-    // 1,000 lines or 1 MiB: a peer that never ends its reply must not fill the memory.
+    // 1,000 lines or 1 MiB: a peer that never ends its reply must not fill the memory. Throws it too
+    // for a reply still incomplete when its time or the session's is up (data arrived, but so slowly
+    // that no single wait ran out).
     void ReadSmtpReply();
     QByteArray FindCapability(const QByteArray& prefix) const;
     bool AuthenticateCramMd5();
@@ -71,12 +76,16 @@ public:
     bool SendEnvelopeRecipient(const QString& address);
     // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one.
     bool SendMessageData(const QList<QByteArray>& messageLines);
-    // QUIT, its reply, close.
+    // QUIT and its reply unless the connection already failed (a timeout, a closed connection), then
+    // close. Never throws. After such a failure no other command is sent either: HELO after an EHLO
+    // that timed out, or the next authentication, would each wait once more for nothing.
     void CloseSmtpSession();
 
 private:
     // Sends the line with CR LF and reads the reply; the reply code.
     int command(const QByteArray& line);
+    // Within the reply timeout for each piece and the session's time; on failure no reply is kept.
+    bool send(const QByteArray& bytes);
     QByteArray bytes(const QString& text) const { return encodeText(text, m_textCharset); }
     // EHLO, HELO when EHLO is refused; fills the capabilities.
     bool greet();
@@ -103,6 +112,9 @@ private:
     SmtpSecurity m_security;
     QString m_caFile;
     SmtpStage m_stage = SmtpStage::Connect;
+    QDeadlineTimer m_sessionDeadline{QDeadlineTimer::Forever};
+    // A wait timed out or the connection failed: no command is sent any more, QUIT neither.
+    bool m_connectionLost = false;
     QString m_sessionFailure;
     QString m_authFailure;
 };

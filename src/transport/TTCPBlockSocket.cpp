@@ -1,5 +1,7 @@
 #include "transport/TTCPBlockSocket.h"
 
+#include "transport/WaitLimit.h"
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -117,10 +119,11 @@ bool TTCPBlockSocket::Connect(const QString& host, const QString& port) {
     return m_fd >= 0;
 }
 
-bool TTCPBlockSocket::StartTLS(const QString& host, const QString& caFile, int timeoutMs) {
+bool TTCPBlockSocket::StartTLS(const QString& host, const QString& caFile, int timeoutMs,
+                               QDeadlineTimer deadline) {
     m_lastError = 0;
     m_tlsFailure.clear();
-    m_tls = TlsChannel::handshake(m_fd, host, caFile, timeoutMs, m_tlsFailure);
+    m_tls = TlsChannel::handshake(m_fd, host, caFile, timeoutMs, deadline, m_tlsFailure);
     if (!m_tls) {
         m_lastError = kTlsFailed;
         return false;
@@ -128,28 +131,65 @@ bool TTCPBlockSocket::StartTLS(const QString& host, const QString& caFile, int t
     return true;
 }
 
-bool TTCPBlockSocket::SendString(const QByteArray& data) {
-    if (m_tls) {
-        if (m_tls->write(data.constData(), std::size_t(data.size())) != TlsChannel::Io::Done) {
-            m_lastError = kTlsFailed;
-            return false;
-        }
-        return true;
-    }
+bool TTCPBlockSocket::SendString(const QByteArray& data, int timeoutMs, QDeadlineTimer deadline) {
+    m_lastError = 0;
     const char* at = data.constData();
     std::size_t left = std::size_t(data.size());
     while (left > 0) {
+        const std::size_t piece = std::min(left, kSendPiece);
+        QDeadlineTimer pieceDeadline = deadline;
+        if (timeoutMs >= 0) {
+            pieceDeadline = std::min(pieceDeadline, QDeadlineTimer(timeoutMs));
+        }
+        if (!sendPiece(at, piece, pieceDeadline)) {
+            return false;
+        }
+        at += piece;
+        left -= piece;
+    }
+    return true;
+}
+
+bool TTCPBlockSocket::sendPiece(const char* data, std::size_t size, QDeadlineTimer pieceDeadline) {
+    if (m_tls) {
+        switch (m_tls->write(data, size, pieceDeadline)) {
+            case TlsChannel::Io::Done:
+                return true;
+            case TlsChannel::Io::Timeout:
+                m_lastError = kDeadlinePassed;
+                return false;
+            case TlsChannel::Io::Closed:
+            case TlsChannel::Io::Failed:
+                m_lastError = kTlsFailed;
+                return false;
+        }
+    }
+    while (size > 0) {
         // MSG_NOSIGNAL: a peer that went away must give an error here, not end the program.
-        const ssize_t sent = ::send(m_fd, at, std::min(left, kSendPiece), MSG_NOSIGNAL);
-        if (sent < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        // MSG_DONTWAIT: a peer that stops reading is waited for below, within the piece's deadline.
+        const ssize_t sent = ::send(m_fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent >= 0) {
+            data += sent;
+            size -= std::size_t(sent);
+            continue;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
             m_lastError = errno;
             return false;
         }
-        at += sent;
-        left -= std::size_t(sent);
+        pollfd watch{m_fd, POLLOUT, 0};
+        const int ready = ::poll(&watch, 1, waitLimit(-1, pieceDeadline));
+        if (ready == 0) {
+            m_lastError = kDeadlinePassed;
+            return false;
+        }
+        if (ready < 0 && errno != EINTR) {
+            m_lastError = errno;
+            return false;
+        }
     }
     return true;
 }
@@ -186,7 +226,7 @@ bool TTCPBlockSocket::takeLine(QByteArray& line) {
     return true;
 }
 
-QByteArray TTCPBlockSocket::RecvString(int timeoutMs) {
+QByteArray TTCPBlockSocket::RecvString(int timeoutMs, QDeadlineTimer deadline) {
     m_lastError = 0;
     QByteArray line;
     while (!takeLine(line)) {
@@ -194,7 +234,13 @@ QByteArray TTCPBlockSocket::RecvString(int timeoutMs) {
             m_lastError = kLineTooLong;
             return {};
         }
-        if (!receive(timeoutMs)) {
+        // A wait cut short by the deadline is no proof of a silent peer: one that trickles its
+        // reply a byte at a time never lets a whole wait pass.
+        const int wait = waitLimit(timeoutMs, deadline);
+        if (!receive(wait)) {
+            if (m_lastError == ETIMEDOUT && wait != timeoutMs) {
+                m_lastError = kDeadlinePassed;
+            }
             return {};
         }
     }
@@ -254,7 +300,13 @@ void TTCPBlockSocket::CloseSocket() {
     ::shutdown(m_fd, SHUT_WR);
     char discard[4096];
     pollfd watch{m_fd, POLLIN, 0};
-    while (::poll(&watch, 1, 0) > 0 && ::recv(m_fd, discard, sizeof discard, 0) > 0) {
+    qsizetype discarded = 0;
+    while (::poll(&watch, 1, 0) > 0 && discarded < kMaxDiscard) {
+        const ssize_t got = ::recv(m_fd, discard, sizeof discard, 0);
+        if (got <= 0) {
+            break;
+        }
+        discarded += got;
     }
     ::close(m_fd);
     m_fd = -1;

@@ -3,6 +3,7 @@
 #include "transport/TlsChannel.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <memory>
@@ -25,6 +26,9 @@ public:
     static constexpr int kLineTooLong = -3;
     // Not an errno value: the TLS handshake or the encrypted connection failed (TlsFailure says why).
     static constexpr int kTlsFailed = -4;
+    // Not an errno value: the deadline passed while the peer was still sending, or a piece of data
+    // to send was not taken by the peer in time.
+    static constexpr int kDeadlinePassed = -5;
     // Far above the 512 bytes RFC 5321 allows a reply line, yet a bound on what a peer that never
     // ends its line can make the program hold.
     static constexpr qsizetype kMaxLineLength = 65536;
@@ -38,23 +42,31 @@ public:
     // IPv6 ones only when it has none. `port` is a number or a service name.
     bool Connect(const QString& host, const QString& port);
 
-    // The TLS handshake on the open connection; from then on everything sent and received is
-    // encrypted. False with LastError kTlsFailed and the reason in TlsFailure.
-    bool StartTLS(const QString& host, const QString& caFile, int timeoutMs);
+    // The TLS handshake on the open connection, each wait up to `timeoutMs`, all of it before
+    // `deadline`; from then on everything sent and received is encrypted. False with LastError
+    // kTlsFailed and the reason in TlsFailure.
+    bool StartTLS(const QString& host, const QString& caFile, int timeoutMs,
+                  QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     bool Encrypted() const { return m_tls != nullptr; }
     // Czech words for the user, empty unless the last TLS step failed.
     const QString& TlsFailure() const { return m_tlsFailure; }
 
-    // Everything, in pieces of at most 64 KiB.
-    bool SendString(const QByteArray& data);
+    // Everything, in pieces of at most 64 KiB, each of which the peer must take within `timeoutMs`
+    // and before `deadline` (kDeadlinePassed otherwise): a peer that stops reading cannot hold the
+    // program. A negative `timeoutMs` waits without limit.
+    bool SendString(const QByteArray& data, int timeoutMs = -1,
+                    QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     // One line without its terminator (CR LF, LF, CR or LF CR). Each wait for data may take up to
-    // `timeoutMs`; a timeout, a closed peer, a line longer than kMaxLineLength or an error returns an
-    // empty line and sets LastError.
-    QByteArray RecvString(int timeoutMs);
+    // `timeoutMs`, and the line must be complete before `deadline`. A timeout (ETIMEDOUT: nothing
+    // arrived within a whole wait), the deadline (kDeadlinePassed), a closed peer, a line longer than
+    // kMaxLineLength or an error returns an empty line and sets LastError.
+    QByteArray RecvString(int timeoutMs, QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
-    // Stops sending, discards what the peer still has waiting, closes.
+    // Stops sending, discards what the peer still has waiting (up to kMaxDiscard: a peer that sends
+    // without end cannot keep the close going), closes.
     void CloseSocket();
+    static constexpr qsizetype kMaxDiscard = 1024 * 1024;
 
     int LastError() const { return m_lastError; }
 
@@ -62,6 +74,7 @@ private:
     bool takeLine(QByteArray& line);
     // Waits up to `timeoutMs` for data and appends what arrived to m_buffer; false with LastError set.
     bool receive(int timeoutMs);
+    bool sendPiece(const char* data, std::size_t size, QDeadlineTimer pieceDeadline);
 
     int m_fd = -1;
     int m_lastError = 0;

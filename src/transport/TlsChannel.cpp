@@ -1,5 +1,7 @@
 #include "transport/TlsChannel.h"
 
+#include "transport/WaitLimit.h"
+
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -282,7 +284,7 @@ TlsChannel::TlsChannel(std::unique_ptr<State> state) : m_state(std::move(state))
 TlsChannel::~TlsChannel() = default;
 
 std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, const QString& caFile,
-                                                  int timeoutMs, QString& failure) {
+                                                  int timeoutMs, QDeadlineTimer deadline, QString& failure) {
     ERR_clear_error();
     auto state = std::make_unique<State>();
     state->fd = fd;
@@ -323,7 +325,8 @@ std::unique_ptr<TlsChannel> TlsChannel::handshake(int fd, const QString& host, c
         }
         const int error = SSL_get_error(state->ssl, done);
         if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
-            const int ready = waitFor(fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, timeoutMs);
+            const int ready =
+                waitFor(fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, waitLimit(timeoutMs, deadline));
             if (ready == 0) {
                 failure = QStringLiteral("server přestal odpovídat během navazování šifrovaného spojení.");
                 return nullptr;
@@ -361,7 +364,7 @@ TlsChannel::Io TlsChannel::read(char* buffer, int size, int timeoutMs, int& rece
     }
 }
 
-TlsChannel::Io TlsChannel::write(const char* data, std::size_t size) {
+TlsChannel::Io TlsChannel::write(const char* data, std::size_t size, QDeadlineTimer deadline) {
     while (size > 0) {
         const int piece = int(std::min<std::size_t>(size, kWritePiece));
         const int sent = SSL_write(m_state->ssl, data, piece);
@@ -371,9 +374,15 @@ TlsChannel::Io TlsChannel::write(const char* data, std::size_t size) {
             continue;
         }
         const int error = SSL_get_error(m_state->ssl, sent);
-        if ((error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) &&
-            waitFor(m_state->fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, -1) > 0) {
-            continue;
+        if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
+            const int ready = waitFor(m_state->fd, error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT,
+                                      waitLimit(-1, deadline));
+            if (ready == 0) {
+                return Io::Timeout;
+            }
+            if (ready > 0) {
+                continue;
+            }
         }
         ERR_clear_error();
         return Io::Failed;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <memory>
@@ -18,15 +19,16 @@ public:
     TlsChannel(const TlsChannel&) = delete;
     TlsChannel& operator=(const TlsChannel&) = delete;
 
-    // The handshake on the connected socket `fd`, each wait for the server limited to `timeoutMs`.
-    // Null on failure, with the reason in Czech words the user can act on in `failure`.
+    // The handshake on the connected socket `fd`, each wait for the server limited to `timeoutMs`
+    // and the whole of it to `deadline`. Null on failure, with the reason in Czech words the user can
+    // act on in `failure`.
     static std::unique_ptr<TlsChannel> handshake(int fd, const QString& host, const QString& caFile,
-                                                 int timeoutMs, QString& failure);
+                                                 int timeoutMs, QDeadlineTimer deadline, QString& failure);
 
     // Some bytes into `buffer`; `received` is how many when Done.
     Io read(char* buffer, int size, int timeoutMs, int& received);
-    // All of `size` bytes; a peer that takes nothing blocks as a plain socket would.
-    Io write(const char* data, std::size_t size);
+    // All of `size` bytes before `deadline`; Timeout when the peer does not take them in time.
+    Io write(const char* data, std::size_t size, QDeadlineTimer deadline);
     // Sends the close notification without waiting for the server's.
     void close();
 

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 namespace tervalo::test {
@@ -25,6 +26,10 @@ public:
         QString kind;  // "information", "warning", "error", "confirmation"
         QString text;
         bool operator==(const Message&) const = default;
+        // A failed comparison prints the texts, not the bytes of the object.
+        friend void PrintTo(const Message& message, std::ostream* out) {
+            *out << message.kind.toStdString() << ": " << message.text.toStdString();
+        }
     };
 
     void information(const QString& text) override {

@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kPeerTimeoutMs = 10000;  // the fake never waits longer than this for the client
 
-bool sendAll(int fd, const QByteArray& bytes) {
-    return ::send(fd, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
-}
-
 // One line up to CR LF (without it); empty optional when the client closed or went silent.
 std::optional<QByteArray> readLine(int fd) {
     QByteArray line;
@@ -39,11 +35,24 @@ std::optional<QByteArray> readLine(int fd) {
     }
 }
 
+// Waits up to `ms` or until the client closes its end, whichever comes first: a stalled session ends
+// with the client, so the next session's greeting is not late.
+void stall(int fd, int ms) {
+    pollfd watch{fd, POLLRDHUP, 0};
+    ::poll(&watch, 1, ms);
+}
+
 }  // namespace
 
 FakeSmtpServer::FakeSmtpServer(FakeReply greeting, QList<Rule> rules)
-    : m_greeting(std::move(greeting)), m_rules(std::move(rules)) {
+    : FakeSmtpServer(QList<Session>{{std::move(greeting), std::move(rules)}}) {}
+
+FakeSmtpServer::FakeSmtpServer(QList<Session> sessions) : m_sessions(std::move(sessions)) {
     m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // A small receive buffer, inherited by the connections: a server that stops reading the message
+    // makes the client wait after a few hundred kilobytes instead of after megabytes.
+    const int receiveBuffer = 64 * 1024;
+    ::setsockopt(m_listenFd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -66,8 +75,8 @@ void FakeSmtpServer::finish() {
     }
 }
 
-FakeReply FakeSmtpServer::replyFor(const QByteArray& line) const {
-    for (const Rule& rule : m_rules) {
+FakeReply FakeSmtpServer::replyFor(const Session& session, const QByteArray& line) {
+    for (const Rule& rule : session.rules) {
         if (line.startsWith(rule.prefix)) {
             return rule.reply;
         }
@@ -81,49 +90,80 @@ FakeReply FakeSmtpServer::replyFor(const QByteArray& line) const {
     return {{"250 OK\r\n"}};
 }
 
-bool FakeSmtpServer::sendReply(int fd, const FakeReply& reply) {
-    for (qsizetype i = 0; i < reply.chunks.size(); ++i) {
-        if (i > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
-        }
-        if (!sendAll(fd, reply.chunks[i])) {
-            return false;
-        }
-        if (reply.stallMs > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(reply.stallMs));
-            return false;
-        }
+bool FakeSmtpServer::sendAll(int fd, const QByteArray& bytes) {
+    const ssize_t sent = ::send(fd, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);
+    if (sent > 0) {
+        m_bytesSent += sent;
     }
+    return sent == bytes.size();
+}
+
+bool FakeSmtpServer::sendReply(int fd, const FakeReply& reply) {
+    do {
+        for (qsizetype i = 0; i < reply.chunks.size(); ++i) {
+            if (i > 0 || reply.endless) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
+            }
+            if (!sendAll(fd, reply.chunks[i])) {
+                return false;
+            }
+            if (reply.stallMs > 0) {
+                stall(fd, reply.stallMs);
+                return false;
+            }
+        }
+    } while (reply.endless);
     return true;
 }
 
 void FakeSmtpServer::serve() {
-    pollfd watch{m_listenFd, POLLIN, 0};
-    if (::poll(&watch, 1, kPeerTimeoutMs) <= 0) {
-        return;
+    for (const Session& session : m_sessions) {
+        pollfd watch{m_listenFd, POLLIN, 0};
+        if (::poll(&watch, 1, kPeerTimeoutMs) <= 0) {
+            return;
+        }
+        const int fd = ::accept(m_listenFd, nullptr, nullptr);
+        if (fd < 0) {
+            return;
+        }
+        // A client that neither reads nor closes cannot keep the fake sending for ever.
+        const timeval sendTimeout{kPeerTimeoutMs / 1000, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+        m_sessionCommands.append(QList<QByteArray>());
+        serveSession(fd, session);
+        ::close(fd);
     }
-    const int fd = ::accept(m_listenFd, nullptr, nullptr);
-    if (fd < 0) {
-        return;
-    }
-    bool open = sendReply(fd, m_greeting);
+}
+
+void FakeSmtpServer::serveSession(int fd, const Session& session) {
+    const auto record = [this](const QByteArray& line) {
+        m_commands.append(line);
+        m_sessionCommands.back().append(line);
+    };
+    bool open = sendReply(fd, session.greeting);
     while (open) {
         const std::optional<QByteArray> line = readLine(fd);
         if (!line) {
             break;
         }
-        m_commands.append(*line);
-        const FakeReply reply = replyFor(*line);
+        record(*line);
+        const FakeReply reply = replyFor(session, *line);
         open = sendReply(fd, reply) && *line != "QUIT";
-        if (open && *line == "DATA" && reply.chunks.value(0).startsWith("354")) {
+        if (open && *line == "DATA" && reply.chunks.join().startsWith("354")) {
             // A fresh line each round: reassigning one optional QByteArray makes GCC's optimiser warn of
             // an uninitialised array.
             bool ended = false;
+            qsizetype read = 0;
             while (!ended) {
+                if (session.stopReadingDataAfter >= 0 && read >= session.stopReadingDataAfter) {
+                    stall(fd, session.dataStallMs);
+                    return;
+                }
                 const std::optional<QByteArray> dataLine = readLine(fd);
                 if (!dataLine) {
                     break;
                 }
+                read += dataLine->size() + 2;
                 ended = *dataLine == ".";
                 if (!ended) {
                     m_data.append(*dataLine).append("\r\n");
@@ -132,11 +172,10 @@ void FakeSmtpServer::serve() {
             if (!ended) {
                 break;
             }
-            m_commands.append(".");
-            open = sendReply(fd, replyFor("."));
+            record(".");
+            open = sendReply(fd, replyFor(session, "."));
         }
     }
-    ::close(fd);
 }
 
 }  // namespace tervalo::transport::testing

@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             true,
             Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"},
-            250},
+            400},
         SessionCase{"stall_in_the_middle_of_a_reply",
                     kGreeting,
                     {{"EHLO", {{"250-fake\r\n", "250 HELP\r\n"}, 30, 1500}}},
