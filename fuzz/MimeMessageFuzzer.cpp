@@ -8,6 +8,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -73,6 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto message = transport::BuildReminderMime(mail, std::move(environment));
     for (const QByteArray& line : message->MessageLines) {
         if (!isOneLine(line)) {
+            std::fprintf(stderr, "line with a line break or NUL: %s\n", line.toPercentEncoding().constData());
             std::abort();
         }
     }
