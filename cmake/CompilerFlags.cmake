@@ -17,3 +17,11 @@ if(TERVALO_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(tervalo_flags INTERFACE -fsanitize=address,undefined)
 endif()
+
+# The fuzz build instruments every library for coverage; only the harnesses link libFuzzer's main.
+if(TERVALO_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "TERVALO_BUILD_FUZZ needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  target_compile_options(tervalo_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -5,7 +5,8 @@ if(CLANG_FORMAT)
     ${PROJECT_SOURCE_DIR}/src/*.cpp ${PROJECT_SOURCE_DIR}/src/*.h
     ${PROJECT_SOURCE_DIR}/tests/*.cpp ${PROJECT_SOURCE_DIR}/tests/*.h
     ${PROJECT_SOURCE_DIR}/bench/*.cpp ${PROJECT_SOURCE_DIR}/bench/*.h
-    ${PROJECT_SOURCE_DIR}/tools/*.cpp ${PROJECT_SOURCE_DIR}/tools/*.h)
+    ${PROJECT_SOURCE_DIR}/tools/*.cpp ${PROJECT_SOURCE_DIR}/tools/*.h
+    ${PROJECT_SOURCE_DIR}/fuzz/*.cpp ${PROJECT_SOURCE_DIR}/fuzz/*.h)
   add_custom_target(format COMMAND ${CLANG_FORMAT} -i ${TERVALO_FORMAT_FILES}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} COMMENT "clang-format -i")
   add_custom_target(format-check COMMAND ${CLANG_FORMAT} --dry-run -Werror ${TERVALO_FORMAT_FILES}

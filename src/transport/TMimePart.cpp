@@ -1,5 +1,6 @@
 #include "transport/TMimePart.h"
 
+#include "transport/AddressText.h"
 #include "transport/BodyEncoding.h"
 #include "transport/HeaderEncoding.h"
 
@@ -82,7 +83,9 @@ void TMimePart::ComposeHeaderLines(const MimeCharsets& charsets) {
         PartHeaderLines.append(disposition);
     }
     if (!PartDescription.isEmpty()) {
-        PartHeaderLines.append("Content-Description: " + charsets.toLocal(PartDescription));
+        // The description holds the file name as it stands, and a file name may hold a line break.
+        PartHeaderLines.append("Content-Description: " +
+                               charsets.toLocal(controlCharactersAsSpaces(PartDescription)));
     }
 }
 

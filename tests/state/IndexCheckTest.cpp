@@ -33,10 +33,16 @@ Tree treeOf(const QByteArray& mdx) {
     return {tagHeader, root, int(le32(mdx, root + 8)) * kPage};
 }
 
-void put32(QByteArray& bytes, int offset, quint32 value) {
-    for (int i = 0; i < 4; ++i) {
+void putLittleEndian(QByteArray& bytes, int offset, quint32 value, int size) {
+    for (int i = 0; i < size; ++i) {
         bytes[offset + i] = char(value >> (8 * i));
     }
+}
+void put32(QByteArray& bytes, int offset, quint32 value) {
+    putLittleEndian(bytes, offset, value, 4);
+}
+void put16(QByteArray& bytes, int offset, quint16 value) {
+    putLittleEndian(bytes, offset, value, 2);
 }
 
 struct Damage {
@@ -101,6 +107,13 @@ TEST_F(IndexCheckTest, aDamagedIndexIsRebuilt) {
         {"more items than a node holds", [](QByteArray& m, const Tree& t) { put32(m, t.firstLeaf, 200); }},
         {"root past the end of the file",
          [](QByteArray& m, const Tree& t) { put32(m, t.tagHeader, 100000); }},
+        // Their product overflowed an int and passed the check that a node fits its block.
+        {"keys per node and item length at their maximum",
+         [](QByteArray& m, const Tree& t) {
+             put16(m, t.tagHeader + 14, 0xFFFF);
+             put16(m, t.tagHeader + 18, 0xFFFF);
+         }},
+        {"tag header at the last 32-bit page", [](QByteArray& m, const Tree&) { put32(m, 544, 0xFFFFFFFF); }},
     };
     const QByteArray sound = tervalo::test::fileBytes(mdxPath());
     for (const auto& damage : damages) {

@@ -143,6 +143,29 @@ TEST_F(TMimeMessTest, emptyAttachmentHasHeadersAndNoBodyLines) {
     EXPECT_EQ(part, expected);
 }
 
+// A file name may hold a line break; in the part's header it must not start a header of its own.
+TEST_F(TMimeMessTest, lineBreakInAttachmentNameStaysInsideItsHeaderLines) {
+    TMimeMess message(fixedEnvironment());
+    TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));
+    message.AppendFilePart(writeFile(QStringLiteral("Doklady\nBcc: x@example.cz.txt"), {}), root);
+    message.RenderMessage();
+    const qsizetype start = message.MessageLines.indexOf("--" + kBoundary);
+    ASSERT_GE(start, 0);
+    const Lines part = message.MessageLines.mid(start);
+    const Lines expected{
+        "--" + kBoundary,
+        "Content-type: application/octet-stream;",
+        " name=\"=?ISO-8859-1?Q?Doklady=0ABcc=3A_x=40example.cz.txt?=\"",
+        "Content-Transfer-Encoding: Base64",
+        "Content-Disposition: attachment;",
+        " FileName=\"=?ISO-8859-1?Q?Doklady=0ABcc=3A_x=40example.cz.txt?=\"",
+        "Content-Description: Attached file: Doklady Bcc: x@example.cz.txt",
+        "",
+        "--" + kBoundary + "--",
+    };
+    EXPECT_EQ(part, expected);
+}
+
 TEST_F(TMimeMessTest, unreadableAttachmentRaisesAndAddsNoPart) {
     TMimeMess message(fixedEnvironment());
     TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));

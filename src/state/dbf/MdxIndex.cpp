@@ -148,7 +148,7 @@ std::unique_ptr<MdxIndex> MdxIndex::open(const QString& path, const KeyCollation
         Tag tag;
         tag.headerPage = u32(slot);
         tag.name = QString::fromLatin1(slot + 4, int(qstrnlen(slot + 4, 11))).trimmed().toUpper();
-        if (tag.headerPage < kHeaderPages || tag.headerPage + 2 > index->m_pageCount) {
+        if (tag.headerPage < kHeaderPages || qint64(tag.headerPage) + 2 > index->m_pageCount) {
             throw DbfError::invalidFile(path, kTagTable + i * kTagSlot);
         }
         QByteArray block = f.readExactly(qint64(tag.headerPage) * kPage, kBlock);
@@ -161,7 +161,7 @@ std::unique_ptr<MdxIndex> MdxIndex::open(const QString& path, const KeyCollation
             QString::fromLatin1(block.constData() + kExpressionOffset,
                                 int(qstrnlen(block.constData() + kExpressionOffset, kMaxExpression)));
         if (tag.keyLength < 1 || tag.itemLength < tag.keyLength + 4 || tag.maxKeys < 2 ||
-            8 + tag.maxKeys * tag.itemLength + 4 > kBlock) {
+            8 + qint64(tag.maxKeys) * tag.itemLength + 4 > kBlock) {
             throw DbfError::invalidFile(path, qint64(tag.headerPage) * kPage);
         }
         index->m_tags.push_back(tag);
