@@ -165,7 +165,9 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
                                       "EF_Nadpis=Seznam neuhrazených dokladů ke dni %DATUM%\r\n"
                                       "EF_CisDokl=Doklad č.\r\nEF_Vystaveno=Vystaveno\r\n"
                                       "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
-                                      "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n")))
+                                      "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
+                                      "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
+                                      "QRRezim=1\r\nQRUctyMeny=\r\n")))
         << saved.toStdString();
     EXPECT_EQ(f.reloaded()->settings, f.session.settings);
 }
