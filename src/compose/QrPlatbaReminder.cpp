@@ -78,15 +78,20 @@ QrSettingsAccounts QrAccountsFromSettings(const app::AppSettings& settings) {
     return result;
 }
 
-ReminderPayments DebtorPayments(const import::ExportTables& tables, const app::AppSettings& settings,
-                                const QrPaymentAccounts& accounts) {
+QrCodePlan DebtorPaymentCodes(const import::ExportTables& tables, const app::AppSettings& settings,
+                              const QrPaymentAccounts& accounts) {
     const TemplateValues values = CurrentDebtorValues(tables);
     const auto message = [&](const QStringList& documents) {
         TemplateValues filled = values;
         filled.TextNeuhrDokl = documents.join(QStringLiteral(", "));
         return ReplaceTemplateVariables(settings.QRZprava, filled, DocumentsVariable::Replaced);
     };
-    QrCodePlan plan = PlanPaymentCodes(includedDocuments(tables), accounts, message);
+    return PlanPaymentCodes(includedDocuments(tables), accounts, message);
+}
+
+ReminderPayments DebtorPayments(const import::ExportTables& tables, const app::AppSettings& settings,
+                                const QrPaymentAccounts& accounts) {
+    QrCodePlan plan = DebtorPaymentCodes(tables, settings, accounts);
 
     ReminderPayments payments;
     QStringList lines;

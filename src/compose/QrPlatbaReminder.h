@@ -37,6 +37,11 @@ struct ReminderPayments {
     QString text;                          // the payment details, one line per code, for "%QRPLATBA%"
 };
 
+// The codes, without images, for the included documents of the current mtFirmy row with the
+// settings' accounts and message; what DebtorPayments draws.
+QrCodePlan DebtorPaymentCodes(const import::ExportTables& tables, const app::AppSettings& settings,
+                              const QrPaymentAccounts& accounts);
+
 // The codes for the included documents of the current mtFirmy row with the settings' accounts and
 // message (QRZprava with the subject's variables, "%DOKLADY%" being the numbers a code pays).
 // `accounts` must come from QrAccountsFromSettings without a problem.
