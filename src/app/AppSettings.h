@@ -38,6 +38,14 @@ struct AppSettings {
     int ClientType = 2;  // 1 automatic, 2 default client, 3 the client named in ClientDirectName
     QString ClientDirectName;
 
+    // QRPLATBA: payment codes in reminders, off unless the user turns them on.
+    bool QRPlatba = false;
+    QString QRUcet;                        // the CZK account: "prefix-number/bank" or an IBAN
+    QString QRBic;                         // optional
+    QString QRZprava = DefaultQRZprava();  // message for the payee, with the subject's variables
+    int QRRezim = 1;                       // 1 one code per document, 2 one code for the total per currency
+    QString QRUctyMeny;                    // IBANs for other currencies: "EUR=CZ...;USD=CZ..."
+
     QString SMTPPassword;           // kept in rdata1.dti
     QString EText = DefaultBody();  // kept in the file EText; lines end with CR LF
 
@@ -49,6 +57,8 @@ struct AppSettings {
     static QString DefaultCenaCelk() { return QStringLiteral("Cena celkem"); }
     static QString DefaultZbyvaUhr() { return QStringLiteral("Zbývá uhradit"); }
     static QString DefaultMena() { return QStringLiteral("Měna"); }
+    // "%DOKLADY%" stands for the numbers of the documents a payment code pays.
+    static QString DefaultQRZprava() { return QStringLiteral("Úhrada dokladu %DOKLADY%"); }
     // Eleven lines, each ended by CR LF.
     static QString DefaultBody();
 

@@ -11,6 +11,7 @@ namespace {
 const QString kMain = QStringLiteral("MAIN");
 const QString kEmail = QStringLiteral("EMAIL");
 const QString kSend = QStringLiteral("SEND");
+const QString kQrPlatba = QStringLiteral("QRPLATBA");
 
 }  // namespace
 
@@ -46,6 +47,16 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
     s.SMTPCAFile = ini.text(kSend, QStringLiteral("SMTPCAFile"));
     s.ClientType = ini.integer(kSend, QStringLiteral("ClientType"), 2);
     s.ClientDirectName = ini.text(kSend, QStringLiteral("ClientDirectName"));
+
+    s.QRPlatba = ini.boolean(kQrPlatba, QStringLiteral("QRPlatba"), false);
+    s.QRUcet = ini.text(kQrPlatba, QStringLiteral("QRUcet"));
+    s.QRBic = ini.text(kQrPlatba, QStringLiteral("QRBic"));
+    s.QRZprava = ini.text(kQrPlatba, QStringLiteral("QRZprava"), AppSettings::DefaultQRZprava());
+    s.QRRezim = ini.integer(kQrPlatba, QStringLiteral("QRRezim"), 1);
+    if (s.QRRezim != 1 && s.QRRezim != 2) {
+        s.QRRezim = 1;
+    }
+    s.QRUctyMeny = ini.text(kQrPlatba, QStringLiteral("QRUctyMeny"));
 }
 
 void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWindowLayout& layout) {
@@ -78,6 +89,13 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
 
     ini.setInteger(kSend, QStringLiteral("ClientType"), s.ClientType);
     ini.setValue(kSend, QStringLiteral("ClientDirectName"), s.ClientDirectName);
+
+    ini.setBoolean(kQrPlatba, QStringLiteral("QRPlatba"), s.QRPlatba);
+    ini.setValue(kQrPlatba, QStringLiteral("QRUcet"), s.QRUcet);
+    ini.setValue(kQrPlatba, QStringLiteral("QRBic"), s.QRBic);
+    ini.setValue(kQrPlatba, QStringLiteral("QRZprava"), s.QRZprava);
+    ini.setInteger(kQrPlatba, QStringLiteral("QRRezim"), s.QRRezim);
+    ini.setValue(kQrPlatba, QStringLiteral("QRUctyMeny"), s.QRUctyMeny);
 }
 
 std::optional<QString> BodyTextFile::read(const QString& path, const platform::AnsiCodec& codec) {

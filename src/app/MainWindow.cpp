@@ -342,7 +342,10 @@ QWidget* TfrmMain::createCommandBar() {
         guarded([this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
     });
     connect(btnExport, &QPushButton::clicked, this, [this] {
-        guarded([this] { exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui); });
+        guarded([this] {
+            exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui,
+                                        platform::OpenWithAssociatedProgram, &m_session.settings);
+        });
     });
     connect(btnNapoveda, &QPushButton::clicked, this, &TfrmMain::showAboutBox);
     connect(btnNapoveda2, &QPushButton::clicked, this,

@@ -64,9 +64,16 @@ std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const D
         return std::nullopt;
     }
     const compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, settings);
+    std::optional<compose::ReminderPayments> payments;
+    try {
+        payments = compose::ReminderPaymentsFor(session.tables, settings, context.ui);
+    } catch (const compose::QrPlatbaError& e) {
+        context.ui.error(QString::fromStdString(e.what()));
+        return std::nullopt;
+    }
     auto message =
         compose::ComposeSmtpReminder(request, compose::CurrentDebtorValues(session.tables), settings,
-                                     transport::MimeEnvironment::forSystem(session.locale));
+                                     transport::MimeEnvironment::forSystem(session.locale), payments);
     return DebtorReminder{request, std::move(message)};
 }
 

@@ -40,8 +40,10 @@ int runExportXls(CliContext& context) {
     if (templatePath.isEmpty()) {
         templatePath = session.AppDir + exporting::TemplateFileName;
     }
-    return exporting::WriteDebtorList(session.tables, templatePath, positional[1], context.ui) ? Success
-                                                                                               : Ended;
+    return exporting::WriteDebtorList(session.tables, templatePath, positional[1], context.ui,
+                                      QDate::currentDate(), &session.settings)
+               ? Success
+               : Ended;
 }
 
 }  // namespace tervalo::cli

@@ -1,6 +1,7 @@
 #include "cli/SettingsCommand.h"
 
 #include "app/SettingsStore.h"
+#include "compose/QrAccount.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -75,6 +76,27 @@ Field number(const char* name, int app::AppSettings::*member, int minimum = INT_
             }};
 }
 
+// A text kept only when `valid` accepts it (accounts for payment codes); empty always clears it.
+Field checkedText(const char* name, QString app::AppSettings::*member, bool (*valid)(const QString&)) {
+    Field field = text(name, member);
+    field.set = [member, valid](app::AppSession& s, const QString& value) {
+        if (!value.trimmed().isEmpty() && !valid(value)) {
+            return false;
+        }
+        s.settings.*member = value;
+        return true;
+    };
+    return field;
+}
+
+bool validAccount(const QString& value) {
+    return compose::ParseQrAccount(value).valid();
+}
+
+bool validCurrencyAccounts(const QString& value) {
+    return compose::ParseQrCurrencyAccounts(value).problem.isEmpty();
+}
+
 const std::vector<Field>& fields() {
     static const std::vector<Field> table = {
         text("OpenDir", &app::AppSettings::OpenDir),
@@ -118,6 +140,12 @@ const std::vector<Field>& fields() {
         text("SMTPCAFile", &app::AppSettings::SMTPCAFile),
         number("ClientType", &app::AppSettings::ClientType),
         text("ClientDirectName", &app::AppSettings::ClientDirectName),
+        flag("QRPlatba", &app::AppSettings::QRPlatba),
+        checkedText("QRUcet", &app::AppSettings::QRUcet, validAccount),
+        text("QRBic", &app::AppSettings::QRBic),
+        text("QRZprava", &app::AppSettings::QRZprava),
+        number("QRRezim", &app::AppSettings::QRRezim, 1, 2),
+        checkedText("QRUctyMeny", &app::AppSettings::QRUctyMeny, validCurrencyAccounts),
         // Never printed in clear.
         {QStringLiteral("SMTPPassword"),
          [](const app::AppSession& s) {

@@ -9,6 +9,7 @@
 #include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/QrCommand.h"
 #include "cli/RemindCommand.h"
 #include "cli/RenderCommand.h"
 #include "cli/SettingsCommand.h"
@@ -40,6 +41,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("smtp-send"), cli::runSmtpSend},
         {QStringLiteral("bulk"), cli::runBulk},
         {QStringLiteral("smtp-test"), cli::runSmtpTest},
+        {QStringLiteral("qr"), cli::runQr},
     };
     return table;
 }
@@ -57,6 +59,8 @@ int usage(QTextStream& err) {
            "                    read or store the state of an address or a document\n"
            "  render EXPORT --debtor ID [--to ADDRESS]\n"
            "                    print the reminder a bulk run by SMTP would send to the debtor\n"
+           "  qr EXPORT --debtor ID [--png-dir DIR]\n"
+           "                    print the debtor's payment codes (QR platba) as JSON, their images into DIR\n"
            "  remind EXPORT --debtor ID\n"
            "                    send the debtor the single reminder through the mail client the settings "
            "choose\n"

@@ -4,6 +4,9 @@
 #include "transport/MimeEnvironment.h"
 #include "transport/TJclEmail.h"
 
+#include <QFileInfo>
+#include <QSaveFile>
+
 namespace tervalo::compose {
 
 namespace {
@@ -11,10 +14,14 @@ namespace {
 int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
     std::unique_ptr<transport::TMimeMess> message;
     try {
+        const auto payments = request.withBody
+                                  ? ReminderPaymentsFor(context.tables, context.settings, context.ui)
+                                  : std::nullopt;
         message = ComposeSmtpReminder(request, CurrentDebtorValues(context.tables), context.settings,
-                                      transport::MimeEnvironment::forSystem(context.locale));
+                                      transport::MimeEnvironment::forSystem(context.locale), payments);
     } catch (const std::exception& e) {
-        // An archive that cannot be read fails this reminder like a failed send, with both messages.
+        // An archive that cannot be read or unusable payment accounts fail this reminder like a
+        // failed send, with both messages.
         context.ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
                          QStringLiteral(" došlo k chybě: ") + QString::fromUtf8(e.what()));
         context.ui.showWaitMessage(QString(), false);
@@ -39,6 +46,30 @@ transport::TJclSimpleMapi::TJclMapiClientConnect clientChoiceFor(int clientType)
     }
 }
 
+// A compose window takes files only: the images are written beside the archive and attached.
+void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payments,
+                      const ReminderRequest& request) {
+    if (!request.showDialog) {
+        for (const transport::InlineImage& image : payments.images) {
+            email.AddInlineImage(image);
+        }
+        return;
+    }
+    if (request.attachmentPath.isEmpty()) {
+        return;  // no debtor folder to write them to; every debtor reminder has its archive
+    }
+    const QString folder = QFileInfo(request.attachmentPath).absolutePath();
+    for (const transport::InlineImage& image : payments.images) {
+        const QString path = folder + QLatin1Char('/') + image.name;
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(image.png) != image.png.size() || !file.commit()) {
+            throw QrPlatbaError(QStringLiteral("Obrázek QR platby nelze zapsat do souboru ") + path +
+                                QStringLiteral(": ") + file.errorString());
+        }
+        email.AddAttachmentPath(path);
+    }
+}
+
 int sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
     const app::AppSettings& settings = context.settings;
     transport::TJclEmail email(context.mailClients);
@@ -48,7 +79,11 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     }
     email.SelectMailClient(context.mtEmailKlient.current);
 
-    const TemplateValues values = CurrentDebtorValues(context.tables);
+    const auto payments =
+        request.withBody ? ReminderPaymentsFor(context.tables, settings, context.ui) : std::nullopt;
+    const TemplateValues values = payments
+                                      ? WithPaymentDetails(CurrentDebtorValues(context.tables), *payments)
+                                      : CurrentDebtorValues(context.tables);
     email.Clear();
     email.AddMailRecipient(request.recipient, QString(), transport::rcTo);
     if (!request.copy.isEmpty()) {
@@ -60,6 +95,9 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     }
     if (request.attach && !request.attachmentPath.isEmpty()) {
         email.AddAttachmentPath(request.attachmentPath);
+    }
+    if (payments) {
+        addPaymentImages(email, *payments, request);
     }
     const transport::MailClientContext mailContext{
         context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,

@@ -3,6 +3,7 @@
 #include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
 #include "compose/EmailKlientModel.h"
+#include "compose/QrAccount.h"
 #include "compose/SmtpTestEmail.h"
 
 #include <QApplication>
@@ -92,6 +93,7 @@ TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEma
     m_tabs->addTab(createMessageTab(), QStringLiteral("Poštovní zpráva"));
     m_tabs->addTab(createDocumentListTab(), QStringLiteral("Seznam neuhr. dokladů"));
     m_tabs->addTab(createSendingTab(), QStringLiteral("Odesílání e-mailu"));
+    m_tabs->addTab(createQrPlatbaTab(), QStringLiteral("QR platba"));
 
     auto* btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -170,6 +172,55 @@ QWidget* TfrmNastaveni::createDocumentListTab() {
     layout->addStretch(1);
     layout->addWidget(shadedNote(QStringLiteral("lblSloupce"), note.join(QLatin1Char('\n')), page));
     return page;
+}
+
+QWidget* TfrmNastaveni::createQrPlatbaTab() {
+    auto* page = new QWidget(m_tabs);
+    m_chckQRPlatba = new QCheckBox(QStringLiteral("Připojit k upomínce QR platbu"), page);
+    m_chckQRPlatba->setObjectName(QStringLiteral("chckQRPlatba"));
+    m_edtQRUcet = lineEdit("edtQRUcet", page);
+    m_edtQRUcet->setPlaceholderText(QStringLiteral("předčíslí-číslo/kód banky nebo IBAN"));
+    m_edtQRIban = lineEdit("edtQRIban", page);
+    m_edtQRIban->setReadOnly(true);
+    m_edtQRBic = lineEdit("edtQRBic", page);
+    m_edtQRZprava = lineEdit("edtQRZprava", page);
+    m_cbQRRezim = new QComboBox(page);
+    m_cbQRRezim->setObjectName(QStringLiteral("cbQRRezim"));
+    // In the order of QRRezim's values.
+    m_cbQRRezim->addItems({QStringLiteral("jeden kód za každý doklad"),
+                           QStringLiteral("jeden kód za celkovou částku v každé měně")});
+    m_edtQRUctyMeny = lineEdit("edtQRUctyMeny", page);
+    m_edtQRUctyMeny->setPlaceholderText(QStringLiteral("EUR=CZ...;USD=CZ..."));
+    connect(m_edtQRUcet, &QLineEdit::textChanged, this, &TfrmNastaveni::showIban);
+
+    auto* form = new QFormLayout;
+    form->addRow(m_chckQRPlatba);
+    form->addRow(QStringLiteral("Číslo účtu"), m_edtQRUcet);
+    form->addRow(QStringLiteral("IBAN"), m_edtQRIban);
+    form->addRow(QStringLiteral("BIC"), m_edtQRBic);
+    form->addRow(QStringLiteral("Zpráva pro příjemce"), m_edtQRZprava);
+    form->addRow(QStringLiteral("Kódy"), m_cbQRRezim);
+    form->addRow(QStringLiteral("Účty pro další měny"), m_edtQRUctyMeny);
+
+    QStringList note = {
+        QStringLiteral(
+            " QR platbu přečte bankovní aplikace dlužníka: zaplatí na správný účet správnou částku "
+            "s variabilním symbolem dokladu. Účet v měně CZK zadejte ve tvaru "
+            "předčíslí-číslo/kód banky nebo jako IBAN; účty pro další měny jako MĚNA=IBAN "
+            "oddělené středníkem. Zpráva pro příjemce má nejvýše 60 znaků."),
+        QStringLiteral(" V textu e-mailu proměnná %QRPLATBA% uvede údaje k platbě i slovy."), QString(),
+        QStringLiteral(" Ve zprávě pro příjemce je možné používat proměnné %DOKLADY% (čísla placených "
+                       "dokladů), %DODAVATEL%, %ODBERATEL% a %DATUM%.")};
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(form);
+    layout->addStretch(1);
+    layout->addWidget(shadedNote(QStringLiteral("lblQRPlatba"), note.join(QLatin1Char('\n')), page));
+    return page;
+}
+
+void TfrmNastaveni::showIban() {
+    const QrAccount account = ParseQrAccount(m_edtQRUcet->text());
+    m_edtQRIban->setText(account.valid() ? account.iban : QString());
 }
 
 QWidget* TfrmNastaveni::createSendingTab() {
@@ -355,6 +406,12 @@ SettingsForm TfrmNastaveni::formFromControls() const {
     form.edtUserPass = m_edtUserPass->text();
     form.cbZabezpeceni = m_cbZabezpeceni->currentIndex();
     form.edtCAFile = m_edtCAFile->text();
+    form.chckQRPlatba = m_chckQRPlatba->isChecked();
+    form.edtQRUcet = m_edtQRUcet->text();
+    form.edtQRBic = m_edtQRBic->text();
+    form.edtQRZprava = m_edtQRZprava->text();
+    form.cbQRRezim = m_cbQRRezim->currentIndex();
+    form.edtQRUctyMeny = m_edtQRUctyMeny->text();
     return form;
 }
 
@@ -385,6 +442,13 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
     m_edtUserPass->setText(form.edtUserPass);
     m_cbZabezpeceni->setCurrentIndex(form.cbZabezpeceni);
     m_edtCAFile->setText(form.edtCAFile);
+    m_chckQRPlatba->setChecked(form.chckQRPlatba);
+    m_edtQRUcet->setText(form.edtQRUcet);
+    m_edtQRBic->setText(form.edtQRBic);
+    m_edtQRZprava->setText(form.edtQRZprava);
+    m_cbQRRezim->setCurrentIndex(form.cbQRRezim);
+    m_edtQRUctyMeny->setText(form.edtQRUctyMeny);
+    showIban();
 }
 
 void TfrmNastaveni::securityChosen(int security) {
@@ -426,6 +490,11 @@ void TfrmNastaveni::okClicked() {
         return;
     }
     if (auto warning = settingsTextWarning(form, m_settings.EText, m_locale.codec())) {
+        m_ui.warning(*warning);
+        return;
+    }
+    if (auto warning = qrPlatbaFormWarning(form)) {
+        m_tabs->setCurrentIndex(QrPlatba);
         m_ui.warning(*warning);
         return;
     }

@@ -30,7 +30,7 @@ class EmailKlientModel;
 class TfrmNastaveni : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2 };
+    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3 };
 
     // `locale` gives the code page the settings are saved in and the test e-mail is written in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
@@ -54,6 +54,8 @@ private:
     QWidget* createMessageTab();
     QWidget* createDocumentListTab();
     QWidget* createSendingTab();
+    QWidget* createQrPlatbaTab();
+    void showIban();
     void okClicked();
     // Sends the test e-mail with the tab's current values, stored or not, behind the waiting window.
     void sendTestEmail();
@@ -95,6 +97,13 @@ private:
     QComboBox* m_cbZabezpeceni = nullptr;
     QLineEdit* m_edtCAFile = nullptr;
     QPushButton* m_btnZkusebniEmail = nullptr;
+    QCheckBox* m_chckQRPlatba = nullptr;
+    QLineEdit* m_edtQRUcet = nullptr;
+    QLineEdit* m_edtQRIban = nullptr;  // read-only: the IBAN of the account typed
+    QLineEdit* m_edtQRBic = nullptr;
+    QLineEdit* m_edtQRZprava = nullptr;
+    QComboBox* m_cbQRRezim = nullptr;
+    QLineEdit* m_edtQRUctyMeny = nullptr;
     // The user changed the port in this opening: choosing the security no longer proposes one.
     bool m_portTyped = false;
     bool m_fillingControls = false;

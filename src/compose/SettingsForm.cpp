@@ -1,5 +1,6 @@
 #include "compose/SettingsForm.h"
 
+#include "compose/QrPlatbaReminder.h"
 #include "platform/FieldTextWarning.h"
 #include "transport/AddressText.h"
 
@@ -26,6 +27,12 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
     form.edtUserPass = s.SMTPPassword;
     form.cbZabezpeceni = s.SMTPSecurity;
     form.edtCAFile = s.SMTPCAFile;
+    form.chckQRPlatba = s.QRPlatba;
+    form.edtQRUcet = s.QRUcet;
+    form.edtQRBic = s.QRBic;
+    form.edtQRZprava = s.QRZprava;
+    form.cbQRRezim = s.QRRezim == 2 ? 1 : 0;
+    form.edtQRUctyMeny = s.QRUctyMeny;
     if (s.ClientType >= 1 && s.ClientType <= 3) {
         form.clientChoice = s.ClientType;
     }
@@ -50,6 +57,23 @@ std::optional<QString> settingsFormWarning(const SettingsForm& form) {
         }
     }
     return std::nullopt;
+}
+
+std::optional<QString> qrPlatbaFormWarning(const SettingsForm& form) {
+    if (!form.chckQRPlatba && form.edtQRUcet.trimmed().isEmpty() && form.edtQRBic.trimmed().isEmpty() &&
+        form.edtQRUctyMeny.trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    app::AppSettings entered;
+    entered.QRUcet = form.edtQRUcet;
+    entered.QRBic = form.edtQRBic;
+    entered.QRUctyMeny = form.edtQRUctyMeny;
+    const QrSettingsAccounts accounts = QrAccountsFromSettings(entered);
+    if (accounts.problem.isEmpty()) {
+        return std::nullopt;
+    }
+    return QStringLiteral("Políčko \"") + accounts.field +
+           QStringLiteral("\" na záložce QR platba není platné: ") + accounts.problem;
 }
 
 std::optional<QString> settingsTextWarning(const SettingsForm& form, const QString& body,
@@ -80,6 +104,10 @@ std::optional<QString> settingsTextWarning(const SettingsForm& form, const QStri
         {&form.edtAdresaOdes, "E-mail odesílatele"},
         {&form.edtUserPass, "Heslo"},
         {&form.edtCAFile, "Certifikát CA"},
+        {&form.edtQRUcet, "Číslo účtu"},
+        {&form.edtQRBic, "BIC"},
+        {&form.edtQRZprava, "Zpráva pro příjemce"},
+        {&form.edtQRUctyMeny, "Účty pro další měny"},
     };
     for (const auto& [text, caption] : texts) {
         if (auto warning = platform::unencodableFieldWarning(QString::fromUtf8(caption), *text, codec)) {
@@ -111,6 +139,12 @@ void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const Emai
     s.SMTPPassword = form.edtUserPass;
     s.SMTPSecurity = form.cbZabezpeceni;
     s.SMTPCAFile = form.edtCAFile;
+    s.QRPlatba = form.chckQRPlatba;
+    s.QRUcet = form.edtQRUcet;
+    s.QRBic = form.edtQRBic;
+    s.QRZprava = form.edtQRZprava;
+    s.QRRezim = form.cbQRRezim == 1 ? 2 : 1;
+    s.QRUctyMeny = form.edtQRUctyMeny;
     s.ClientType = form.clientChoice == 2 || form.clientChoice == 3 ? form.clientChoice : 1;
     s.ClientDirectName = mtEmailKlient.currentClient();
 }

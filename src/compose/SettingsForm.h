@@ -39,6 +39,13 @@ struct SettingsForm {
     QString edtUserPass;
     int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start
     QString edtCAFile;
+    // Tab 4 "QR platba"
+    bool chckQRPlatba = false;
+    QString edtQRUcet;
+    QString edtQRBic;
+    QString edtQRZprava;
+    int cbQRRezim = 0;  // QRRezim - 1: 0 a code per document, 1 a code for the total per currency
+    QString edtQRUctyMeny;
 
     bool operator==(const SettingsForm&) const = default;
 };
@@ -51,6 +58,10 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, Emai
 // The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
 // the server, the sender's name and the sender's address required (blanks alone count as empty).
 std::optional<QString> settingsFormWarning(const SettingsForm& form);
+
+// The warning of "OK" for the accounts of tab "QR platba", naming the field at fault, or none. They
+// are checked whenever payment codes are on or any account is filled in.
+std::optional<QString> qrPlatbaFormWarning(const SettingsForm& form);
 
 // The warning of "OK" for a text the settings could not keep as typed, or none: a control character
 // in the sender's or the copy address, or characters the code page cannot store in any field, the

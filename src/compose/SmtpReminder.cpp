@@ -9,7 +9,8 @@ namespace tervalo::compose {
 std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest& request,
                                                           const TemplateValues& values,
                                                           const app::AppSettings& settings,
-                                                          transport::MimeEnvironment environment) {
+                                                          transport::MimeEnvironment environment,
+                                                          const std::optional<ReminderPayments>& payments) {
     transport::OutgoingMail mail;
     mail.senderName = settings.SMTPFromName;
     mail.senderAddress = settings.SMTPFromAddress;
@@ -19,7 +20,12 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest&
     }
     mail.subject = ReplaceTemplateVariables(request.subjectTemplate, values);
     if (request.withBody) {
-        mail.body = ReplaceTemplateVariables(settings.EText, values, DocumentsVariable::Replaced);
+        mail.body = ReplaceTemplateVariables(settings.EText,
+                                             payments ? WithPaymentDetails(values, *payments) : values,
+                                             DocumentsVariable::Replaced);
+    }
+    if (payments) {
+        mail.images = payments->images;
     }
     if (request.attach) {
         mail.attachments = {request.attachmentPath};

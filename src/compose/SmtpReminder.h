@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "compose/QrPlatbaReminder.h"
 #include "compose/TemplateVariables.h"
 #include "platform/UserInterface.h"
 #include "transport/MimeEnvironment.h"
@@ -25,12 +26,12 @@ struct ReminderRequest {
     bool smtp = true;         // by SMTP; otherwise through the mail client
 };
 
-// The rendered reminder for the SMTP route: header from the SMTP settings, the body from EText and
-// the archive as its file part. Throws transport::AttachmentOpenError when the archive cannot be read.
-std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest& request,
-                                                          const TemplateValues& values,
-                                                          const app::AppSettings& settings,
-                                                          transport::MimeEnvironment environment);
+// The rendered reminder for the SMTP route: header from the SMTP settings, the body from EText, the
+// payment codes' images when there are payments, and the archive as its file part. Throws
+// transport::AttachmentOpenError when the archive cannot be read.
+std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(
+    const ReminderRequest& request, const TemplateValues& values, const app::AppSettings& settings,
+    transport::MimeEnvironment environment, const std::optional<ReminderPayments>& payments = {});
 
 // The envelope recipients: the recipient, and the copy address after a comma when there is one.
 QString EnvelopeRecipients(const ReminderRequest& request);

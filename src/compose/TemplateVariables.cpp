@@ -13,6 +13,9 @@ QString ReplaceTemplateVariables(QString text, const TemplateValues& values, Doc
     text.replace(QStringLiteral("%ODBERATEL%"), values.OdbNazev, Qt::CaseInsensitive);
     if (documents == DocumentsVariable::Replaced) {
         text.replace(QStringLiteral("%DOKLADY%"), values.TextNeuhrDokl, Qt::CaseInsensitive);
+        if (values.QrPlatba) {
+            text.replace(QStringLiteral("%QRPLATBA%"), *values.QrPlatba, Qt::CaseInsensitive);
+        }
     }
     return text;
 }

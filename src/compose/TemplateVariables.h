@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tervalo::compose {
 
 // The values the template variables of the subject, the body and the document-list heading stand for.
@@ -12,6 +14,8 @@ struct TemplateValues {
     QString SupplierName;   // "%DODAVATEL%"
     QString OdbNazev;       // "%ODBERATEL%"
     QString TextNeuhrDokl;  // "%DOKLADY%", body only
+    // "%QRPLATBA%", body only, and only while payment codes are on: the payment details as text.
+    std::optional<QString> QrPlatba = std::nullopt;
 };
 
 // The values of the current mtFirmy row and the loaded export.
@@ -19,7 +23,8 @@ TemplateValues CurrentDebtorValues(const import::ExportTables& tables);
 
 enum class DocumentsVariable { Kept, Replaced };
 
-// Replaces "%DATUM%", "%DODAVATEL%", "%ODBERATEL%" and, when asked, "%DOKLADY%" in any letter case,
+// Replaces "%DATUM%", "%DODAVATEL%", "%ODBERATEL%" and, when asked, "%DOKLADY%" and (when it has a
+// value) "%QRPLATBA%" in any letter case,
 // one after another on the result of the previous one: a value holding a later variable's name has
 // that name replaced too.
 QString ReplaceTemplateVariables(QString text, const TemplateValues& values,

@@ -17,8 +17,15 @@ report::ReportValue text(const QString& value) {
 
 }  // namespace
 
-DebtorListSource::DebtorListSource(import::ExportTables& tables, QDate today)
-    : m_tables(tables), m_firmy(tables.mtFirmy), m_doklady(tables.mtDoklady), m_today(today) {}
+DebtorListSource::DebtorListSource(import::ExportTables& tables, QDate today,
+                                   const app::AppSettings* paymentSettings)
+    : m_tables(tables),
+      m_payments(tables, paymentSettings),
+      m_firmy(tables.mtFirmy,
+              {QrPaymentFields::names(), [this](int index) { return m_payments.debtorValue(index); }}),
+      m_doklady(tables.mtDoklady,
+                {QrPaymentFields::names(), [this](int index) { return m_payments.documentValue(index); }}),
+      m_today(today) {}
 
 report::ReportDataset* DebtorListSource::dataset(const QString& name) {
     if (sameName(name, m_tables.mtFirmy.name())) {

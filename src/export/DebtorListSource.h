@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/AppSettings.h"
 #include "export/MemTableDataset.h"
+#include "export/QrPaymentFields.h"
 #include "import/ExportTables.h"
 #include "report/ReportDataSource.h"
 
@@ -9,13 +11,16 @@
 namespace tervalo::exporting {
 
 // What a debtor-list template can name, as the main window publishes it:
-// - datasets "mtFirmy" and "mtDoklady" (the latter the detail of the former);
+// - datasets "mtFirmy" and "mtDoklady" (the latter the detail of the former), each with its
+//   payment-code fields "QrSpayd", "QrVS" and "QrCastka" (QrPaymentFields; empty without
+//   `paymentSettings`);
 // - properties "AsOfDate", "SupplierName" and "ToleranceDays" (texts as the export states them),
 //   "NoDocuments" (truth value), "AppVersion" (text) and "Today" (the date of the export).
 // Names are matched regardless of letter case.
 class DebtorListSource : public report::ReportDataSource {
 public:
-    DebtorListSource(import::ExportTables& tables, QDate today);
+    DebtorListSource(import::ExportTables& tables, QDate today,
+                     const app::AppSettings* paymentSettings = nullptr);
 
     report::ReportDataset* dataset(const QString& name) override;
     std::optional<report::ReportValue> property(const QString& name,
@@ -23,6 +28,7 @@ public:
 
 private:
     const import::ExportTables& m_tables;
+    QrPaymentFields m_payments;
     MemTableDataset m_firmy;
     MemTableDataset m_doklady;
     QDate m_today;

@@ -46,7 +46,7 @@ void showCannotOverwrite(UserInterface& ui, const QString& path) {
 }  // namespace
 
 bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, const QString& outputPath,
-                     UserInterface& ui, QDate today) {
+                     UserInterface& ui, QDate today, const app::AppSettings* paymentSettings) {
     if (!QFileInfo(templatePath).isFile()) {
         ui.error(QStringLiteral("Převodní šablona  ") + templatePath + QStringLiteral(" ") +
                  QStringLiteral("neexistuje. Zkontrolujte nastavení exportu."));
@@ -72,7 +72,7 @@ bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, 
     {
         SuspendedGrids suspended(tables);
         try {
-            DebtorListSource source(tables, today);
+            DebtorListSource source(tables, today, paymentSettings);
             report::renderTemplate(templatePath, outputPath, source);
         } catch (const std::exception& e) {
             failed = true;
@@ -89,7 +89,8 @@ bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, 
 }
 
 void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserInterface& ui,
-                      const platform::OpenWithAssociatedProgramFunction& openWithAssociatedProgram) {
+                      const platform::OpenWithAssociatedProgramFunction& openWithAssociatedProgram,
+                      const app::AppSettings* paymentSettings) {
     FileDialogRequest request;
     request.title = QStringLiteral("Exportovat do souboru");
     request.filter = QStringLiteral("Sešit MS Excel (*.xls)|*.xls");
@@ -99,7 +100,8 @@ void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserI
     if (!output) {
         return;
     }
-    if (!WriteDebtorList(tables, appDir + TemplateFileName, *output, ui)) {
+    if (!WriteDebtorList(tables, appDir + TemplateFileName, *output, ui, QDate::currentDate(),
+                         paymentSettings)) {
         return;
     }
     if (openWithAssociatedProgram(*output) == platform::ShellOpenNoAssociation) {

@@ -2,13 +2,18 @@
 
 namespace tervalo::exporting {
 
-MemTableDataset::MemTableDataset(memtable::MemTable& table) : m_table(table) {
+MemTableDataset::MemTableDataset(memtable::MemTable& table, ComputedFields computed)
+    : m_table(table), m_computed(std::move(computed)) {
     for (int f = 0; f < table.fieldCount(); ++f) {
         m_fieldNames.append(table.fieldDef(f).name);
     }
+    m_fieldNames += m_computed.names;
 }
 
 report::ReportValue MemTableDataset::value(int field) const {
+    if (field >= m_table.fieldCount()) {
+        return m_computed.value(field - m_table.fieldCount());
+    }
     if (m_table.isNull(field)) {
         return std::monostate();
     }

@@ -3,6 +3,8 @@
 #include "memtable/MemTable.h"
 #include "report/ReportDataSource.h"
 
+#include <functional>
+
 namespace tervalo::exporting {
 
 // An in-memory table as the report engine sees it: walked through the table's own view, so the
@@ -11,7 +13,14 @@ namespace tervalo::exporting {
 // as truth values; an empty text or an unset value is an empty cell.
 class MemTableDataset : public report::ReportDataset {
 public:
-    explicit MemTableDataset(memtable::MemTable& table);
+    // Fields worked out for the current row, named after the table's own: `value` gets the
+    // position in `names`.
+    struct ComputedFields {
+        QStringList names;
+        std::function<report::ReportValue(int)> value;
+    };
+
+    explicit MemTableDataset(memtable::MemTable& table, ComputedFields computed = {});
 
     QStringList fieldNames() const override { return m_fieldNames; }
     void first() override { m_table.first(); }
@@ -22,6 +31,7 @@ public:
 private:
     memtable::MemTable& m_table;
     QStringList m_fieldNames;
+    ComputedFields m_computed;
 };
 
 }  // namespace tervalo::exporting

@@ -29,6 +29,9 @@ std::unique_ptr<TMimeMess> BuildReminderMime(const OutgoingMail& mail, MimeEnvir
     if (mail.body) {
         message->AppendTextPart(*mail.body, root);
     }
+    for (const InlineImage& image : mail.images) {
+        message->AppendImagePart(image.name, image.png, root);
+    }
     for (const QString& attachment : mail.attachments) {
         message->AppendFilePart(attachment, root);
     }

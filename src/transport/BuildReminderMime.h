@@ -3,6 +3,8 @@
 #include "transport/MimeEnvironment.h"
 #include "transport/TMimeMess.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +12,12 @@
 #include <optional>
 
 namespace tervalo::transport {
+
+// An image shown in the message, as a base64 image/png part with an inline disposition.
+struct InlineImage {
+    QString name;
+    QByteArray png;
+};
 
 // One reminder as both delivery routes (SMTP and the system's mail submission) send it.
 struct OutgoingMail {
@@ -19,12 +27,13 @@ struct OutgoingMail {
     QStringList cc;
     QString subject;
     std::optional<QString> body;  // no text part without one
+    QList<InlineImage> images;    // after the text part, before the file parts
     QStringList attachments;      // file parts after the text part, in order
     QString messageIdentifier;
 };
 
 // The rendered message: From "name <address>", Return-Path, To, CC, Message-ID, the mailer name and
-// the subject; multipart/mixed with the text part and the file parts. Throws AttachmentOpenError
+// the subject; multipart/mixed with the text part, the images and the file parts. Throws AttachmentOpenError
 // when an attachment cannot be read.
 std::unique_ptr<TMimeMess> BuildReminderMime(const OutgoingMail& mail, MimeEnvironment environment);
 

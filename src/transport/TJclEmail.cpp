@@ -72,6 +72,7 @@ void TJclEmail::Clear() {
     m_subject.clear();
     m_body.clear();
     m_attachments.clear();
+    m_images.clear();
 }
 
 bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& context) {
@@ -165,6 +166,7 @@ bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
     if (!m_body.isEmpty() || attachments.isEmpty()) {
         mail.body = m_body;
     }
+    mail.images = m_images;
     mail.attachments = attachments;
     if (context.makeMessageIdentifier) {
         mail.messageIdentifier = context.makeMessageIdentifier(mail.senderAddress);

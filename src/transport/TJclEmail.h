@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/UserInterface.h"
+#include "transport/BuildReminderMime.h"
 #include "transport/MimeEnvironment.h"
 #include "transport/TJclEmailRecip.h"
 #include "transport/TJclSimpleMapi.h"
@@ -44,8 +45,11 @@ public:
     void SetMailBody(const QString& body);
     const QStringList& AttachmentPaths() const { return m_attachments; }
     void AddAttachmentPath(const QString& path) { m_attachments.append(path); }
+    // Shown in the message the windowless route renders; a compose window gets files instead.
+    const QList<InlineImage>& InlineImages() const { return m_images; }
+    void AddInlineImage(const InlineImage& image) { m_images.append(image); }
 
-    // Empties recipients, subject, body and attachments.
+    // Empties recipients, subject, body, attachments and images.
     void Clear();
 
     // With `showDialog` the chosen client's compose window opens filled with the message, and the
@@ -68,6 +72,7 @@ private:
     QString m_subject;
     QString m_body;
     QStringList m_attachments;
+    QList<InlineImage> m_images;
 };
 
 }  // namespace tervalo::transport

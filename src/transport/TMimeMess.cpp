@@ -42,6 +42,20 @@ TMimePart& TMimeMess::AppendTextPart(const QString& text, TMimePart& parent) {
     return part;
 }
 
+TMimePart& TMimeMess::AppendImagePart(const QString& name, const QByteArray& png, TMimePart& parent) {
+    TMimePart& part = parent.addChild();
+    part.MediaType = QStringLiteral("image");
+    part.MediaSubtype = QStringLiteral("png");
+    part.AttachmentName = name;
+    part.PartDescription = QStringLiteral("QR platba");
+    part.PartDisposition = QStringLiteral("inline");
+    part.PartContent = png;
+    part.TransferKind = MimeTransferKind::tkBase64;
+    part.EncodeBody(m_environment.charsets);
+    part.ComposeHeaderLines(m_environment.charsets);
+    return part;
+}
+
 TMimePart& TMimeMess::AppendFilePart(const QString& filePath, TMimePart& parent) {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -27,6 +27,8 @@ public:
     TMimePart& StartMultipart(const QString& subtype);
     // The text as it stands (its line breaks are CR LF, CR or LF), in the charset that carries it.
     TMimePart& AppendTextPart(const QString& text, TMimePart& parent);
+    // A PNG image shown in the message: image/png, base64, Content-Disposition inline with its name.
+    TMimePart& AppendImagePart(const QString& name, const QByteArray& png, TMimePart& parent);
     // Throws AttachmentOpenError when the file cannot be read.
     TMimePart& AppendFilePart(const QString& filePath, TMimePart& parent);
 

@@ -31,7 +31,7 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 27);
+    EXPECT_EQ(json.size(), 33);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());
     EXPECT_EQ(json.value(QStringLiteral("E_Predmet")).toString(),

@@ -195,7 +195,10 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
                                  "[SEND]\r\nDefaultSendMail=0\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=465\r\n"
                                  "SMTPAuth=1\r\nSMTPUserID=ucetni\r\nSMTPFromAddress=ucetni@firma.cz\r\n"
                                  "SMTPFromName=Účtárna\r\nSMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"
-                                 "ClientType=3\r\nClientDirectName=Alfa\r\n")));
+                                 "ClientType=3\r\nClientDirectName=Alfa\r\n"
+                                 "[QRPLATBA]\r\nQRPlatba=1\r\nQRUcet=19-2000145399/0800\r\nQRBic=GIBACZPX\r\n"
+                                 "QRZprava=Faktura %DOKLADY%\r\nQRRezim=2\r\n"
+                                 "QRUctyMeny=EUR=DE89370400440532013000\r\n")));
     // Non-breaking spaces and CR LF lines pass through the body's edit unchanged.
     dir.write(QStringLiteral("EText"), platform::SystemLocale().codec().encode(QStringLiteral(
                                            "Dobrý\u00a0den,\r\nplaťte do 10.\u00a0prosince.")));
@@ -218,6 +221,51 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
     EXPECT_EQ(first->settings, before);
     app::SaveSettings(*first);
     EXPECT_EQ(load()->settings, before);
+}
+
+TEST(TfrmNastaveni, qrPlatbaTabShowsTheIbanAndRefusesABadAccountNamingTheField) {
+    DialogFixture f;
+    f.open(TfrmNastaveni::QrPlatba);
+    EXPECT_EQ(f.child<QTabWidget>("pcNastaveni")->tabText(3), QStringLiteral("QR platba"));
+    EXPECT_FALSE(f.child<QCheckBox>("chckQRPlatba")->isChecked());
+    EXPECT_EQ(f.child<QLineEdit>("edtQRZprava")->text(), QStringLiteral("Úhrada dokladu %DOKLADY%"));
+
+    f.click("chckQRPlatba");
+    f.type("edtQRUcet", QStringLiteral("19-2000145399/0800"));
+    EXPECT_TRUE(f.child<QLineEdit>("edtQRIban")->isReadOnly());
+    EXPECT_EQ(f.child<QLineEdit>("edtQRIban")->text(), QStringLiteral("CZ6508000000192000145399"));
+
+    const std::pair<const char*, const char*> refused[] = {
+        {"19-2000145398/0800",
+         "Políčko \"Číslo účtu\" na záložce QR platba není platné: Číslo účtu 2000145398 "
+         "nevyhovuje kontrole modulo 11."},
+        {"", "Políčko \"Číslo účtu\" na záložce QR platba není platné: Číslo účtu není vyplněno."},
+    };
+    for (const auto& [account, message] : refused) {
+        f.type("edtQRUcet", QString::fromUtf8(account));
+        EXPECT_EQ(f.child<QLineEdit>("edtQRIban")->text(), QString());
+        f.child<QTabWidget>("pcNastaveni")->setCurrentIndex(TfrmNastaveni::PostovniZprava);
+        f.click("btnOk");
+        EXPECT_TRUE(f.dialog.isVisible());
+        EXPECT_EQ(f.child<QTabWidget>("pcNastaveni")->currentIndex(), TfrmNastaveni::QrPlatba);
+        ASSERT_FALSE(f.ui.messages().empty());
+        EXPECT_EQ(f.ui.messages().back(), (Message{QStringLiteral("warning"), QString::fromUtf8(message)}));
+    }
+    EXPECT_FALSE(f.settings.QRPlatba);
+
+    f.type("edtQRUcet", QStringLiteral("CZ65 0800 0000 1920 0014 5399"));
+    f.type("edtQRUctyMeny", QStringLiteral("EUR=CZ00"));
+    f.click("btnOk");
+    EXPECT_TRUE(f.dialog.isVisible());
+    EXPECT_TRUE(f.ui.messages().back().text.startsWith(QStringLiteral("Políčko \"Účty pro další měny\"")));
+
+    f.type("edtQRUctyMeny", QString());
+    f.child<QComboBox>("cbQRRezim")->setCurrentIndex(1);
+    f.click("btnOk");
+    EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(f.settings.QRPlatba);
+    EXPECT_EQ(f.settings.QRUcet, QStringLiteral("CZ65 0800 0000 1920 0014 5399"));
+    EXPECT_EQ(f.settings.QRRezim, 2);
 }
 
 TEST(TfrmNastaveni, minimisingItMinimisesTheWholeApplication) {

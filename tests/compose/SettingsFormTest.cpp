@@ -117,6 +117,12 @@ TEST(SettingsForm, fillsFromTheRecordAndStoresBackUnchanged) {
     settings.SMTPCAFile = QStringLiteral("/etc/firma/ca.pem");
     settings.ClientType = 3;
     settings.ClientDirectName = QStringLiteral("ALFA");
+    settings.QRPlatba = true;
+    settings.QRUcet = QStringLiteral("19-2000145399/0800");
+    settings.QRBic = QStringLiteral("GIBACZPX");
+    settings.QRZprava = QStringLiteral("Faktura %DOKLADY%");
+    settings.QRRezim = 2;
+    settings.QRUctyMeny = QStringLiteral("EUR=DE89370400440532013000");
     compose::EmailKlientTable clients = threeClients();
     SettingsForm form;
     compose::fillSettingsForm(form, settings, clients);
