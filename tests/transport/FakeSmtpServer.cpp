@@ -15,6 +15,10 @@ namespace {
 
 constexpr int kPeerTimeoutMs = 10000;  // the fake never waits longer than this for the client
 
+bool sendAll(int fd, const QByteArray& bytes) {
+    return ::send(fd, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+}
+
 // One line up to CR LF (without it); empty optional when the client closed or went silent.
 std::optional<QByteArray> readLine(int fd) {
     QByteArray line;
@@ -88,14 +92,6 @@ FakeReply FakeSmtpServer::replyFor(const Session& session, const QByteArray& lin
         return {{"354 go ahead\r\n"}};
     }
     return {{"250 OK\r\n"}};
-}
-
-bool FakeSmtpServer::sendAll(int fd, const QByteArray& bytes) {
-    const ssize_t sent = ::send(fd, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);
-    if (sent > 0) {
-        m_bytesSent += sent;
-    }
-    return sent == bytes.size();
 }
 
 bool FakeSmtpServer::sendReply(int fd, const FakeReply& reply) {

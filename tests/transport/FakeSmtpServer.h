@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 
-#include <atomic>
 #include <thread>
 
 namespace tervalo::transport::testing {
@@ -50,14 +49,11 @@ public:
     const QList<QByteArray>& commands() const { return m_commands; }
     const QList<QList<QByteArray>>& sessionCommands() const { return m_sessionCommands; }
     const QByteArray& data() const { return m_data; }
-    // Every byte the server sent, the replies to all sessions.
-    qint64 bytesSent() const { return m_bytesSent; }
 
 private:
     void serve();
     void serveSession(int fd, const Session& session);
     bool sendReply(int fd, const FakeReply& reply);
-    bool sendAll(int fd, const QByteArray& bytes);
     static FakeReply replyFor(const Session& session, const QByteArray& line);
 
     QList<Session> m_sessions;
@@ -66,7 +62,6 @@ private:
     QList<QByteArray> m_commands;
     QList<QList<QByteArray>> m_sessionCommands;
     QByteArray m_data;
-    std::atomic<qint64> m_bytesSent = 0;
     std::thread m_thread;
 };
 
