@@ -109,7 +109,8 @@ ReminderPayments DebtorPayments(const import::ExportTables& tables, const app::A
 }
 
 std::optional<ReminderPayments> ReminderPaymentsFor(const import::ExportTables& tables,
-                                                    const app::AppSettings& settings, UserInterface& ui) {
+                                                    const app::AppSettings& settings, UserInterface& ui,
+                                                    QStringList* notes) {
     if (!settings.QRPlatba) {
         return std::nullopt;
     }
@@ -118,8 +119,12 @@ std::optional<ReminderPayments> ReminderPaymentsFor(const import::ExportTables& 
         throw QrPlatbaError(accounts.message());
     }
     ReminderPayments payments = DebtorPayments(tables, settings, accounts.accounts);
-    for (const QString& reason : payments.reasons) {
-        ui.information(reason);
+    if (notes) {
+        notes->append(payments.reasons);
+    } else {
+        for (const QString& reason : payments.reasons) {
+            ui.information(reason);
+        }
     }
     return payments;
 }

@@ -58,9 +58,10 @@ public:
 };
 
 // The payment codes of the reminder to the current mtFirmy row: none while QRPlatba is off.
-// Why a document or currency gets no code is told to the user as information. Throws
-// QrPlatbaError when the accounts of the settings are unusable.
+// Why a document or currency gets no code is told to the user as information, or appended to
+// `notes` when given. Throws QrPlatbaError when the accounts of the settings are unusable.
 std::optional<ReminderPayments> ReminderPaymentsFor(const import::ExportTables& tables,
-                                                    const app::AppSettings& settings, UserInterface& ui);
+                                                    const app::AppSettings& settings, UserInterface& ui,
+                                                    QStringList* notes = nullptr);
 
 }  // namespace tervalo::compose

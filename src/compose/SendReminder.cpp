@@ -14,9 +14,9 @@ namespace {
 int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
     std::unique_ptr<transport::TMimeMess> message;
     try {
-        const auto payments = request.withBody
-                                  ? ReminderPaymentsFor(context.tables, context.settings, context.ui)
-                                  : std::nullopt;
+        const auto payments = request.withBody ? ReminderPaymentsFor(context.tables, context.settings,
+                                                                     context.ui, context.paymentNotes)
+                                               : std::nullopt;
         message = ComposeSmtpReminder(request, CurrentDebtorValues(context.tables), context.settings,
                                       transport::MimeEnvironment::forSystem(context.locale), payments);
     } catch (const std::exception& e) {
@@ -80,7 +80,8 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     email.SelectMailClient(context.mtEmailKlient.current);
 
     const auto payments =
-        request.withBody ? ReminderPaymentsFor(context.tables, settings, context.ui) : std::nullopt;
+        request.withBody ? ReminderPaymentsFor(context.tables, settings, context.ui, context.paymentNotes)
+                         : std::nullopt;
     const TemplateValues values = payments
                                       ? WithPaymentDetails(CurrentDebtorValues(context.tables), *payments)
                                       : CurrentDebtorValues(context.tables);

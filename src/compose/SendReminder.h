@@ -9,6 +9,8 @@
 #include "transport/MailClientEnvironment.h"
 #include "transport/TSMTPSend.h"
 
+#include <QStringList>
+
 namespace tervalo::compose {
 
 // The reminder to a debtor as the single reminder and the bulk run send it: the subject template,
@@ -31,6 +33,9 @@ struct ReminderContext {
     UserInterface& ui;
     transport::SmtpSessionOptions smtpOptions = {};
     transport::MailClientEnvironment mailClients = transport::MailClientEnvironment::fromEnvironment();
+    // Where the reasons a payment code was not made go instead of information boxes: a bulk run
+    // writes them into its protocol rather than stopping at a box for every debtor.
+    QStringList* paymentNotes = nullptr;
 };
 
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through

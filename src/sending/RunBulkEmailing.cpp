@@ -121,7 +121,12 @@ private:
         compose::ReminderRequest request = compose::DebtorReminderRequest(address, archive, m_settings);
         request.showDialog = false;
         request.smtp = !m_settings.DefaultSendMail;
-        if (m_c.sendReminder(request, m_c.reminder) == 0) {
+        QStringList paymentNotes;
+        const int sent = sendNotingPayments(request, paymentNotes);
+        for (const QString& note : paymentNotes) {
+            m_protocol.AddProtocolLine(QStringLiteral("... ") + note);
+        }
+        if (sent == 0) {
             if (!m_test) {
                 m_c.stateTables.MarkAddressSent(address);
             }
@@ -132,6 +137,16 @@ private:
             return std::nullopt;
         }
         return false;
+    }
+
+    // The reminder with the reasons a payment code was not made collected in `notes`.
+    int sendNotingPayments(const compose::ReminderRequest& request, QStringList& notes) {
+        struct Collecting {
+            compose::ReminderContext& reminder;
+            ~Collecting() { reminder.paymentNotes = nullptr; }
+        } collecting{m_c.reminder};
+        m_c.reminder.paymentNotes = &notes;
+        return m_c.sendReminder(request, m_c.reminder);
     }
 
     void showCounts() {

@@ -55,13 +55,14 @@ protected:
         settings.QRBic = QStringLiteral("gibaczpx");
     }
 
-    void addDocument(const char* number, const char* symbol, double amount, bool credit, bool included) {
+    void addDocument(const char* number, const char* symbol, double amount, bool credit, bool included,
+                     const char* currency = "CZK") {
         memtable::MemTable& doklady = tables.mtDoklady;
         doklady.append();
         doklady.setText(u"CisloDokl", QString::fromLatin1(number));
         doklady.setText(u"VarSymbol", QString::fromLatin1(symbol));
         doklady.setFloat(u"CelkNeprop", amount);
-        doklady.setText(u"Mena", QStringLiteral("CZK"));
+        doklady.setText(u"Mena", QString::fromLatin1(currency));
         doklady.setBool(u"Dobropis", credit);
         doklady.setBool(u"Exportovat", included);
         doklady.setInt(u"ID", 7);
@@ -171,6 +172,30 @@ TEST_F(QrPlatbaReminderTest, badAccountSendsNothing) {
                              "Číslo účtu 2000145398 nevyhovuje kontrole modulo 11."));
     EXPECT_THROW(send(reminder(false, false)), QrPlatbaError);
     EXPECT_TRUE(desktop.sendmailInput().isEmpty());
+}
+
+// Why a code was not made is an information box for one reminder; a bulk run collects it for its
+// protocol instead of stopping at a box for every debtor.
+TEST_F(QrPlatbaReminderTest, reasonsGoToTheCollectorWhenThereIsOne) {
+    transport::testing::RealSmtpServer server({});
+    ASSERT_TRUE(server.isRunning());
+    settings.SMTPHost = QStringLiteral("127.0.0.1");
+    settings.SMTPPort = server.port();
+    addDocument("FV260150", "260150", 99.50, false, true, "EUR");
+
+    QStringList notes;
+    ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
+    context.paymentNotes = &notes;
+    ASSERT_EQ(SendReminder(reminder(false, true), context), 0);
+    ASSERT_EQ(notes.size(), 1);
+    EXPECT_TRUE(notes.front().startsWith(QStringLiteral("Pro měnu EUR"))) << notes.front().toStdString();
+    EXPECT_TRUE(ui.messages().empty());
+
+    ASSERT_EQ(send(reminder(false, true)), 0);
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages().front().kind, QStringLiteral("information"));
+    EXPECT_EQ(ui.messages().front().text, notes.front());
+    EXPECT_EQ(server.messageFiles().size(), 2);
 }
 
 TEST_F(QrPlatbaReminderTest, sendmailGetsInlineImagesAndTheComposeWindowFiles) {
