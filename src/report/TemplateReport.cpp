@@ -1,5 +1,7 @@
 #include "report/TemplateReport.h"
 
+#include "platform/DurableWrite.h"
+
 #include "report/CompoundFile.h"
 #include "report/Formula.h"
 #include "report/ReportError.h"
@@ -121,11 +123,14 @@ void renderTemplate(const QString& templatePath, const QString& outputPath, Repo
     file.write(temporary.fileName());
     QFile::setPermissions(temporary.fileName(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    // QFile::rename never replaces an existing file, so a file that appeared meanwhile is kept.
-    if (!QFile::rename(temporary.fileName(), outputPath)) {
+    // The workbook reaches the disk before it gets its name, so a power loss never leaves a cut file
+    // under it. QFile::rename never replaces an existing file, so a file that appeared meanwhile is
+    // kept.
+    if (!platform::syncToDisk(temporary.fileName()) || !QFile::rename(temporary.fileName(), outputPath)) {
         throw ReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(outputPath));
     }
     temporary.setAutoRemove(false);
+    platform::syncToDisk(target.absolutePath());
 }
 
 }  // namespace tervalo::report
