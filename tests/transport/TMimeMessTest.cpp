@@ -36,6 +36,17 @@ protected:
         return path;
     }
 
+    // The rendered lines from the first boundary on, of a message holding one empty file `name`.
+    Lines emptyAttachmentPart(const QString& name) {
+        TMimeMess message(fixedEnvironment());
+        TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));
+        message.AppendFilePart(writeFile(name, {}), root);
+        message.RenderMessage();
+        const qsizetype start = message.MessageLines.indexOf("--" + kBoundary);
+        EXPECT_GE(start, 0);
+        return start < 0 ? Lines() : message.MessageLines.mid(start);
+    }
+
     QTemporaryDir m_dir;
 };
 
@@ -124,13 +135,7 @@ TEST_F(TMimeMessTest, setMessageDateWinsOverTheClock) {
 }
 
 TEST_F(TMimeMessTest, emptyAttachmentHasHeadersAndNoBodyLines) {
-    TMimeMess message(fixedEnvironment());
-    TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));
-    message.AppendFilePart(writeFile(QStringLiteral("Doklady.txt"), {}), root);
-    message.RenderMessage();
-    const qsizetype start = message.MessageLines.indexOf("--" + kBoundary);
-    ASSERT_GE(start, 0);
-    const Lines part = message.MessageLines.mid(start);
+    const Lines part = emptyAttachmentPart(QStringLiteral("Doklady.txt"));
     const Lines expected{
         "--" + kBoundary,
         "Content-type: application/octet-stream; name=\"Doklady.txt\"",
@@ -145,13 +150,7 @@ TEST_F(TMimeMessTest, emptyAttachmentHasHeadersAndNoBodyLines) {
 
 // A file name may hold a line break; in the part's header it must not start a header of its own.
 TEST_F(TMimeMessTest, lineBreakInAttachmentNameStaysInsideItsHeaderLines) {
-    TMimeMess message(fixedEnvironment());
-    TMimePart& root = message.StartMultipart(QStringLiteral("Mixed"));
-    message.AppendFilePart(writeFile(QStringLiteral("Doklady\nBcc: x@example.cz.txt"), {}), root);
-    message.RenderMessage();
-    const qsizetype start = message.MessageLines.indexOf("--" + kBoundary);
-    ASSERT_GE(start, 0);
-    const Lines part = message.MessageLines.mid(start);
+    const Lines part = emptyAttachmentPart(QStringLiteral("Doklady\nBcc: x@example.cz.txt"));
     const Lines expected{
         "--" + kBoundary,
         "Content-type: application/octet-stream;",
