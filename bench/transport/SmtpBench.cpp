@@ -2,7 +2,7 @@
 // reminders per second beside Python's smtplib sending the same rendered messages, one
 // connection each, to the same server; also the time to build and render one message. Then the same
 // over STARTTLS to a second server with a certificate of a test CA, beside smtplib with starttls().
-#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpSender.h"
 #include "transport/TMimeMess.h"
 
 #include "platform/SystemLocale.h"
@@ -171,8 +171,9 @@ int main(int argc, char** argv) {
             QElapsedTimer session;
             session.start();
             run.delivered +=
-                DeliverBySmtp(QStringLiteral("upominky@dodavatel.cz"), QStringLiteral("odberatel@firma.cz"),
-                              QStringLiteral("localhost:") + serverPort, composed.lines, {}, {}, options)
+                SendBySmtp(QStringLiteral("upominky@dodavatel.cz"), QStringLiteral("odberatel@firma.cz"),
+                           QStringLiteral("localhost:") + serverPort, composed.lines, {}, {}, options)
+                        .delivered
                     ? 1
                     : 0;
             sessionNs += session.nsecsElapsed();
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
                 composeSeconds * 1e6 / kReminders, double(renderNs) / 1e3 / kReminders);
     for (const auto& [name, run] : {std::pair{"plain", plain}, {"STARTTLS", tls}}) {
         std::printf(
-            "DeliverBySmtp %s: %d delivered, %.1f reminders/s composed and sent (%.1f/s counting the "
+            "SendBySmtp %s: %d delivered, %.1f reminders/s composed and sent (%.1f/s counting the "
             "sessions "
             "alone)\n",
             name, run.delivered, kReminders / run.seconds, kReminders / run.sessionSeconds);

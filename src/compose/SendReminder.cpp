@@ -30,6 +30,9 @@ int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
         context.ui.showWaitMessage(QString(), false);
         return -2;
     }
+    if (context.smtpSession != nullptr) {
+        return DeliverSmtpReminder(*message, request, *context.smtpSession, context.settings, context.ui);
+    }
     return DeliverSmtpReminder(*message, request, context.settings, context.ui, context.smtpOptions);
 }
 

@@ -36,6 +36,9 @@ struct ReminderContext {
     // Where the reasons a payment code was not made go instead of information boxes: a bulk run
     // writes them into its protocol rather than stopping at a box for every debtor.
     QStringList* paymentNotes = nullptr;
+    // A bulk run's SMTP session, kept from one reminder to the next; none: each reminder opens a
+    // session of its own with `smtpOptions`.
+    transport::SmtpSender* smtpSession = nullptr;
 };
 
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through

@@ -2,7 +2,6 @@
 
 #include "compose/MakeMessageId.h"
 #include "transport/BuildReminderMime.h"
-#include "transport/DeliverBySmtp.h"
 
 namespace tervalo::compose {
 
@@ -49,29 +48,41 @@ QString SmtpServerAddress(const app::AppSettings& settings) {
     return settings.SMTPHost + QLatin1Char(':') + QString::number(settings.SMTPPort);
 }
 
+transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
+                                    const transport::SmtpSessionOptions& options) {
+    return transport::SmtpSender(
+        SmtpServerAddress(settings), settings.SMTPAuth ? settings.SMTPUserID : QString(),
+        settings.SMTPAuth ? settings.SMTPPassword : QString(), SecuredSessionOptions(settings, options));
+}
+
 int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
-                        const app::AppSettings& settings, UserInterface& ui,
-                        const transport::SmtpSessionOptions& options) {
-    const QString server = SmtpServerAddress(settings);
-    const QString user = settings.SMTPAuth ? settings.SMTPUserID : QString();
-    const QString password = settings.SMTPAuth ? settings.SMTPPassword : QString();
-    bool delivered = false;
+                        transport::SmtpSender& session, const app::AppSettings& settings, UserInterface& ui) {
+    transport::SmtpOutcome outcome;
     try {
-        delivered = transport::DeliverBySmtp(settings.SMTPFromAddress, EnvelopeRecipients(request), server,
-                                             message.MessageLines, user, password,
-                                             SecuredSessionOptions(settings, options));
+        outcome = session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines);
     } catch (const std::exception& e) {
+        outcome.reply = QString::fromUtf8(e.what());
+        outcome.sessionError = true;
+    }
+    if (outcome.sessionError) {
         ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
-                 QStringLiteral(" došlo k chybě: ") + QString::fromUtf8(e.what()));
+                 QStringLiteral(" došlo k chybě: ") + outcome.reply);
         ui.showWaitMessage(QString(), false);
     }
-    if (!delivered) {
+    if (!outcome.delivered) {
         ui.error(QStringLiteral("Odeslání e-mailu na adresu ") + request.recipient +
                  QStringLiteral(" se nezdařilo."));
         ui.showWaitMessage(QString(), false);
         return -2;
     }
     return 0;
+}
+
+int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
+                        const app::AppSettings& settings, UserInterface& ui,
+                        const transport::SmtpSessionOptions& options) {
+    transport::SmtpSender session = SmtpSenderFor(settings, options);
+    return DeliverSmtpReminder(message, request, session, settings, ui);
 }
 
 }  // namespace tervalo::compose

@@ -5,6 +5,7 @@
 #include "compose/TemplateVariables.h"
 #include "platform/UserInterface.h"
 #include "transport/MimeEnvironment.h"
+#include "transport/SmtpSender.h"
 #include "transport/TMimeMess.h"
 #include "transport/TSMTPSend.h"
 
@@ -43,8 +44,17 @@ transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& sett
 // The "host:port" of the stored SMTP server.
 QString SmtpServerAddress(const app::AppSettings& settings);
 
-// Delivers a composed reminder with the stored SMTP server and account (none unless SMTPAuth is
-// set) and the stored encryption. 0 when the server accepted it; -2 after telling the user otherwise.
+// The session for reminders with the stored SMTP server and account (none unless SMTPAuth is set)
+// and the stored encryption.
+transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
+                                    const transport::SmtpSessionOptions& options = {});
+
+// Delivers a composed reminder on `session`. 0 when the server accepted it; -2 after telling the
+// user otherwise.
+int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
+                        transport::SmtpSender& session, const app::AppSettings& settings, UserInterface& ui);
+
+// Delivers a composed reminder in a session of its own, as SmtpSenderFor makes it.
 int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
                         const app::AppSettings& settings, UserInterface& ui,
                         const transport::SmtpSessionOptions& options = {});

@@ -3,7 +3,7 @@
 #include "compose/MakeMessageId.h"
 #include "compose/SmtpReminder.h"
 #include "transport/BuildReminderMime.h"
-#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpSender.h"
 
 namespace tervalo::compose {
 

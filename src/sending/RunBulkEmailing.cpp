@@ -35,7 +35,17 @@ public:
             m_protocol.AddProtocolLine(kNoConnection);
             return -1;
         }
-        visitDebtors();
+        if (m_settings.DefaultSendMail) {
+            visitDebtors();
+        } else {
+            transport::SmtpSender session = compose::SmtpSenderFor(m_settings, m_c.reminder.smtpOptions);
+            struct Keeping {
+                compose::ReminderContext& reminder;
+                ~Keeping() { reminder.smtpSession = nullptr; }
+            } keeping{m_c.reminder};
+            m_c.reminder.smtpSession = &session;
+            visitDebtors();
+        }
         writeTotals();
         return 0;
     }

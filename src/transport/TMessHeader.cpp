@@ -26,7 +26,7 @@ QList<QByteArray> TMessHeader::RenderHeaderLines(const MimeEnvironment& environm
     charsets.local = HeaderCharset;
 
     // Control characters of every field become spaces: a CR or LF would end the header line and start
-    // a header of its own. Sending refuses addresses that hold one anyway (DeliverBySmtp).
+    // a header of its own. Sending refuses addresses that hold one anyway (SmtpSender).
     QList<QByteArray> lines;
     lines.append("From: " + EncodeAddressField(controlCharactersAsSpaces(SenderField), charsets));
     if (!RecipientList.isEmpty()) {

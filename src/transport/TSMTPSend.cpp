@@ -302,8 +302,13 @@ bool TSMTPSend::AuthenticatePlain() {
     return command("AUTH PLAIN " + response.toBase64()) == 235;
 }
 
+void TSMTPSend::RestartMessageDeadline() {
+    m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
+}
+
 bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
     m_stage = SmtpStage::Sender;
+    m_messageTextStarted = false;
     QByteArray line = "MAIL FROM:<" + bytes(address) + '>';
     if (m_SizeAdvertised && messageSize > 0) {
         line += " SIZE=" + QByteArray::number(messageSize);
@@ -321,6 +326,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
     if (command("DATA") != 354) {
         return false;
     }
+    m_messageTextStarted = true;
     QByteArray buffer;
     buffer.reserve(kDataBufferSize + 80);
     for (const QByteArray& line : messageLines) {

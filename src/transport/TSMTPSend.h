@@ -49,6 +49,11 @@ public:
     bool AuthDone() const { return m_AuthDone; }
     bool SizeAdvertised() const { return m_SizeAdvertised; }
     bool Encrypted() const { return m_Sock.Encrypted(); }
+    // A wait timed out or the connection failed: the session can carry nothing more.
+    bool ConnectionLost() const { return m_connectionLost; }
+    // Some of the message text has gone to the server since the last MAIL FROM: from here on the
+    // server may have taken the message, whatever the reply says.
+    bool MessageTextStarted() const { return m_messageTextStarted; }
 
     // The stage the session is in, or failed in.
     SmtpStage Stage() const { return m_stage; }
@@ -72,6 +77,8 @@ public:
     bool AuthenticateCramMd5();
     bool AuthenticateLogin();
     bool AuthenticatePlain();
+    // Gives a further message on an open session the time the first one had, counted from now.
+    void RestartMessageDeadline();
     bool SendEnvelopeSender(const QString& address, qint64 messageSize);
     bool SendEnvelopeRecipient(const QString& address);
     // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one.
@@ -115,6 +122,7 @@ private:
     QDeadlineTimer m_sessionDeadline{QDeadlineTimer::Forever};
     // A wait timed out or the connection failed: no command is sent any more, QUIT neither.
     bool m_connectionLost = false;
+    bool m_messageTextStarted = false;
     QString m_sessionFailure;
     QString m_authFailure;
 };

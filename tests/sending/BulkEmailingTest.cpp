@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,14 @@ TEST_P(BulkRunTest, sendsToTheDebtorsThatQualifyAndWritesTheProtocol) {
         middle.append(sendingLine(name, address));
     }
     EXPECT_EQ(received(server), expected);
+    // One connection and one login serve the whole run.
+    QSet<int> connections;
+    for (const QString& file : server.messageFiles()) {
+        const int clientPort = server.envelope(file).value(QStringLiteral("connection")).toInt();
+        EXPECT_GT(clientPort, 0);
+        connections.insert(clientPort);
+    }
+    EXPECT_EQ(connections.size(), c.sent.empty() ? 0 : 1);
     const int generated = int(c.sent.size());
     const QString testLine =
         c.testMode ? QStringLiteral("[testovací režim na adresu test@horak.cz, odeslat jen prvních ") +

@@ -75,13 +75,11 @@ void BulkFixture::useServer(const transport::testing::RealSmtpServer& server) {
 
 int BulkFixture::run(const std::optional<sending::TestMode>& testMode) {
     compose::ReminderContext reminder = app::ReminderContextOf(session, ui);
+    reminder.smtpOptions = smtpOptions;
     sending::BulkEmailingContext context{reminder, *session.stateTables, session.TempDir, protocol, view};
     context.now = [] { return QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7)); };
     if (isInternetConnected) {
         context.isInternetConnected = isInternetConnected;
-    }
-    if (sendReminder) {
-        context.sendReminder = sendReminder;
     }
     return sending::RunBulkEmailing(context, testMode);
 }

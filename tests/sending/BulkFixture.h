@@ -42,7 +42,7 @@ struct BulkFixture {
     sending::BulkEmailingTexts view;
     // Left empty: the real ones.
     platform::InternetCheck isInternetConnected;
-    std::function<int(const compose::ReminderRequest&, compose::ReminderContext&)> sendReminder;
+    transport::SmtpSessionOptions smtpOptions;
 };
 
 // The server's account for the bulk runs.

@@ -46,11 +46,8 @@ TEST_P(BulkHostileServerTest, reportsTheDebtorAsFailedAndFollowsTheAnswer) {
     f.session.settings.SMTPHost = QStringLiteral("127.0.0.1");
     f.session.settings.SMTPPort = server.port();
     f.session.settings.SMTPAuth = false;
-    f.sendReminder = [](const compose::ReminderRequest& request, compose::ReminderContext& context) {
-        context.smtpOptions.replyTimeoutMs = kTimeoutMs;
-        context.smtpOptions.localHostName = QStringLiteral("tester");
-        return compose::SendReminder(request, context);
-    };
+    f.smtpOptions.replyTimeoutMs = kTimeoutMs;
+    f.smtpOptions.localHostName = QStringLiteral("tester");
     f.load();
     f.ui.queueConfirmation(c.goOn);
 

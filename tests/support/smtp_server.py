@@ -68,6 +68,7 @@ class Handler:
                 "rcpt_tos": envelope.rcpt_tos,
                 "login": session.login_data.decode() if isinstance(session.login_data, bytes) else None,
                 "tls_resumed": tls.session_reused if tls else None,
+                "connection": session.peer[1] if session.peer else None,
             }, f)
         return "250 OK"
 

@@ -79,9 +79,11 @@ void FakeSmtpServer::finish() {
     }
 }
 
-FakeReply FakeSmtpServer::replyFor(const Session& session, const QByteArray& line) {
-    for (const Rule& rule : session.rules) {
-        if (line.startsWith(rule.prefix)) {
+FakeReply FakeSmtpServer::replyFor(const Session& session, const QByteArray& line, QList<int>& matches) {
+    matches.resize(session.rules.size());
+    for (qsizetype i = 0; i < session.rules.size(); ++i) {
+        const Rule& rule = session.rules[i];
+        if (line.startsWith(rule.prefix) && matches[i]++ >= rule.after) {
             return rule.reply;
         }
     }
@@ -136,6 +138,7 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
         m_commands.append(line);
         m_sessionCommands.back().append(line);
     };
+    QList<int> matches;
     bool open = sendReply(fd, session.greeting);
     while (open) {
         const std::optional<QByteArray> line = readLine(fd);
@@ -143,7 +146,7 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
             break;
         }
         record(*line);
-        const FakeReply reply = replyFor(session, *line);
+        const FakeReply reply = replyFor(session, *line, matches);
         open = sendReply(fd, reply) && *line != "QUIT";
         if (open && *line == "DATA" && reply.chunks.join().startsWith("354")) {
             // A fresh line each round: reassigning one optional QByteArray makes GCC's optimiser warn of
@@ -169,7 +172,7 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
                 break;
             }
             record(".");
-            open = sendReply(fd, replyFor(session, "."));
+            open = sendReply(fd, replyFor(session, ".", matches));
         }
     }
 }

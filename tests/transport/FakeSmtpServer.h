@@ -27,6 +27,9 @@ public:
     struct Rule {
         QByteArray prefix;
         FakeReply reply;
+        // The rule answers from this many earlier matching lines of its session on; those before get
+        // the usual reply. Lets a session accept a first message and turn the next one away.
+        int after = 0;
     };
     struct Session {
         FakeReply greeting;
@@ -54,7 +57,8 @@ private:
     void serve();
     void serveSession(int fd, const Session& session);
     bool sendReply(int fd, const FakeReply& reply);
-    static FakeReply replyFor(const Session& session, const QByteArray& line);
+    // `matches` counts each rule's matching lines in the session so far.
+    static FakeReply replyFor(const Session& session, const QByteArray& line, QList<int>& matches);
 
     QList<Session> m_sessions;
     int m_listenFd = -1;

@@ -1,6 +1,6 @@
 #include "FakeSmtpServer.h"
 
-#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpSender.h"
 
 #include "QtPrinters.h"
 #include "support/CaseName.h"

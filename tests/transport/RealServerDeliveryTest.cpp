@@ -1,7 +1,7 @@
 #include "support/RealSmtpServer.h"
 #include "support/RunProcess.h"
 
-#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpSender.h"
 #include "transport/TMimeMess.h"
 
 #include "platform/SystemLocale.h"
@@ -57,8 +57,9 @@ TEST_P(RealServerAuthTest, authenticatesWithTheOfferedMechanism) {
     ASSERT_TRUE(server.isRunning());
     const QList<QByteArray> lines = renderReminder(QStringLiteral("Test"), QStringLiteral("Text"), {});
 
-    EXPECT_EQ(DeliverBySmtp(kSender, QStringLiteral("odberatel@firma.cz"), server.server(), lines,
-                            QStringLiteral("uzivatel"), GetParam().password),
+    EXPECT_EQ(SendBySmtp(kSender, QStringLiteral("odberatel@firma.cz"), server.server(), lines,
+                         QStringLiteral("uzivatel"), GetParam().password)
+                  .delivered,
               GetParam().delivered);
     const QStringList files = server.messageFiles();
     ASSERT_EQ(files.size(), GetParam().delivered ? 1 : 0);
@@ -112,8 +113,9 @@ TEST(RealServerDelivery, czechReminderArrivesIntactWithItsArchive) {
     RealSmtpServer server({});
     ASSERT_TRUE(server.isRunning());
     const QList<QByteArray> lines = renderReminder(subject, body, zipPath);
-    ASSERT_TRUE(DeliverBySmtp(kSender, QStringLiteral("odberatel@firma.cz,kopie@dodavatel.cz"),
-                              server.server(), lines, {}, {}));
+    ASSERT_TRUE(SendBySmtp(kSender, QStringLiteral("odberatel@firma.cz,kopie@dodavatel.cz"), server.server(),
+                           lines, {}, {})
+                    .delivered);
 
     const QStringList files = server.messageFiles();
     ASSERT_EQ(files.size(), 1);

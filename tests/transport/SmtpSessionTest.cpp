@@ -1,7 +1,7 @@
 #include "FakeSmtpServer.h"
 
-#include "transport/DeliverBySmtp.h"
 #include "transport/SmtpError.h"
+#include "transport/SmtpSender.h"
 
 #include "QtPrinters.h"
 
@@ -49,9 +49,10 @@ TEST_P(SmtpSessionTest, followsTheServer) {
     options.replyTimeoutMs = c.replyTimeoutMs;
     options.localHostName = QStringLiteral("tester");
 
-    const bool delivered = DeliverBySmtp(QStringLiteral("Dodavatel <a@b.cz>"), c.recipients,
-                                         QStringLiteral(" 127.0.0.1 : %1 ").arg(server.port()), kMessage,
-                                         c.user, c.password, options);
+    const bool delivered = SendBySmtp(QStringLiteral("Dodavatel <a@b.cz>"), c.recipients,
+                                      QStringLiteral(" 127.0.0.1 : %1 ").arg(server.port()), kMessage, c.user,
+                                      c.password, options)
+                               .delivered;
     server.finish();
 
     EXPECT_EQ(delivered, c.delivered);
@@ -369,7 +370,7 @@ INSTANTIATE_TEST_SUITE_P(
             QStringLiteral("server ukončil spojení během navazování šifrovaného spojení.")}),
     [](const auto& param) { return std::string(param.param.name); });
 
-TEST(DeliverBySmtp, unreachableServerIsFalse) {
+TEST(SendBySmtp, unreachableServerIsNotDelivered) {
     // A port that was free a moment ago refuses the connection.
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -383,7 +384,8 @@ TEST(DeliverBySmtp, unreachableServerIsFalse) {
     for (const QString& server :
          {QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port)),
           QStringLiteral("no-such-host.invalid:25"), QStringLiteral("127.0.0.1:no-such-service")}) {
-        EXPECT_FALSE(DeliverBySmtp({}, kOneRecipient, server, kMessage, {}, {})) << server.toStdString();
+        EXPECT_FALSE(SendBySmtp({}, kOneRecipient, server, kMessage, {}, {}).delivered)
+            << server.toStdString();
     }
 }
 
@@ -401,13 +403,12 @@ TEST_P(OversizedReplyTest, failsTheSendWithItsReason) {
     FakeSmtpServer server(GetParam().greeting, {});
     SmtpSessionOptions options;
     options.replyTimeoutMs = 5000;
-    try {
-        DeliverBySmtp(QStringLiteral("a@b.cz"), kOneRecipient,
-                      QStringLiteral("127.0.0.1:%1").arg(server.port()), kMessage, {}, {}, options);
-        ADD_FAILURE() << "no error";
-    } catch (const SmtpError& e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()), GetParam().error);
-    }
+    const SmtpOutcome outcome =
+        SendBySmtp(QStringLiteral("a@b.cz"), kOneRecipient, QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                   kMessage, {}, {}, options);
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_TRUE(outcome.sessionError);
+    EXPECT_EQ(outcome.reply, GetParam().error);
     server.finish();
     EXPECT_EQ(server.commands(), Lines{});
 }

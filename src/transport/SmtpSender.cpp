@@ -1,4 +1,4 @@
-#include "transport/DeliverBySmtp.h"
+#include "transport/SmtpSender.h"
 
 #include "transport/AddressText.h"
 #include "transport/SmtpError.h"
@@ -27,15 +27,39 @@ QStringList splitRecipients(const QString& recipients) {
     return entries;
 }
 
+bool isTemporaryRefusal(int replyCode) {
+    return replyCode >= 400 && replyCode <= 499;
+}
+
 }  // namespace
 
-SmtpOutcome SendBySmtp(const QString& sender, const QString& recipients, const QString& server,
-                       const QList<QByteArray>& messageLines, const QString& user, const QString& password,
-                       const SmtpSessionOptions& options) {
-    SmtpOutcome outcome;
+SmtpSender::SmtpSender(const QString& server, const QString& user, const QString& password,
+                       const SmtpSessionOptions& options)
+    : m_user(user), m_password(password), m_options(options) {
+    const qsizetype colon = server.indexOf(u':');
+    m_host = trimControl(colon < 0 ? server : server.left(colon));
+    if (colon >= 0) {
+        m_port = trimControl(server.mid(colon + 1));
+    }
+}
+
+SmtpSender::~SmtpSender() {
+    close();
+}
+
+void SmtpSender::close() {
+    if (m_session) {
+        m_session->CloseSmtpSession();
+        m_session.reset();
+    }
+}
+
+SmtpOutcome SmtpSender::send(const QString& sender, const QString& recipients,
+                             const QList<QByteArray>& messageLines) {
     for (const auto& [addresses, stage] :
          {std::pair{&sender, SmtpStage::Sender}, {&recipients, SmtpStage::Recipient}}) {
         if (const auto problem = controlCharacterProblem(*addresses)) {
+            SmtpOutcome outcome;
             outcome.stage = stage;
             outcome.reply = QStringLiteral("E-mailová adresa „") + controlCharactersAsSpaces(*addresses) +
                             QStringLiteral("“ ") + *problem + QLatin1Char('.');
@@ -43,23 +67,41 @@ SmtpOutcome SendBySmtp(const QString& sender, const QString& recipients, const Q
             return outcome;
         }
     }
-    TSMTPSend smtp(options);
-    const qsizetype colon = server.indexOf(u':');
-    smtp.setServerHost(trimControl(colon < 0 ? server : server.left(colon)));
-    if (colon >= 0) {
-        if (const QString port = trimControl(server.mid(colon + 1)); !port.isEmpty()) {
-            smtp.setServerPort(port);
-        }
-    }
-    smtp.setAccount(user, password);
+    bool retry = false;
+    const SmtpOutcome outcome = transact(sender, recipients, messageLines, retry);
+    return retry ? transact(sender, recipients, messageLines, retry) : outcome;
+}
 
+bool SmtpSender::open(SmtpOutcome& outcome) {
+    m_session = std::make_unique<TSMTPSend>(m_options);
+    TSMTPSend& smtp = *m_session;
+    smtp.setServerHost(m_host);
+    if (!m_port.isEmpty()) {
+        smtp.setServerPort(m_port);
+    }
+    smtp.setAccount(m_user, m_password);
+    if (smtp.OpenSmtpSession()) {
+        return true;
+    }
+    outcome.stage = smtp.Stage();
+    outcome.reply = smtp.FailureReply();
+    outcome.sessionError = smtp.Stage() == SmtpStage::Tls;
+    m_session.reset();
+    return false;
+}
+
+SmtpOutcome SmtpSender::transact(const QString& sender, const QString& recipients,
+                                 const QList<QByteArray>& messageLines, bool& retry) {
+    SmtpOutcome outcome;
+    const bool kept = m_session != nullptr;
+    retry = false;
     try {
-        if (!smtp.OpenSmtpSession()) {
-            outcome.stage = smtp.Stage();
-            outcome.reply = smtp.FailureReply();
-            outcome.sessionError = smtp.Stage() == SmtpStage::Tls;
+        if (kept) {
+            m_session->RestartMessageDeadline();
+        } else if (!open(outcome)) {
             return outcome;
         }
+        TSMTPSend& smtp = *m_session;
         qint64 messageSize = 0;
         for (const QByteArray& line : messageLines) {
             messageSize += line.size() + 2;
@@ -91,24 +133,25 @@ SmtpOutcome SendBySmtp(const QString& sender, const QString& recipients, const Q
             outcome.stage = SmtpStage::Authentication;
             outcome.reply = smtp.AuthFailure();
         }
-        smtp.CloseSmtpSession();
+        if (!delivered) {
+            retry = kept && !smtp.MessageTextStarted() &&
+                    (smtp.ConnectionLost() || isTemporaryRefusal(smtp.ReplyCode()));
+            close();
+        }
     } catch (const SmtpError& e) {
         outcome.delivered = false;
-        outcome.stage = smtp.Stage();
+        outcome.stage = m_session->Stage();
         outcome.reply = QString::fromUtf8(e.what());
         outcome.sessionError = true;
+        m_session.reset();  // a session that broke its own rules gets no QUIT
     }
     return outcome;
 }
 
-bool DeliverBySmtp(const QString& sender, const QString& recipients, const QString& server,
-                   const QList<QByteArray>& messageLines, const QString& user, const QString& password,
-                   const SmtpSessionOptions& options) {
-    const SmtpOutcome outcome = SendBySmtp(sender, recipients, server, messageLines, user, password, options);
-    if (outcome.sessionError) {
-        throw SmtpError(outcome.reply);
-    }
-    return outcome.delivered;
+SmtpOutcome SendBySmtp(const QString& sender, const QString& recipients, const QString& server,
+                       const QList<QByteArray>& messageLines, const QString& user, const QString& password,
+                       const SmtpSessionOptions& options) {
+    return SmtpSender(server, user, password, options).send(sender, recipients, messageLines);
 }
 
 }  // namespace tervalo::transport
