@@ -1,6 +1,7 @@
 // The definition file: the checks at start-up, every record and its VAR tag, and the demo export's
 // tables built against it.
 #include "FuzzSupport.h"
+#include "platform/SilentUserInterface.h"
 
 #include "import/BuildTables.h"
 #include "import/DefFile.h"
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int n = 1; n <= kRecordsRead; ++n) {
         import::DefFile::DefVar(n, path, locale.codec());
     }
-    fuzz::SilentUserInterface ui;
+    platform::SilentUserInterface ui;
     import::ExportTables tables(locale);
     import::BuildInput input{fixture.matrix, path, QLatin1Char(','), QDate(2026, 12, 10)};
     import::BuildTables(tables, input, *fixture.stored, ui);

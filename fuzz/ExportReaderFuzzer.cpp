@@ -1,6 +1,7 @@
 // The export file as the main window loads it: separator detection and cell matrix, the format check,
 // then the debtor and document tables built against the demo definition file.
 #include "FuzzSupport.h"
+#include "platform/SilentUserInterface.h"
 
 #include "import/BuildTables.h"
 #include "import/ReadExportFile.h"
@@ -26,7 +27,7 @@ struct Fixture {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Fixture fixture;
     const QString path = fuzz::writeInput(QStringLiteral("Pohledavky.csv"), fuzz::bytesOf(data, size));
-    fuzz::SilentUserInterface ui;
+    platform::SilentUserInterface ui;
     import::CellMatrix matrix;
     const auto& locale = fuzz::czechLocale();
     if (!import::ReadExportFile(path, matrix, locale.codec(), ui).ok) {

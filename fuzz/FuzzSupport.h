@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/SystemLocale.h"
-#include "platform/UserInterface.h"
 
 #include <QByteArray>
 #include <QString>
@@ -31,23 +30,5 @@ const platform::SystemLocale& czechLocale();
 QString writeDemoDefFile(const QString& name);
 // The demo export of the program folder, as bytes.
 QByteArray demoExport();
-
-// Every message dropped; every question answered No or Cancel.
-class SilentUserInterface : public UserInterface {
-public:
-    void information(const QString&) override {}
-    void warning(const QString&) override {}
-    void error(const QString&) override {}
-    bool confirm(const QString&) override { return false; }
-    void showWaitMessage(const QString&, bool) override {}
-    void processEvents() override {}
-    void setProgressMaximum(int) override {}
-    void setProgress(int) override {}
-    std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
-    std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
-    SetupVersionAnswer chooseSetupVersion(const QStringList&) override { return {}; }
-};
 
 }  // namespace tervalo::fuzz

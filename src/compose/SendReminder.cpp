@@ -12,26 +12,9 @@ namespace tervalo::compose {
 namespace {
 
 int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
-    std::unique_ptr<transport::TMimeMess> message;
-    try {
-        const auto payments = request.withBody ? ReminderPaymentsFor(context.tables, context.settings,
-                                                                     context.ui, context.paymentNotes)
-                                               : std::nullopt;
-        message = ComposeSmtpReminder(request, CurrentDebtorValues(context.tables), context.settings,
-                                      transport::MimeEnvironment::forSystem(context.locale), payments);
-    } catch (const std::exception& e) {
-        // An archive that cannot be read or unusable payment accounts fail this reminder like a
-        // failed send, with both messages.
-        context.ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
-                         QStringLiteral(" došlo k chybě: ") + QString::fromUtf8(e.what()));
-        context.ui.showWaitMessage(QString(), false);
-        context.ui.error(QStringLiteral("Odeslání e-mailu na adresu ") + request.recipient +
-                         QStringLiteral(" se nezdařilo."));
-        context.ui.showWaitMessage(QString(), false);
+    const std::unique_ptr<transport::TMimeMess> message = RenderSmtpReminder(request, context);
+    if (!message) {
         return -2;
-    }
-    if (context.smtpSession != nullptr) {
-        return DeliverSmtpReminder(*message, request, *context.smtpSession, context.settings, context.ui);
     }
     return DeliverSmtpReminder(*message, request, context.settings, context.ui, context.smtpOptions);
 }
@@ -110,6 +93,25 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
 }
 
 }  // namespace
+
+std::unique_ptr<transport::TMimeMess> RenderSmtpReminder(const ReminderRequest& request,
+                                                         ReminderContext& context) {
+    try {
+        const auto payments = request.withBody ? ReminderPaymentsFor(context.tables, context.settings,
+                                                                     context.ui, context.paymentNotes)
+                                               : std::nullopt;
+        return ComposeSmtpReminder(request, CurrentDebtorValues(context.tables), context.settings,
+                                   transport::MimeEnvironment::forSystem(context.locale), payments);
+    } catch (const std::exception& e) {
+        // An archive that cannot be read or unusable payment accounts fail this reminder like a
+        // failed send, with both messages.
+        transport::SmtpOutcome failed;
+        failed.reply = QString::fromUtf8(e.what());
+        failed.sessionError = true;
+        ReportSmtpOutcome(failed, request, context.ui);
+        return nullptr;
+    }
+}
 
 ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& archivePath,
                                       const app::AppSettings& settings) {

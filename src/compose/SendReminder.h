@@ -36,10 +36,13 @@ struct ReminderContext {
     // Where the reasons a payment code was not made go instead of information boxes: a bulk run
     // writes them into its protocol rather than stopping at a box for every debtor.
     QStringList* paymentNotes = nullptr;
-    // A bulk run's SMTP session, kept from one reminder to the next; none: each reminder opens a
-    // session of its own with `smtpOptions`.
-    transport::SmtpSender* smtpSession = nullptr;
 };
+
+// The SMTP route's first half: the reminder to the debtor of the current mtFirmy row rendered, or
+// nothing after telling the user why it could not be (an archive that cannot be read, unusable
+// payment accounts). TransmitSmtpReminder and ReportSmtpOutcome are the rest.
+std::unique_ptr<transport::TMimeMess> RenderSmtpReminder(const ReminderRequest& request,
+                                                         ReminderContext& context);
 
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through
 // the mail client as the request says. 0 when the message was accepted for delivery, -2 otherwise

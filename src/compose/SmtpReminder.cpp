@@ -55,15 +55,21 @@ transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
         settings.SMTPAuth ? settings.SMTPPassword : QString(), SecuredSessionOptions(settings, options));
 }
 
-int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
-                        transport::SmtpSender& session, const app::AppSettings& settings, UserInterface& ui) {
-    transport::SmtpOutcome outcome;
+transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
+                                            const ReminderRequest& request, transport::SmtpSender& session,
+                                            const app::AppSettings& settings) {
     try {
-        outcome = session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines);
+        return session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines);
     } catch (const std::exception& e) {
+        transport::SmtpOutcome outcome;
         outcome.reply = QString::fromUtf8(e.what());
         outcome.sessionError = true;
+        return outcome;
     }
+}
+
+int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
+                      UserInterface& ui) {
     if (outcome.sessionError) {
         ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
                  QStringLiteral(" došlo k chybě: ") + outcome.reply);
@@ -82,7 +88,7 @@ int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderReque
                         const app::AppSettings& settings, UserInterface& ui,
                         const transport::SmtpSessionOptions& options) {
     transport::SmtpSender session = SmtpSenderFor(settings, options);
-    return DeliverSmtpReminder(message, request, session, settings, ui);
+    return ReportSmtpOutcome(TransmitSmtpReminder(message, request, session, settings), request, ui);
 }
 
 }  // namespace tervalo::compose

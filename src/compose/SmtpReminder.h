@@ -49,12 +49,18 @@ QString SmtpServerAddress(const app::AppSettings& settings);
 transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
                                     const transport::SmtpSessionOptions& options = {});
 
-// Delivers a composed reminder on `session`. 0 when the server accepted it; -2 after telling the
-// user otherwise.
-int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
-                        transport::SmtpSender& session, const app::AppSettings& settings, UserInterface& ui);
+// Hands a composed reminder to the server on `session`. Touches neither the tables nor the user, so
+// it may run on another thread while the caller's thread goes on; never throws.
+transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
+                                            const ReminderRequest& request, transport::SmtpSender& session,
+                                            const app::AppSettings& settings);
 
-// Delivers a composed reminder in a session of its own, as SmtpSenderFor makes it.
+// 0 when the server accepted the reminder; -2 after telling the user why it did not.
+int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
+                      UserInterface& ui);
+
+// Transmits a composed reminder in a session of its own, as SmtpSenderFor makes it, and reports the
+// outcome.
 int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
                         const app::AppSettings& settings, UserInterface& ui,
                         const transport::SmtpSessionOptions& options = {});

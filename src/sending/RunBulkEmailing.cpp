@@ -3,6 +3,10 @@
 #include "browser/BrowserCommands.h"
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
+#include "platform/SilentUserInterface.h"
+
+#include <chrono>
+#include <future>
 
 namespace tervalo::sending {
 
@@ -13,6 +17,24 @@ const QString kNoConnection = QStringLiteral(
     "připojení na internet).");
 const QString kGeneratedCaption = QStringLiteral("Vygenerovaných e-mailů celkem:");
 const QString kSkippedCaption = QStringLiteral("Vynechaných e-mailů celkem:");
+
+// A debtor made ready to send: the archive of its document list and, by SMTP, the rendered reminder.
+struct PreparedReminder {
+    QString archive;  // empty: the debtor is skipped, the user has been told why
+    compose::ReminderRequest request;
+    std::unique_ptr<transport::TMimeMess> message;  // by SMTP; none when it could not be rendered
+    QStringList paymentNotes;
+    QString listBefore;  // the debtor's TextNeuhrDokl before, for a run that ends before its turn
+};
+
+// A reminder with the SMTP server while the run makes the next debtor ready.
+struct InFlight {
+    int position = 0;
+    QString address;
+    PreparedReminder reminder;
+    // Last, so it goes first: its end waits for the transmission, which reads the reminder.
+    std::future<transport::SmtpOutcome> outcome;
+};
 
 class BulkRun {
 public:
@@ -38,12 +60,18 @@ public:
         if (m_settings.DefaultSendMail) {
             visitDebtors();
         } else {
+            // One session serves the whole run.
             transport::SmtpSender session = compose::SmtpSenderFor(m_settings, m_c.reminder.smtpOptions);
-            struct Keeping {
-                compose::ReminderContext& reminder;
-                ~Keeping() { reminder.smtpSession = nullptr; }
-            } keeping{m_c.reminder};
-            m_c.reminder.smtpSession = &session;
+            m_session = &session;
+            // However the visit ends, a reminder still with the server is waited for before its
+            // session and message go.
+            struct Awaiting {
+                BulkRun& run;
+                ~Awaiting() {
+                    run.m_inFlight.reset();
+                    run.m_session = nullptr;
+                }
+            } awaiting{*this};
             visitDebtors();
         }
         writeTotals();
@@ -78,6 +106,9 @@ private:
         m_ui.processEvents();
     }
 
+    // The debtors in the view's order. By SMTP a reminder is with the server while the next debtor
+    // is made ready; everything the user sees and every record still happens one debtor after the
+    // other.
     void visitDebtors() {
         memtable::MemTable& firmy = m_tables.mtFirmy;
         const int rows = firmy.recordCount();
@@ -90,79 +121,193 @@ private:
             firmy.moveTo(position);
             const bool taken =
                 m_test || (commands.RequireDebtorEmail(false) && !compose::DebtorHasNothingToSend(m_tables));
-            bool sent = false;
-            if (taken) {
-                const std::optional<bool> outcome = sendToCurrentDebtor();
-                if (!outcome) {
-                    return;  // the user stopped the run: this debtor counts neither way
-                }
-                sent = *outcome;
+            std::optional<PreparedReminder> early;
+            if (taken && m_inFlight) {
+                early = prepareAhead();
             }
-            ++(sent ? m_generated : m_skipped);
-            m_ui.processEvents();
-            showCounts();
-            m_view.setDebtorName(QString());
-            m_view.setDebtorAddress(QString());
-            m_view.setProgress(position + 1);
-            if (m_test && position + 1 >= m_test->count) {
+            if (!settleInFlight()) {
+                if (early) {
+                    // The run ends before this debtor's turn: it keeps what it had.
+                    const int stoppedAt = firmy.currentPosition();
+                    firmy.moveTo(position);
+                    restoreList(early->listBefore);
+                    firmy.moveTo(stoppedAt);
+                }
                 return;
             }
-            m_ui.processEvents();
+            if (!taken) {
+                count(position, false);
+            } else if (!present(position, std::move(early))) {
+                return;  // the user stopped the run: this debtor counts neither way
+            }
+            if (m_test && position + 1 >= m_test->count) {
+                break;
+            }
         }
+        settleInFlight();
     }
 
-    // True when the reminder went out, false when the debtor is skipped, nothing when the user
-    // answered No to going on after a failure.
-    std::optional<bool> sendToCurrentDebtor() {
-        const memtable::MemTable& firmy = m_tables.mtFirmy;
-        const QString name = firmy.text(u"OdbNazev");
-        const QString address = m_test ? m_test->address : firmy.text(u"OdbEmail");
+    QString currentAddress() const { return m_test ? m_test->address : m_tables.mtFirmy.text(u"OdbEmail"); }
+
+    // Shows the current debtor, makes its reminder ready unless that was done ahead, and sends it:
+    // by SMTP it is left with the server, through the mail client it is concluded here. False when
+    // the user stopped the run after its failure.
+    bool present(int position, std::optional<PreparedReminder> early) {
+        const QString name = m_tables.mtFirmy.text(u"OdbNazev");
+        const QString address = currentAddress();
         m_ui.processEvents();
         m_view.setDebtorName(name);
         m_view.setDebtorAddress(address);
         m_ui.processEvents();
-        const QString archive =
-            compose::BuildDocumentList(firmy.intValue(u"ID"), m_tables, m_settings, m_c.tempDir, m_ui);
-        if (archive.isEmpty()) {
-            return false;
+        PreparedReminder reminder = early ? std::move(*early) : prepare(m_ui);
+        if (reminder.archive.isEmpty()) {
+            count(position, false);
+            return true;
         }
         m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") +
                                    address + QLatin1Char(')'));
-        compose::ReminderRequest request = compose::DebtorReminderRequest(address, archive, m_settings);
-        request.showDialog = false;
-        request.smtp = !m_settings.DefaultSendMail;
-        QStringList paymentNotes;
-        const int sent = sendNotingPayments(request, paymentNotes);
-        for (const QString& note : paymentNotes) {
-            m_protocol.AddProtocolLine(QStringLiteral("... ") + note);
+        if (m_session == nullptr) {
+            const int result = sendThroughMailClient(reminder);
+            return conclude(position, address, reminder.paymentNotes, result);
         }
-        if (sent == 0) {
-            if (!m_test) {
-                m_c.stateTables.MarkAddressSent(address);
-            }
-            return true;
+        if (!reminder.message) {
+            return conclude(position, address, reminder.paymentNotes, -2);
         }
-        m_protocol.AddProtocolLine(QStringLiteral("... došlo k chybě"));
-        if (!m_ui.confirm(QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?"))) {
-            return std::nullopt;
-        }
-        return false;
+        startTransmission(position, address, std::move(reminder));
+        return true;
     }
 
-    // The reminder with the reasons a payment code was not made collected in `notes`.
-    int sendNotingPayments(const compose::ReminderRequest& request, QStringList& notes) {
+    // The current debtor's document list, archive and, by SMTP, rendered reminder, with what there is
+    // to say told to `ui`.
+    PreparedReminder prepare(UserInterface& ui) {
+        memtable::MemTable& firmy = m_tables.mtFirmy;
+        PreparedReminder reminder;
+        reminder.listBefore = firmy.text(u"TextNeuhrDokl");
+        reminder.archive =
+            compose::BuildDocumentList(firmy.intValue(u"ID"), m_tables, m_settings, m_c.tempDir, ui);
+        if (reminder.archive.isEmpty()) {
+            return reminder;
+        }
+        reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
+        reminder.request.showDialog = false;
+        reminder.request.smtp = m_session != nullptr;
+        if (m_session != nullptr) {
+            compose::ReminderContext& shared = m_c.reminder;
+            compose::ReminderContext context{
+                shared.tables,      shared.settings,    shared.mtEmailKlient,  shared.locale, ui,
+                shared.smtpOptions, shared.mailClients, &reminder.paymentNotes};
+            reminder.message = m_c.renderSmtpReminder(reminder.request, context);
+        }
+        return reminder;
+    }
+
+    // The current debtor made ready while the previous reminder is with the server, showing nothing.
+    // Nothing when it had something to tell the user (or failed): it is then made again in its turn,
+    // so the user hears of it after the previous debtor is concluded, as without the overlap.
+    std::optional<PreparedReminder> prepareAhead() {
+        platform::SilentUserInterface silent;
+        const QString listBefore = m_tables.mtFirmy.text(u"TextNeuhrDokl");
+        try {
+            PreparedReminder reminder = prepare(silent);
+            if (!silent.spoke()) {
+                return reminder;
+            }
+        } catch (const std::exception&) {
+        }
+        restoreList(listBefore);
+        return std::nullopt;
+    }
+
+    // Puts back the current debtor's document list as it was before its reminder was made.
+    void restoreList(const QString& list) {
+        memtable::MemTable& firmy = m_tables.mtFirmy;
+        if (firmy.text(u"TextNeuhrDokl") != list) {
+            firmy.edit();
+            firmy.setText(u"TextNeuhrDokl", list);
+            firmy.post();
+        }
+    }
+
+    void startTransmission(int position, const QString& address, PreparedReminder reminder) {
+        InFlight& flight = m_inFlight.emplace();
+        flight.position = position;
+        flight.address = address;
+        flight.reminder = std::move(reminder);
+        flight.outcome = std::async(std::launch::async, [this, &flight] {
+            return m_c.transmitSmtpReminder(*flight.reminder.message, flight.reminder.request, *m_session,
+                                            m_settings);
+        });
+    }
+
+    // Waits for the reminder with the server, if any, and concludes it; the window repaints
+    // meanwhile. False when the user stopped the run after its failure; mtFirmy is then at that
+    // debtor.
+    bool settleInFlight() {
+        if (!m_inFlight) {
+            return true;
+        }
+        while (m_inFlight->outcome.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+            m_ui.processEvents();
+        }
+        const transport::SmtpOutcome outcome = m_inFlight->outcome.get();
+        const InFlight flight = std::move(*m_inFlight);
+        m_inFlight.reset();
+        if (outcome.delivered) {
+            return conclude(flight.position, flight.address, flight.reminder.paymentNotes, 0);
+        }
+        // The failure is told with its debtor current, and a run the user stops stays there.
+        memtable::MemTable& firmy = m_tables.mtFirmy;
+        const int current = firmy.currentPosition();
+        firmy.moveTo(flight.position);
+        const int result = compose::ReportSmtpOutcome(outcome, flight.reminder.request, m_ui);
+        if (!conclude(flight.position, flight.address, flight.reminder.paymentNotes, result)) {
+            return false;
+        }
+        firmy.moveTo(current);
+        return true;
+    }
+
+    // The reminder through the mail client, with the reasons a payment code was not made collected.
+    int sendThroughMailClient(PreparedReminder& reminder) {
         struct Collecting {
             compose::ReminderContext& reminder;
             ~Collecting() { reminder.paymentNotes = nullptr; }
         } collecting{m_c.reminder};
-        m_c.reminder.paymentNotes = &notes;
-        return m_c.sendReminder(request, m_c.reminder);
+        m_c.reminder.paymentNotes = &reminder.paymentNotes;
+        return compose::SendReminder(reminder.request, m_c.reminder);
     }
 
-    void showCounts() {
+    // Writes what came of a debtor's reminder, records the sending and counts the debtor. False when
+    // the user answered No to going on after a failure.
+    bool conclude(int position, const QString& address, const QStringList& paymentNotes, int result) {
+        for (const QString& note : paymentNotes) {
+            m_protocol.AddProtocolLine(QStringLiteral("... ") + note);
+        }
+        if (result == 0) {
+            if (!m_test) {
+                m_c.stateTables.MarkAddressSent(address);
+            }
+            count(position, true);
+            return true;
+        }
+        m_protocol.AddProtocolLine(QStringLiteral("... došlo k chybě"));
+        if (!m_ui.confirm(QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?"))) {
+            return false;
+        }
+        count(position, false);
+        return true;
+    }
+
+    void count(int position, bool sent) {
+        ++(sent ? m_generated : m_skipped);
+        m_ui.processEvents();
         m_view.setGeneratedCount(QString::number(m_generated) +
                                  (m_test ? QStringLiteral(" [odesláno na testovací adresu]") : QString()));
         m_view.setSkippedCount(QString::number(m_skipped));
+        m_view.setDebtorName(QString());
+        m_view.setDebtorAddress(QString());
+        m_view.setProgress(position + 1);
+        m_ui.processEvents();
     }
 
     void writeTotals() {
@@ -190,6 +335,8 @@ private:
     UserInterface& m_ui;
     BulkEmailingView& m_view;
     Protocol& m_protocol;
+    transport::SmtpSender* m_session = nullptr;  // by SMTP, for the run
+    std::optional<InFlight> m_inFlight;
     int m_generated = 0;
     int m_skipped = 0;
 };

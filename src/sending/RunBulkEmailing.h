@@ -22,15 +22,21 @@ struct BulkEmailingContext {
     Protocol& protocol;
     BulkEmailingView& view;
     platform::InternetCheck isInternetConnected = platform::IsInternetConnected;
-    // The delivery of one reminder; replaced where a test or benchmark needs to see into it.
-    std::function<int(const compose::ReminderRequest&, compose::ReminderContext&)> sendReminder =
-        compose::SendReminder;
+    // The SMTP route's halves, replaced where a benchmark times them. Rendering runs on the run's
+    // thread; transmission on a thread of its own while the run makes the next debtor ready.
+    std::function<std::unique_ptr<transport::TMimeMess>(const compose::ReminderRequest&,
+                                                        compose::ReminderContext&)>
+        renderSmtpReminder = compose::RenderSmtpReminder;
+    std::function<transport::SmtpOutcome(const transport::TMimeMess&, const compose::ReminderRequest&,
+                                         transport::SmtpSender&, const app::AppSettings&)>
+        transmitSmtpReminder = compose::TransmitSmtpReminder;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };
 
 // Sends a reminder to every debtor of mtFirmy's current view that has an address, is included and
 // has an included document (in test mode: to the first `count` debtors, all to the test address),
-// by SMTP or through the mail client as DefaultSendMail says, and writes the protocol. 0 when it went
+// by SMTP (one session for the run) or through the mail client as DefaultSendMail says, and writes
+// the protocol. 0 when it went
 // through the debtors, -1 when it stopped before the first one (SMTP without a connection). The
 // current mtFirmy row is left at the last debtor visited. An error of the mail-client interface is
 // not caught: the run ends there without totals.

@@ -248,6 +248,115 @@ INSTANTIATE_TEST_SUITE_P(
                                   0}),
     test::CaseName());
 
+// ---- The next debtor made ready while the server takes the last reminder
+
+// Beta gets an address, so it follows Alfa directly; the server refuses Alfa.
+struct AheadCase {
+    std::string name;
+    bool goOn;       // the answer after Alfa's failure
+    bool blockBeta;  // Beta's folder cannot be made
+    bool toldOfBeta;
+    QStringList sent;
+    QStringList middle;
+    int generated;
+    int skipped;
+    QString lastDebtor;
+};
+
+class BulkAheadTest : public ::testing::TestWithParam<AheadCase> {};
+
+TEST_P(BulkAheadTest, theUserHearsOfEachDebtorInItsTurn) {
+    const AheadCase& c = GetParam();
+    RealSmtpServer server(
+        test::authenticatingServerArguments({QStringLiteral("--refuse"), QStringLiteral("alfa@alfa.cz")}));
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    memtable::MemTable& firmy = f.session.tables.mtFirmy;
+    ASSERT_TRUE(firmy.moveTo(1));
+    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
+    firmy.edit();
+    firmy.setText(u"OdbEmail", QStringLiteral("beta@beta.cz"));
+    firmy.setBool(u"JeEmail", true);
+    firmy.post();
+    const QString betaList = firmy.text(u"TextNeuhrDokl");
+    const QString betaFolder = f.session.TempDir + QString::number(firmy.intValue(u"ID"));
+    if (c.blockBeta) {
+        QFile blocker(betaFolder);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    firmy.first();
+    f.ui.queueConfirmation(c.goOn);
+
+    EXPECT_EQ(f.run(), 0);
+
+    QStringList sent;
+    for (const Received& r : received(server)) {
+        sent.append(r.recipients.first().toString());
+    }
+    EXPECT_EQ(sent, c.sent);
+    std::vector<Message> expected{
+        {QStringLiteral("error"), QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo.")},
+        {QStringLiteral("confirmation"), QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?")}};
+    if (c.toldOfBeta) {
+        expected.push_back({QStringLiteral("error"),
+                            QStringLiteral("Chyba : nelze vytvořit dočasný adresář ") + betaFolder + u'/'});
+    }
+    EXPECT_EQ(f.ui.messages(), expected);
+    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped));
+    EXPECT_EQ(f.currentDebtor(), c.lastDebtor);
+    if (!c.goOn) {
+        // The run ended before Beta's turn: Beta keeps what it had.
+        ASSERT_TRUE(firmy.moveTo(1));
+        EXPECT_EQ(firmy.text(u"TextNeuhrDokl"), betaList);
+    }
+}
+
+const QString kAlfaLine = sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"));
+const QString kFailed = QStringLiteral("... došlo k chybě");
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, BulkAheadTest,
+    ::testing::Values(
+        AheadCase{"no_leaves_the_next_debtor_as_it_was",
+                  false,
+                  false,
+                  false,
+                  {},
+                  {kAlfaLine, kFailed},
+                  0,
+                  0,
+                  QStringLiteral("Alfa")},
+        AheadCase{"yes_sends_the_next_debtor_made_ready",
+                  true,
+                  false,
+                  false,
+                  {QStringLiteral("beta@beta.cz"), QStringLiteral("ema@ema.cz")},
+                  {kAlfaLine, kFailed, sendingLine(QStringLiteral("Beta"), QStringLiteral("beta@beta.cz")),
+                   sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                  2,
+                  4,
+                  QStringLiteral("Ostatní")},
+        AheadCase{"what_the_next_debtor_has_to_say_comes_after_the_answer",
+                  true,
+                  true,
+                  true,
+                  {QStringLiteral("ema@ema.cz")},
+                  {kAlfaLine, kFailed, sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                  1,
+                  5,
+                  QStringLiteral("Ostatní")},
+        AheadCase{"no_never_tells_of_the_next_debtor",
+                  false,
+                  true,
+                  false,
+                  {},
+                  {kAlfaLine, kFailed},
+                  0,
+                  0,
+                  QStringLiteral("Alfa")}),
+    test::CaseName());
+
 // ---- Before and after the debtors
 
 TEST(BulkRun, withoutAConnectionToTheSmtpServerSendsNothing) {
