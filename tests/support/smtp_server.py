@@ -4,8 +4,9 @@ NNN.eml with its envelope in NNN.json (and whether the TLS session was a resumed
 nothing is stored). --refuse ADDRESS answers
 550 to that recipient, as a server does for a mailbox it does not know. With --certificate and --key
 it speaks TLS: STARTTLS (--tls starttls, required before anything but EHLO, and before AUTH) or TLS
-from the first byte (--tls implicit). Prints "READY <port>" when it listens and stops when its
-standard input closes or after --lifetime seconds."""
+from the first byte (--tls implicit). --reply-delay-ms makes it take that long to answer each
+recipient and each message, as a server across a network does. Prints "READY <port>" when it
+listens and stops when its standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
 import hmac
@@ -19,17 +20,20 @@ import threading
 import time
 import warnings
 
+import asyncio
+
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, maildir, user, password, refused=(), discard=False):
+    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0):
         self.maildir = maildir
         self.user = user.encode()
         self.password = password.encode()
         self.refused = {address.lower() for address in refused}
         self.discard = discard
+        self.delay = delay
         self.count = 0
 
     def check_login(self, server, session, envelope, mechanism, auth_data):
@@ -48,12 +52,16 @@ class Handler:
         return AuthResult(success=ok, handled=False, auth_data=LoginPassword(user, b"") if ok else None)
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.delay:
+            await asyncio.sleep(self.delay)
         if address.lower() in self.refused:
             return "550 5.1.1 <%s>: Recipient address rejected: User unknown" % address
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if self.delay:
+            await asyncio.sleep(self.delay)
         self.count += 1
         if self.discard:
             return "250 OK"
@@ -93,11 +101,13 @@ def main():
     parser.add_argument("--discard", action="store_true", help="accept messages without storing them")
     parser.add_argument("--lifetime", type=float, default=120)
     parser.add_argument("--tls", choices=["starttls", "implicit"])
+    parser.add_argument("--reply-delay-ms", type=float, default=0)
     parser.add_argument("--certificate", help="PEM certificate of the server")
     parser.add_argument("--key", help="PEM key of the certificate")
     args = parser.parse_args()
 
-    handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard)
+    handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard,
+                      args.reply_delay_ms / 1000)
     port = free_port()
     tls = {}
     if args.tls:
