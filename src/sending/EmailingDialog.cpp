@@ -6,6 +6,7 @@
 #include "sending/ProtokolDialog.h"
 #include "sending/RunBulkEmailing.h"
 #include "sending/TestEmailDialog.h"
+#include "sending/WrappedLabel.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -20,12 +21,6 @@
 namespace tervalo::sending {
 
 namespace {
-
-QLabel* wrappedLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    return label;
-}
 
 QLabel* valueLabel(const char* name, QWidget* parent) {
     auto* label = new QLabel(parent);

@@ -1,6 +1,7 @@
 #include "sending/TestEmailDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "sending/WrappedLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,16 +14,6 @@
 
 namespace tervalo::sending {
 
-namespace {
-
-QLabel* paragraph(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setWordWrap(true);
-    return label;
-}
-
-}  // namespace
-
 TfrmTestEmail::TfrmTestEmail(UserInterface& ui, QWidget* parent) : QDialog(parent), m_ui(ui) {
     setObjectName(QStringLiteral("frmTestEmail"));
     setWindowTitle(QStringLiteral("Testovací režim"));
@@ -33,23 +24,23 @@ TfrmTestEmail::TfrmTestEmail(UserInterface& ui, QWidget* parent) : QDialog(paren
     setMinimumWidth(420);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(paragraph(
+    layout->addWidget(wrappedLabel(
         QStringLiteral(
             "Testovací režim Vám pomůže odladit nastavení ještě před odesláním na skutečné "
             "e-mailové adresy dlužníků. Test se od \"ostrého\" způsobu provedení liší v těchto bodech:"),
         this));
-    layout->addWidget(paragraph(
+    layout->addWidget(wrappedLabel(
         QStringLiteral(
             "1. všechny testovací e-maily program odešle na jednu společnou adresu, kterou zadáte do "
             "políčka níže (v \"ostrém\" režimu program rozesílá zprávy na e-mailové adresy dlužníků)"),
         this));
-    layout->addWidget(
-        paragraph(QStringLiteral(
-                      "2. můžete nastavit, kolik testovacích zpráv program odešle (doporučujeme minimálně 3, "
-                      "maximálně 10). V testovacím režimu program odesílá i firmy vyřazené uživatelem z "
-                      "e-mailingu."),
-                  this));
-    layout->addWidget(paragraph(
+    layout->addWidget(wrappedLabel(
+        QStringLiteral(
+            "2. můžete nastavit, kolik testovacích zpráv program odešle (doporučujeme minimálně 3, "
+            "maximálně 10). V testovacím režimu program odesílá i firmy vyřazené uživatelem z "
+            "e-mailingu."),
+        this));
+    layout->addWidget(wrappedLabel(
         QStringLiteral("Zadejte prosím e-mailovou adresu, na kterou program odešle testovací zprávy - "
                        "doporučujeme zadat Vaši vlastní adresu (v testovacím režimu si e-mail pošlete sami "
                        "sobě):"),
@@ -73,7 +64,7 @@ TfrmTestEmail::TfrmTestEmail(UserInterface& ui, QWidget* parent) : QDialog(paren
     countLine->addStretch(1);
     layout->addLayout(countLine);
 
-    layout->addWidget(paragraph(
+    layout->addWidget(wrappedLabel(
         QStringLiteral(
             "Klepněte na tlačítko Provést. V případě, že nastane problém s odesláním nebo testovací "
             "zprávy nebudou doručeny (příjem nových zpráv pochopitelně zkontrolujte až po určité "
