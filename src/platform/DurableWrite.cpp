@@ -1,10 +1,12 @@
 #include "platform/DurableWrite.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -56,6 +58,22 @@ int createTemporary(const QByteArray& target, QByteArray& name) {
     }
 }
 
+// Removes the temporary files that processes no longer running left beside `target` (killed between
+// creating one and renaming it). Those of a running process, which may be replacing the same file
+// now, stay.
+void removeLeftTemporaries(const QString& target) {
+    const QFileInfo info(target);
+    const QString prefix = info.fileName() + QStringLiteral(".tmp-");
+    QDir folder = info.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        bool isNumber = false;
+        const qint64 pid = name.mid(prefix.size()).section(u'-', 0, 0).toLongLong(&isNumber);
+        if (isNumber && pid > 0 && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+            folder.remove(name);
+        }
+    }
+}
+
 }  // namespace
 
 bool syncToDisk(const QString& path) {
@@ -73,6 +91,7 @@ bool replaceFileDurably(const QString& path, const QByteArray& bytes) {
     const QFileInfo link(path);
     const QString finalPath = link.isSymLink() ? link.symLinkTarget() : path;
     const QByteArray target = QFile::encodeName(finalPath);
+    removeLeftTemporaries(finalPath);
     QByteArray temporary;
     const int fd = createTemporary(target, temporary);
     if (fd < 0) {

@@ -9,7 +9,8 @@ namespace tervalo::platform {
 // either the old file or the new one, never a cut or empty one: the bytes go to a temporary file of
 // a name no other process uses, in the same folder, which is flushed to the disk, renamed over
 // `path`, and the folder flushed so that the rename itself lasts. A new file gets the usual
-// permissions (0666 less the umask), a replaced one keeps its own. Returns false when any step before
+// permissions (0666 less the umask), a replaced one keeps its own. Temporary files of `path` that a
+// process killed mid-way left behind are removed first. Returns false when any step before
 // the rename fails (the old file is then untouched and the temporary file removed) or the folder
 // cannot be flushed.
 bool replaceFileDurably(const QString& path, const QByteArray& bytes);

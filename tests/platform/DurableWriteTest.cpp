@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,32 @@ TEST(DurableWrite, aMissingFolderFailsWithoutCreatingAnything) {
     EXPECT_FALSE(replaceFileDurably(dir.filePath(QStringLiteral("missing/Vorbel.ini")), "x"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
+}
+
+// A process killed between creating its temporary file and renaming it leaves the file; the next
+// replacement of the same file removes it, but not one of a process still running, nor another
+// file's.
+TEST(DurableWrite, removesTheTemporaryFilesOfProcessesNoLongerRunning) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    QTemporaryDir dir;
+    const QString dead = QStringLiteral(".tmp-%1-x1").arg(child);
+    const QString running = QStringLiteral(".tmp-%1-x2").arg(getppid());
+    for (const QString& name : {QStringLiteral("Vorbel.ini") + dead, QStringLiteral("Vorbel.ini") + running,
+                                QStringLiteral("EText") + dead}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    ASSERT_TRUE(replaceFileDurably(dir.filePath(QStringLiteral("Vorbel.ini")), "new"));
+
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{QStringLiteral("EText") + dead, QStringLiteral("Vorbel.ini"),
+                           QStringLiteral("Vorbel.ini") + running}));
 }
 
 }  // namespace
