@@ -20,6 +20,8 @@ struct Field {
     std::function<QJsonValue(const app::AppSession&)> get;
     // False when the value does not fit the field.
     std::function<bool(app::AppSession&, const QString&)> set;
+    // Why `set` refused a value, where the field can say more than that it does not fit.
+    std::function<QString(const QString&)> refusal = nullptr;
 };
 
 std::optional<bool> parseFlag(const QString& value) {
@@ -76,25 +78,27 @@ Field number(const char* name, int app::AppSettings::*member, int minimum = INT_
             }};
 }
 
-// A text kept only when `valid` accepts it (accounts for payment codes); empty always clears it.
-Field checkedText(const char* name, QString app::AppSettings::*member, bool (*valid)(const QString&)) {
+// A text kept only when `problem` finds nothing wrong with it (accounts for payment codes); empty
+// always clears it.
+Field checkedText(const char* name, QString app::AppSettings::*member, QString (*problem)(const QString&)) {
     Field field = text(name, member);
-    field.set = [member, valid](app::AppSession& s, const QString& value) {
-        if (!value.trimmed().isEmpty() && !valid(value)) {
+    field.set = [member, problem](app::AppSession& s, const QString& value) {
+        if (!value.trimmed().isEmpty() && !problem(value).isEmpty()) {
             return false;
         }
         s.settings.*member = value;
         return true;
     };
+    field.refusal = problem;
     return field;
 }
 
-bool validAccount(const QString& value) {
-    return compose::ParseQrAccount(value).valid();
+QString accountProblem(const QString& value) {
+    return compose::ParseQrAccount(value).problem;
 }
 
-bool validCurrencyAccounts(const QString& value) {
-    return compose::ParseQrCurrencyAccounts(value).problem.isEmpty();
+QString currencyAccountsProblem(const QString& value) {
+    return compose::ParseQrCurrencyAccounts(value).problem;
 }
 
 const std::vector<Field>& fields() {
@@ -141,11 +145,11 @@ const std::vector<Field>& fields() {
         number("ClientType", &app::AppSettings::ClientType),
         text("ClientDirectName", &app::AppSettings::ClientDirectName),
         flag("QRPlatba", &app::AppSettings::QRPlatba),
-        checkedText("QRUcet", &app::AppSettings::QRUcet, validAccount),
+        checkedText("QRUcet", &app::AppSettings::QRUcet, accountProblem),
         text("QRBic", &app::AppSettings::QRBic),
         text("QRZprava", &app::AppSettings::QRZprava),
         number("QRRezim", &app::AppSettings::QRRezim, 1, 2),
-        checkedText("QRUctyMeny", &app::AppSettings::QRUctyMeny, validCurrencyAccounts),
+        checkedText("QRUctyMeny", &app::AppSettings::QRUctyMeny, currencyAccountsProblem),
         // Never printed in clear.
         {QStringLiteral("SMTPPassword"),
          [](const app::AppSession& s) {
@@ -191,7 +195,9 @@ int setField(CliContext& context) {
         return Usage;
     }
     if (!field->set(context.session, value)) {
-        context.ui.error(QStringLiteral("invalid value for ") + name + QStringLiteral(": ") + value);
+        const QString why = field->refusal ? field->refusal(value) : QString();
+        context.ui.error(QStringLiteral("invalid value for ") + name + QStringLiteral(": ") + value +
+                         (why.isEmpty() ? QString() : QStringLiteral(" (") + why + QLatin1Char(')')));
         return Usage;
     }
     try {

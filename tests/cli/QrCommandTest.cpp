@@ -111,7 +111,10 @@ TEST_F(QrCommandTest, noCodeGivesAnEmptyArrayAndTheReason) {
 TEST_F(QrCommandTest, settingsRefuseABadAccount) {
     const test::CliResult bad = set(QStringLiteral("QRUcet"), QStringLiteral("19-2000145398/0800"));
     EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_EQ(bad.err, QStringLiteral("error: invalid value for QRUcet: 19-2000145398/0800\n"));
+    EXPECT_EQ(bad.err,
+              QStringLiteral(
+                  "error: invalid value for QRUcet: 19-2000145398/0800 (Číslo účtu 2000145398 nevyhovuje "
+                  "kontrole modulo 11.)\n"));
     EXPECT_EQ(set(QStringLiteral("QRUctyMeny"), QStringLiteral("EUR=CZ00")).exitCode, 2);
     EXPECT_EQ(set(QStringLiteral("QRRezim"), QStringLiteral("3")).exitCode, 2);
 
