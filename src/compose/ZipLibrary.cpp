@@ -1,5 +1,7 @@
 #include "compose/ZipLibrary.h"
 
+#include "platform/TextFile.h"
+
 #include <QFile>
 
 #include <dlfcn.h>
@@ -40,7 +42,16 @@ ZipLibrary::~ZipLibrary() {
 }
 
 bool ZipLibrary::resolveAll() {
-    return resolve(m_handle, "zip_open", m_open) && resolve(m_handle, "zip_source_file", m_sourceFile) &&
+    return resolve(m_handle, "zip_open", m_open) &&
+           resolve(m_handle, "zip_open_from_source", m_openFromSource) &&
+           resolve(m_handle, "zip_source_buffer_create", m_sourceBufferCreate) &&
+           resolve(m_handle, "zip_source_keep", m_sourceKeep) &&
+           resolve(m_handle, "zip_source_open", m_sourceOpen) &&
+           resolve(m_handle, "zip_source_read", m_sourceRead) &&
+           resolve(m_handle, "zip_source_close", m_sourceClose) &&
+           resolve(m_handle, "zip_error_init", m_errorInit) &&
+           resolve(m_handle, "zip_error_fini", m_errorFini) &&
+           resolve(m_handle, "zip_source_file", m_sourceFile) &&
            resolve(m_handle, "zip_source_free", m_sourceFree) &&
            resolve(m_handle, "zip_file_add", m_fileAdd) &&
            resolve(m_handle, "zip_set_file_compression", m_setFileCompression) &&
@@ -54,36 +65,65 @@ bool ZipLibrary::resolveAll() {
 
 bool ZipLibrary::packSingleFile(const QString& archivePath, const QString& filePath,
                                 const QString& entryName) const {
-    int openError = 0;
-    zip_t* archive =
-        m_open(QFile::encodeName(archivePath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError);
+    const std::optional<QByteArray> archive = packInMemory(filePath, entryName);
+    return archive && platform::TextFile::writeNewFile(archivePath, *archive);
+}
+
+std::optional<QByteArray> ZipLibrary::packInMemory(const QString& filePath, const QString& entryName) const {
+    zip_error_t error;
+    m_errorInit(&error);
+    zip_source_t* buffer = m_sourceBufferCreate(nullptr, 0, 0, &error);
+    zip_t* archive = buffer == nullptr ? nullptr : m_openFromSource(buffer, ZIP_TRUNCATE, &error);
+    m_errorFini(&error);
     if (archive == nullptr) {
-        return false;
+        if (buffer != nullptr) {
+            m_sourceFree(buffer);
+        }
+        return std::nullopt;
     }
+    // The buffer outlives the archive's close, which writes the finished archive into it.
+    m_sourceKeep(buffer);
+    std::optional<QByteArray> bytes;
+    if (addDeflatedEntry(archive, filePath, entryName) && m_close(archive) == 0) {
+        bytes = readSource(buffer);
+    } else {
+        m_discard(archive);
+    }
+    m_sourceFree(buffer);
+    return bytes;
+}
+
+bool ZipLibrary::addDeflatedEntry(zip_t* archive, const QString& filePath, const QString& entryName) const {
     // A length of 0 takes the file to its end.
     zip_source_t* source = m_sourceFile(archive, QFile::encodeName(filePath).constData(), 0, 0);
     if (source == nullptr) {
-        m_discard(archive);
         return false;
     }
     const zip_int64_t index = m_fileAdd(archive, entryName.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         m_sourceFree(source);
-        m_discard(archive);
         return false;
     }
     const auto entry = static_cast<zip_uint64_t>(index);
-    if (m_setFileCompression(archive, entry, ZIP_CM_DEFLATE, kStrongestLevel) != 0 ||
-        m_fileSetEncryption(archive, entry, ZIP_EM_NONE, nullptr) != 0) {
-        m_discard(archive);
-        return false;
+    return m_setFileCompression(archive, entry, ZIP_CM_DEFLATE, kStrongestLevel) == 0 &&
+           m_fileSetEncryption(archive, entry, ZIP_EM_NONE, nullptr) == 0;
+}
+
+std::optional<QByteArray> ZipLibrary::readSource(zip_source_t* source) const {
+    if (m_sourceOpen(source) != 0) {
+        return std::nullopt;
     }
-    // The library writes to a temporary file and renames it on close, so a failure leaves no archive.
-    if (m_close(archive) != 0) {
-        m_discard(archive);
-        return false;
+    QByteArray bytes;
+    char chunk[16384];
+    zip_int64_t read = 0;
+    while ((read = m_sourceRead(source, chunk, sizeof chunk)) > 0) {
+        bytes.append(chunk, qsizetype(read));
     }
-    return true;
+    m_sourceClose(source);
+    if (read < 0) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 std::optional<std::map<QString, QByteArray>> ZipLibrary::readAllEntries(const QString& archivePath,

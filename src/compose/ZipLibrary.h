@@ -27,9 +27,10 @@ public:
     ZipLibrary(const ZipLibrary&) = delete;
     ZipLibrary& operator=(const ZipLibrary&) = delete;
 
-    // Creates `archivePath` holding one entry, `entryName`, with the content of `filePath`,
-    // deflated at level 9 and not encrypted. False on any error of the library; a half-made archive
-    // is discarded.
+    // Creates `archivePath`, which must not exist, holding one entry, `entryName`, with the content
+    // of `filePath`, deflated at level 9 and not encrypted. The archive is made in memory and written
+    // in one go, so the disk sees a single file creation, and any error of the library leaves no
+    // file. False on failure.
     bool packSingleFile(const QString& archivePath, const QString& filePath, const QString& entryName) const;
 
     // Every entry of the archive at `archivePath` by its name, for archives of at most `maxTotalBytes`
@@ -40,9 +41,20 @@ public:
 private:
     explicit ZipLibrary(void* handle) : m_handle(handle) {}
     bool resolveAll();
+    std::optional<QByteArray> packInMemory(const QString& filePath, const QString& entryName) const;
+    bool addDeflatedEntry(zip_t* archive, const QString& filePath, const QString& entryName) const;
+    std::optional<QByteArray> readSource(zip_source_t* source) const;
 
     void* m_handle;
     decltype(&zip_open) m_open = nullptr;
+    decltype(&zip_open_from_source) m_openFromSource = nullptr;
+    decltype(&zip_source_buffer_create) m_sourceBufferCreate = nullptr;
+    decltype(&zip_source_keep) m_sourceKeep = nullptr;
+    decltype(&zip_source_open) m_sourceOpen = nullptr;
+    decltype(&zip_source_read) m_sourceRead = nullptr;
+    decltype(&zip_source_close) m_sourceClose = nullptr;
+    decltype(&zip_error_init) m_errorInit = nullptr;
+    decltype(&zip_error_fini) m_errorFini = nullptr;
     decltype(&zip_source_file) m_sourceFile = nullptr;
     decltype(&zip_source_free) m_sourceFree = nullptr;
     decltype(&zip_file_add) m_fileAdd = nullptr;

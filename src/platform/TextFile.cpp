@@ -34,4 +34,16 @@ bool writeAnsiAtomically(const QString& path, const QString& text, const AnsiCod
     return writeBytesAtomically(path, codec.encode(text));
 }
 
+bool writeNewFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        file.remove();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace tervalo::platform::TextFile

@@ -22,6 +22,13 @@ std::optional<QString> readAnsi(const QString& path, const AnsiCodec& codec);
 bool writeBytesAtomically(const QString& path, const QByteArray& bytes);
 bool writeAnsiAtomically(const QString& path, const QString& text, const AnsiCodec& codec);
 
+// Creates `path`, which must not exist yet, and writes `bytes` straight into it: for a file made
+// afresh right after its old copy was removed, where there is no old content to keep whole and the
+// wait for the disk of a replacing write would buy nothing. Created exclusively, so nothing that
+// reappeared under the name (a planted link) is written through; a short write (disk full) removes
+// the cut file. Returns false on failure.
+bool writeNewFile(const QString& path, const QByteArray& bytes);
+
 }  // namespace TextFile
 
 }  // namespace tervalo::platform

@@ -4,6 +4,7 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "platform/SilentUserInterface.h"
+#include "platform/WorkerThread.h"
 
 #include <chrono>
 #include <future>
@@ -32,8 +33,8 @@ struct InFlight {
     int position = 0;
     QString address;
     PreparedReminder reminder;
-    // Last, so it goes first: its end waits for the transmission, which reads the reminder.
-    std::future<transport::SmtpOutcome> outcome;
+    transport::SmtpOutcome outcome;  // written by the delivery thread before `done` is ready
+    std::future<void> done;
 };
 
 class BulkRun {
@@ -60,16 +61,22 @@ public:
         if (m_settings.DefaultSendMail) {
             visitDebtors();
         } else {
-            // One session serves the whole run.
+            // One session and one delivery thread serve the whole run.
             transport::SmtpSender session = compose::SmtpSenderFor(m_settings, m_c.reminder.smtpOptions);
+            platform::WorkerThread delivery;
             m_session = &session;
+            m_delivery = &delivery;
             // However the visit ends, a reminder still with the server is waited for before its
             // session and message go.
             struct Awaiting {
                 BulkRun& run;
                 ~Awaiting() {
+                    if (run.m_inFlight && run.m_inFlight->done.valid()) {
+                        run.m_inFlight->done.wait();
+                    }
                     run.m_inFlight.reset();
                     run.m_session = nullptr;
+                    run.m_delivery = nullptr;
                 }
             } awaiting{*this};
             visitDebtors();
@@ -233,9 +240,9 @@ private:
         flight.position = position;
         flight.address = address;
         flight.reminder = std::move(reminder);
-        flight.outcome = std::async(std::launch::async, [this, &flight] {
-            return m_c.transmitSmtpReminder(*flight.reminder.message, flight.reminder.request, *m_session,
-                                            m_settings);
+        flight.done = m_delivery->run([this, &flight] {
+            flight.outcome = m_c.transmitSmtpReminder(*flight.reminder.message, flight.reminder.request,
+                                                      *m_session, m_settings);
         });
     }
 
@@ -246,12 +253,13 @@ private:
         if (!m_inFlight) {
             return true;
         }
-        while (m_inFlight->outcome.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        while (m_inFlight->done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
             m_ui.processEvents();
         }
-        const transport::SmtpOutcome outcome = m_inFlight->outcome.get();
-        const InFlight flight = std::move(*m_inFlight);
+        InFlight flight = std::move(*m_inFlight);
         m_inFlight.reset();
+        flight.done.get();  // passes on what the transmission threw
+        const transport::SmtpOutcome& outcome = flight.outcome;
         if (outcome.delivered) {
             return conclude(flight.position, flight.address, flight.reminder.paymentNotes, 0);
         }
@@ -335,7 +343,8 @@ private:
     UserInterface& m_ui;
     BulkEmailingView& m_view;
     Protocol& m_protocol;
-    transport::SmtpSender* m_session = nullptr;  // by SMTP, for the run
+    transport::SmtpSender* m_session = nullptr;    // by SMTP, for the run
+    platform::WorkerThread* m_delivery = nullptr;  // by SMTP, hands the reminders to the server
     std::optional<InFlight> m_inFlight;
     int m_generated = 0;
     int m_skipped = 0;
