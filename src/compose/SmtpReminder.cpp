@@ -57,9 +57,11 @@ transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
 
 transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
                                             const ReminderRequest& request, transport::SmtpSender& session,
-                                            const app::AppSettings& settings) {
+                                            const app::AppSettings& settings,
+                                            const std::function<bool()>& mayCommit) {
     try {
-        return session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines);
+        return session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines,
+                            mayCommit);
     } catch (const std::exception& e) {
         transport::SmtpOutcome outcome;
         outcome.reply = QString::fromUtf8(e.what());

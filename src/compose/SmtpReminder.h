@@ -50,10 +50,12 @@ transport::SmtpSender SmtpSenderFor(const app::AppSettings& settings,
                                     const transport::SmtpSessionOptions& options = {});
 
 // Hands a composed reminder to the server on `session`. Touches neither the tables nor the user, so
-// it may run on another thread while the caller's thread goes on; never throws.
+// it may run on another thread while the caller's thread goes on; never throws. `mayCommit` holds the
+// reminder back as SmtpSender::send says.
 transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
                                             const ReminderRequest& request, transport::SmtpSender& session,
-                                            const app::AppSettings& settings);
+                                            const app::AppSettings& settings,
+                                            const std::function<bool()>& mayCommit = {});
 
 // 0 when the server accepted the reminder; -2 after telling the user why it did not.
 int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,

@@ -35,6 +35,22 @@ struct InFlight {
     PreparedReminder reminder;
     transport::SmtpOutcome outcome;  // written by the delivery thread before `done` is ready
     std::future<void> done;
+    // A reminder handed to the server while the one before it is still to be concluded is held back
+    // before it is committed until `goAhead` is given: true sends it, false withdraws it.
+    bool held = false;
+    std::promise<bool> goAhead;
+
+    void release(bool go) {
+        if (held) {
+            held = false;
+            goAhead.set_value(go);
+        }
+    }
+    void wait() {
+        if (done.valid()) {
+            done.wait();
+        }
+    }
 };
 
 class BulkRun {
@@ -71,10 +87,14 @@ public:
             struct Awaiting {
                 BulkRun& run;
                 ~Awaiting() {
-                    if (run.m_inFlight && run.m_inFlight->done.valid()) {
-                        run.m_inFlight->done.wait();
+                    for (const std::unique_ptr<InFlight>* flight : {&run.m_inFlight, &run.m_held}) {
+                        if (*flight) {
+                            (*flight)->release(false);
+                            (*flight)->wait();
+                        }
                     }
                     run.m_inFlight.reset();
+                    run.m_held.reset();
                     run.m_session = nullptr;
                     run.m_delivery = nullptr;
                 }
@@ -132,7 +152,19 @@ private:
             if (taken && m_inFlight) {
                 early = prepareAhead();
             }
+            if (early && early->message) {
+                // Handed over at once: the server takes its envelope while the run concludes the
+                // reminder before it.
+                m_held = startTransmission(position, currentAddress(), std::move(*early), true);
+                early.reset();
+            }
             if (!settleInFlight()) {
+                if (m_held) {
+                    m_held->release(false);
+                    m_held->wait();
+                    early = std::move(m_held->reminder);
+                    m_held.reset();
+                }
                 if (early) {
                     // The run ends before this debtor's turn: it keeps what it had.
                     const int stoppedAt = firmy.currentPosition();
@@ -141,6 +173,11 @@ private:
                     firmy.moveTo(stoppedAt);
                 }
                 return;
+            }
+            if (m_held) {
+                // The reminder before it is concluded, its send date recorded: this one may be
+                // committed. So a kill never leaves more than one accepted reminder without its date.
+                m_held->release(true);
             }
             if (!taken) {
                 count(position, false);
@@ -156,9 +193,9 @@ private:
 
     QString currentAddress() const { return m_test ? m_test->address : m_tables.mtFirmy.text(u"OdbEmail"); }
 
-    // Shows the current debtor, makes its reminder ready unless that was done ahead, and sends it:
-    // by SMTP it is left with the server, through the mail client it is concluded here. False when
-    // the user stopped the run after its failure.
+    // Shows the current debtor, makes its reminder ready unless that was done ahead, and sends it
+    // unless it is already with the server: by SMTP it is left with the server, through the mail
+    // client it is concluded here. False when the user stopped the run after its failure.
     bool present(int position, std::optional<PreparedReminder> early) {
         const QString name = m_tables.mtFirmy.text(u"OdbNazev");
         const QString address = currentAddress();
@@ -166,13 +203,20 @@ private:
         m_view.setDebtorName(name);
         m_view.setDebtorAddress(address);
         m_ui.processEvents();
-        PreparedReminder reminder = early ? std::move(*early) : prepare(m_ui);
-        if (reminder.archive.isEmpty()) {
-            count(position, false);
-            return true;
+        PreparedReminder reminder;
+        if (!m_held) {
+            reminder = early ? std::move(*early) : prepare(m_ui);
+            if (reminder.archive.isEmpty()) {
+                count(position, false);
+                return true;
+            }
         }
         m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") +
                                    address + QLatin1Char(')'));
+        if (m_held) {
+            m_inFlight = std::move(m_held);  // already with the server
+            return true;
+        }
         if (m_session == nullptr) {
             const int result = sendThroughMailClient(reminder);
             return conclude(position, address, reminder.paymentNotes, result);
@@ -180,7 +224,7 @@ private:
         if (!reminder.message) {
             return conclude(position, address, reminder.paymentNotes, -2);
         }
-        startTransmission(position, address, std::move(reminder));
+        m_inFlight = startTransmission(position, address, std::move(reminder), false);
         return true;
     }
 
@@ -235,15 +279,24 @@ private:
         }
     }
 
-    void startTransmission(int position, const QString& address, PreparedReminder reminder) {
-        InFlight& flight = m_inFlight.emplace();
-        flight.position = position;
-        flight.address = address;
-        flight.reminder = std::move(reminder);
-        flight.done = m_delivery->run([this, &flight] {
-            flight.outcome = m_c.transmitSmtpReminder(*flight.reminder.message, flight.reminder.request,
-                                                      *m_session, m_settings);
+    // Hands the reminder to the delivery thread; `held`: until InFlight::release.
+    std::unique_ptr<InFlight> startTransmission(int position, const QString& address,
+                                                PreparedReminder reminder, bool held) {
+        auto flight = std::make_unique<InFlight>();
+        flight->position = position;
+        flight->address = address;
+        flight->reminder = std::move(reminder);
+        flight->held = held;
+        std::function<bool()> mayCommit;
+        if (held) {
+            mayCommit = [decision = flight->goAhead.get_future().share()] { return decision.get(); };
+        }
+        InFlight& f = *flight;
+        f.done = m_delivery->run([this, &f, mayCommit] {
+            f.outcome = m_c.transmitSmtpReminder(*f.reminder.message, f.reminder.request, *m_session,
+                                                 m_settings, mayCommit);
         });
+        return flight;
     }
 
     // Waits for the reminder with the server, if any, and concludes it; the window repaints
@@ -256,19 +309,18 @@ private:
         while (m_inFlight->done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
             m_ui.processEvents();
         }
-        InFlight flight = std::move(*m_inFlight);
-        m_inFlight.reset();
-        flight.done.get();  // passes on what the transmission threw
-        const transport::SmtpOutcome& outcome = flight.outcome;
+        const std::unique_ptr<InFlight> flight = std::move(m_inFlight);
+        flight->done.get();  // passes on what the transmission threw
+        const transport::SmtpOutcome& outcome = flight->outcome;
         if (outcome.delivered) {
-            return conclude(flight.position, flight.address, flight.reminder.paymentNotes, 0);
+            return conclude(flight->position, flight->address, flight->reminder.paymentNotes, 0);
         }
         // The failure is told with its debtor current, and a run the user stops stays there.
         memtable::MemTable& firmy = m_tables.mtFirmy;
         const int current = firmy.currentPosition();
-        firmy.moveTo(flight.position);
-        const int result = compose::ReportSmtpOutcome(outcome, flight.reminder.request, m_ui);
-        if (!conclude(flight.position, flight.address, flight.reminder.paymentNotes, result)) {
+        firmy.moveTo(flight->position);
+        const int result = compose::ReportSmtpOutcome(outcome, flight->reminder.request, m_ui);
+        if (!conclude(flight->position, flight->address, flight->reminder.paymentNotes, result)) {
             return false;
         }
         firmy.moveTo(current);
@@ -345,7 +397,8 @@ private:
     Protocol& m_protocol;
     transport::SmtpSender* m_session = nullptr;    // by SMTP, for the run
     platform::WorkerThread* m_delivery = nullptr;  // by SMTP, hands the reminders to the server
-    std::optional<InFlight> m_inFlight;
+    std::unique_ptr<InFlight> m_inFlight;
+    std::unique_ptr<InFlight> m_held;  // the next debtor's reminder, handed over ahead
     int m_generated = 0;
     int m_skipped = 0;
 };

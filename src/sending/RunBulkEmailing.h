@@ -28,7 +28,8 @@ struct BulkEmailingContext {
                                                         compose::ReminderContext&)>
         renderSmtpReminder = compose::RenderSmtpReminder;
     std::function<transport::SmtpOutcome(const transport::TMimeMess&, const compose::ReminderRequest&,
-                                         transport::SmtpSender&, const app::AppSettings&)>
+                                         transport::SmtpSender&, const app::AppSettings&,
+                                         const std::function<bool()>&)>
         transmitSmtpReminder = compose::TransmitSmtpReminder;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };

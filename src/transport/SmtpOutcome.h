@@ -25,6 +25,8 @@ struct SmtpOutcome {
     // The session refused to go on (an encryption failure, an address that would break its command
     // line, a reply beyond any sane size) rather than being refused by the server.
     bool sessionError = false;
+    // The caller held the message back before it was committed; the server has not taken it.
+    bool withdrawn = false;
 };
 
 }  // namespace tervalo::transport

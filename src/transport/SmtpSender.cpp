@@ -55,7 +55,7 @@ void SmtpSender::close() {
 }
 
 SmtpOutcome SmtpSender::send(const QString& sender, const QString& recipients,
-                             const QList<QByteArray>& messageLines) {
+                             const QList<QByteArray>& messageLines, const std::function<bool()>& mayCommit) {
     for (const auto& [addresses, stage] :
          {std::pair{&sender, SmtpStage::Sender}, {&recipients, SmtpStage::Recipient}}) {
         if (const auto problem = controlCharacterProblem(*addresses)) {
@@ -68,8 +68,8 @@ SmtpOutcome SmtpSender::send(const QString& sender, const QString& recipients,
         }
     }
     bool retry = false;
-    const SmtpOutcome outcome = transact(sender, recipients, messageLines, retry);
-    return retry ? transact(sender, recipients, messageLines, retry) : outcome;
+    const SmtpOutcome outcome = transact(sender, recipients, messageLines, mayCommit, retry);
+    return retry ? transact(sender, recipients, messageLines, mayCommit, retry) : outcome;
 }
 
 bool SmtpSender::open(SmtpOutcome& outcome) {
@@ -91,10 +91,15 @@ bool SmtpSender::open(SmtpOutcome& outcome) {
 }
 
 SmtpOutcome SmtpSender::transact(const QString& sender, const QString& recipients,
-                                 const QList<QByteArray>& messageLines, bool& retry) {
+                                 const QList<QByteArray>& messageLines,
+                                 const std::function<bool()>& mayCommit, bool& retry) {
     SmtpOutcome outcome;
     const bool kept = m_session != nullptr;
     retry = false;
+    if (!kept && mayCommit && !mayCommit()) {
+        outcome.withdrawn = true;
+        return outcome;
+    }
     try {
         if (kept) {
             m_session->RestartMessageDeadline();
@@ -121,7 +126,7 @@ SmtpOutcome SmtpSender::transact(const QString& sender, const QString& recipient
                 }
             }
             if (delivered) {
-                delivered = smtp.SendMessageData(messageLines);
+                delivered = smtp.SendMessageData(messageLines, mayCommit);
             }
         }
         outcome.delivered = delivered;
@@ -132,6 +137,13 @@ SmtpOutcome SmtpSender::transact(const QString& sender, const QString& recipient
         if (!delivered && !smtp.AuthFailure().isEmpty()) {
             outcome.stage = SmtpStage::Authentication;
             outcome.reply = smtp.AuthFailure();
+        }
+        if (smtp.MessageWithdrawn()) {
+            // Inside the message text a QUIT would be taken as text: the connection is just dropped,
+            // and the server discards the unfinished message.
+            outcome.withdrawn = true;
+            m_session.reset();
+            return outcome;
         }
         if (!delivered) {
             retry = kept && !smtp.MessageTextStarted() &&

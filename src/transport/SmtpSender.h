@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace tervalo::transport {
@@ -35,13 +36,19 @@ public:
     // "Name <address>" or a bare address. Addresses holding a control character are refused before
     // anything is sent, as a session error. When an account was given but not accepted, a later
     // refusal is reported as the authentication's failure.
-    SmtpOutcome send(const QString& sender, const QString& recipients, const QList<QByteArray>& messageLines);
+    // `mayCommit`, when given, holds the message back until it returns, and withdraws it when it
+    // returns false: it is asked before the message's end mark goes out on a kept session, so the
+    // exchange before it overlaps the caller's wait, and before anything is sent on a new one, since a
+    // session opened only to wait could sit idle for as long as the caller takes (a user's answer).
+    SmtpOutcome send(const QString& sender, const QString& recipients, const QList<QByteArray>& messageLines,
+                     const std::function<bool()>& mayCommit = {});
     // QUIT on the kept session, if any.
     void close();
 
 private:
     SmtpOutcome transact(const QString& sender, const QString& recipients,
-                         const QList<QByteArray>& messageLines, bool& retry);
+                         const QList<QByteArray>& messageLines, const std::function<bool()>& mayCommit,
+                         bool& retry);
     bool open(SmtpOutcome& outcome);
 
     QString m_host;

@@ -309,6 +309,7 @@ void TSMTPSend::RestartMessageDeadline() {
 bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
     m_stage = SmtpStage::Sender;
     m_messageTextStarted = false;
+    m_messageWithdrawn = false;
     QByteArray line = "MAIL FROM:<" + bytes(address) + '>';
     if (m_SizeAdvertised && messageSize > 0) {
         line += " SIZE=" + QByteArray::number(messageSize);
@@ -321,7 +322,8 @@ bool TSMTPSend::SendEnvelopeRecipient(const QString& address) {
     return command("RCPT TO:<" + bytes(address) + '>') == 250;
 }
 
-bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
+bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines,
+                                const std::function<bool()>& mayCommit) {
     m_stage = SmtpStage::Data;
     if (command("DATA") != 354) {
         return false;
@@ -345,6 +347,10 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines) {
     // The end mark travels with the last piece of the text: one send, not a second small segment
     // the server wakes up for.
     buffer.append(".\r\n");
+    if (mayCommit && !mayCommit()) {
+        m_messageWithdrawn = true;
+        return false;
+    }
     if (!send(buffer)) {
         return false;
     }

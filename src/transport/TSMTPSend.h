@@ -9,6 +9,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace tervalo::transport {
 
 // What a session takes besides the server and the account.
@@ -54,6 +56,9 @@ public:
     // Some of the message text has gone to the server since the last MAIL FROM: from here on the
     // server may have taken the message, whatever the reply says.
     bool MessageTextStarted() const { return m_messageTextStarted; }
+    // The caller held the last message back before its end mark: the server has not taken it, and the
+    // session, inside the message text, can carry nothing more.
+    bool MessageWithdrawn() const { return m_messageWithdrawn; }
 
     // The stage the session is in, or failed in.
     SmtpStage Stage() const { return m_stage; }
@@ -81,8 +86,9 @@ public:
     void RestartMessageDeadline();
     bool SendEnvelopeSender(const QString& address, qint64 messageSize);
     bool SendEnvelopeRecipient(const QString& address);
-    // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one.
-    bool SendMessageData(const QList<QByteArray>& messageLines);
+    // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one. `mayCommit`, when
+    // given, is asked (and may wait) before that last buffer goes; false withdraws the message.
+    bool SendMessageData(const QList<QByteArray>& messageLines, const std::function<bool()>& mayCommit = {});
     // QUIT and its reply unless the connection already failed (a timeout, a closed connection), then
     // close. Never throws. After such a failure no other command is sent either: HELO after an EHLO
     // that timed out, or the next authentication, would each wait once more for nothing.
@@ -123,6 +129,7 @@ private:
     // A wait timed out or the connection failed: no command is sent any more, QUIT neither.
     bool m_connectionLost = false;
     bool m_messageTextStarted = false;
+    bool m_messageWithdrawn = false;
     QString m_sessionFailure;
     QString m_authFailure;
 };

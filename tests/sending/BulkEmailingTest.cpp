@@ -358,6 +358,59 @@ INSTANTIATE_TEST_SUITE_P(
                   QStringLiteral("Alfa")}),
     test::CaseName());
 
+// A reminder handed to the server while the one before it is still with the server is committed
+// (its end mark sent) only once that one has its send date: a kill never leaves two accepted
+// reminders without one. The dates are read from the files, as another program would see them.
+TEST(BulkRun, aReminderHandedOverEarlyIsCommittedOnlyAfterThePreviousOneIsDated) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    memtable::MemTable& firmy = f.session.tables.mtFirmy;
+    ASSERT_TRUE(firmy.moveTo(1));
+    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
+    firmy.edit();
+    firmy.setText(u"OdbEmail", QStringLiteral("beta@beta.cz"));
+    firmy.setBool(u"JeEmail", true);
+    firmy.post();
+    firmy.first();
+
+    // Used on the delivery thread only, where every transmission runs.
+    state::StateTables reader(f.dir.path(), f.session.locale);
+    reader.OpenStateTables();
+    QStringList delivered;
+    QStringList undatedAtCommit;
+    int heldBack = 0;
+    f.transmitSmtpReminder = [&](const transport::TMimeMess& message, const compose::ReminderRequest& request,
+                                 transport::SmtpSender& smtp, const app::AppSettings& settings,
+                                 const std::function<bool()>& mayCommit) {
+        if (mayCommit) {
+            // Asked at once, not after the envelope: the go-ahead must wait for the date even when
+            // the previous reminder has only just been accepted.
+            mayCommit();
+            ++heldBack;
+            for (const QString& address : delivered) {
+                if (reader.readAddressNote(address).lastSend != QDate::currentDate()) {
+                    undatedAtCommit << address;
+                }
+            }
+        }
+        const transport::SmtpOutcome outcome =
+            compose::TransmitSmtpReminder(message, request, smtp, settings, mayCommit);
+        if (outcome.delivered) {
+            delivered << request.recipient;
+        }
+        return outcome;
+    };
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(delivered, (QStringList{QStringLiteral("alfa@alfa.cz"), QStringLiteral("beta@beta.cz"),
+                                      QStringLiteral("ema@ema.cz")}));
+    EXPECT_GT(heldBack, 0);  // Beta was handed over while Alfa was with the server
+    EXPECT_EQ(undatedAtCommit, QStringList{});
+}
+
 // ---- Before and after the debtors
 
 TEST(BulkRun, withoutAConnectionToTheSmtpServerSendsNothing) {

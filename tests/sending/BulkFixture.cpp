@@ -81,6 +81,9 @@ int BulkFixture::run(const std::optional<sending::TestMode>& testMode) {
     if (isInternetConnected) {
         context.isInternetConnected = isInternetConnected;
     }
+    if (transmitSmtpReminder) {
+        context.transmitSmtpReminder = transmitSmtpReminder;
+    }
     return sending::RunBulkEmailing(context, testMode);
 }
 

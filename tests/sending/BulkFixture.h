@@ -42,6 +42,7 @@ struct BulkFixture {
     sending::BulkEmailingTexts view;
     // Left empty: the real ones.
     platform::InternetCheck isInternetConnected;
+    decltype(sending::BulkEmailingContext::transmitSmtpReminder) transmitSmtpReminder;
     transport::SmtpSessionOptions smtpOptions;
 };
 

@@ -101,5 +101,42 @@ INSTANTIATE_TEST_SUITE_P(
             {kFirstMessage + Lines{"MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}}}),
     test::CaseName());
 
+// A message held back until the caller lets it be committed: on a kept session the envelope goes
+// first and only the end mark waits; a session is never opened just to wait; a withdrawn message
+// leaves the server without its end mark, and the next message starts afresh.
+TEST(HeldMessage, waitsOnlyForTheEndMarkAndLeavesNoMessageWhenWithdrawn) {
+    FakeSmtpServer server({{kGreeting, {}}, {kGreeting, {}}});
+    SmtpSessionOptions options;
+    options.replyTimeoutMs = 1000;
+    options.localHostName = QStringLiteral("tester");
+    SmtpSender sender(QStringLiteral("127.0.0.1:%1").arg(server.port()), {}, {}, options);
+    const auto send = [&](bool go, int& asked) {
+        return sender.send(QStringLiteral("a@b.cz"), QStringLiteral("c@d.cz"), kMessage, [go, &asked] {
+            ++asked;
+            return go;
+        });
+    };
+
+    int askedBeforeOpening = 0;
+    const SmtpOutcome unopened = send(false, askedBeforeOpening);
+    EXPECT_EQ(askedBeforeOpening, 1);
+    EXPECT_TRUE(unopened.withdrawn);
+    EXPECT_FALSE(unopened.delivered);
+
+    int asked = 0;
+    EXPECT_TRUE(send(true, asked).delivered);
+    const SmtpOutcome withdrawn = send(false, asked);
+    EXPECT_TRUE(withdrawn.withdrawn);
+    EXPECT_FALSE(withdrawn.delivered);
+    EXPECT_TRUE(send(true, asked).delivered);
+    EXPECT_EQ(asked, 5);  // before each session it opens and before each end mark
+    sender.close();
+    server.finish();
+
+    EXPECT_EQ(
+        server.sessionCommands(),
+        (QList<Lines>{kFirstMessage + Lines{"MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA"}, kOneMessage}));
+}
+
 }  // namespace
 }  // namespace tervalo::transport
