@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
             QElapsedTimer held;
             held.start();
             const bool go = mayCommit();
-            heldNs = held.nsecsElapsed();
+            heldNs += held.nsecsElapsed();
             return go;
         };
         QElapsedTimer clock;

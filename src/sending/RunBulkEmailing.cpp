@@ -87,10 +87,10 @@ public:
             struct Awaiting {
                 BulkRun& run;
                 ~Awaiting() {
-                    for (const std::unique_ptr<InFlight>* flight : {&run.m_inFlight, &run.m_held}) {
-                        if (*flight) {
-                            (*flight)->release(false);
-                            (*flight)->wait();
+                    for (InFlight* flight : {run.m_inFlight.get(), run.m_held.get()}) {
+                        if (flight != nullptr) {
+                            flight->release(false);
+                            flight->wait();
                         }
                     }
                     run.m_inFlight.reset();

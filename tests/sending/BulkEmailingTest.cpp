@@ -255,6 +255,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The next debtor made ready while the server takes the last reminder
 
+// Gives Beta an address, so it follows Alfa directly; Beta is left current.
+void giveBetaAnAddress(BulkFixture& f) {
+    memtable::MemTable& firmy = f.session.tables.mtFirmy;
+    ASSERT_TRUE(firmy.moveTo(1));
+    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
+    firmy.edit();
+    firmy.setText(u"OdbEmail", QStringLiteral("beta@beta.cz"));
+    firmy.setBool(u"JeEmail", true);
+    firmy.post();
+}
+
 // Beta gets an address, so it follows Alfa directly; the server refuses Alfa.
 struct AheadCase {
     std::string name;
@@ -277,13 +288,8 @@ TEST_P(BulkAheadTest, theUserHearsOfEachDebtorInItsTurn) {
     BulkFixture f;
     f.useServer(server);
     f.load();
+    ASSERT_NO_FATAL_FAILURE(giveBetaAnAddress(f));
     memtable::MemTable& firmy = f.session.tables.mtFirmy;
-    ASSERT_TRUE(firmy.moveTo(1));
-    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
-    firmy.edit();
-    firmy.setText(u"OdbEmail", QStringLiteral("beta@beta.cz"));
-    firmy.setBool(u"JeEmail", true);
-    firmy.post();
     const QString betaList = firmy.text(u"TextNeuhrDokl");
     const QString betaFolder = f.session.TempDir + QString::number(firmy.intValue(u"ID"));
     if (c.blockBeta) {
@@ -366,14 +372,8 @@ TEST(BulkRun, aReminderHandedOverEarlyIsCommittedOnlyAfterThePreviousOneIsDated)
     BulkFixture f;
     f.useServer(server);
     f.load();
-    memtable::MemTable& firmy = f.session.tables.mtFirmy;
-    ASSERT_TRUE(firmy.moveTo(1));
-    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
-    firmy.edit();
-    firmy.setText(u"OdbEmail", QStringLiteral("beta@beta.cz"));
-    firmy.setBool(u"JeEmail", true);
-    firmy.post();
-    firmy.first();
+    ASSERT_NO_FATAL_FAILURE(giveBetaAnAddress(f));
+    f.session.tables.mtFirmy.first();
 
     // Used on the delivery thread only, where every transmission runs.
     state::StateTables reader(f.dir.path(), f.session.locale);
