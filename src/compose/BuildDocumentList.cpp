@@ -4,8 +4,8 @@
 #include "compose/DocumentListLayout.h"
 #include "compose/PrepareFileForWrite.h"
 #include "compose/TemplateVariables.h"
+#include "compose/WriteFileAfresh.h"
 #include "compose/ZipDocumentList.h"
-#include "platform/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,14 +49,6 @@ QString heading(const import::ExportTables& tables, const app::AppSettings& sett
     return ReplaceTemplateVariables(settings.EF_Nadpis, CurrentDebtorValues(tables));
 }
 
-// The list file is made afresh for every reminder right after PrepareFileForWrite removed its old
-// copy, and only the archive packed from it travels.
-void writeListFile(const QString& path, const QString& text, const platform::AnsiCodec& codec) {
-    if (!platform::TextFile::writeNewFile(path, codec.encode(text))) {
-        throw DocumentListError(path);
-    }
-}
-
 }  // namespace
 
 QString BuildDocumentList(int ID, import::ExportTables& tables, const app::AppSettings& settings,
@@ -77,17 +69,22 @@ QString BuildDocumentList(int ID, import::ExportTables& tables, const app::AppSe
 
     const QString list = AddDocumentListHeading(heading(tables, settings), table);
     const QString listPath = debtorDir + QStringLiteral("Doklady.txt");
-    if (!PrepareFileForWrite(listPath, ui)) {
-        return {};
+    const QByteArray listBytes = tables.locale.codec().encode(list);
+    switch (WriteFileAfresh(listPath, listBytes, ui)) {
+        case FileWrite::written:
+            break;
+        case FileWrite::blocked:
+            return {};
+        case FileWrite::failed:
+            throw DocumentListError(listPath);
     }
-    writeListFile(listPath, list, tables.locale.codec());
 
     memtable::MemTable& firmy = tables.mtFirmy;
     firmy.edit();
     firmy.setText(u"TextNeuhrDokl", list);
     firmy.post();
 
-    return ZipDocumentList(listPath, ui, library);
+    return ZipDocumentList(listPath, listBytes, ui, library);
 }
 
 }  // namespace tervalo::compose

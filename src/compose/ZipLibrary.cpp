@@ -1,7 +1,5 @@
 #include "compose/ZipLibrary.h"
 
-#include "platform/TextFile.h"
-
 #include <QFile>
 
 #include <dlfcn.h>
@@ -51,7 +49,7 @@ bool ZipLibrary::resolveAll() {
            resolve(m_handle, "zip_source_close", m_sourceClose) &&
            resolve(m_handle, "zip_error_init", m_errorInit) &&
            resolve(m_handle, "zip_error_fini", m_errorFini) &&
-           resolve(m_handle, "zip_source_file", m_sourceFile) &&
+           resolve(m_handle, "zip_source_buffer", m_sourceBuffer) &&
            resolve(m_handle, "zip_source_free", m_sourceFree) &&
            resolve(m_handle, "zip_file_add", m_fileAdd) &&
            resolve(m_handle, "zip_set_file_compression", m_setFileCompression) &&
@@ -63,13 +61,7 @@ bool ZipLibrary::resolveAll() {
            resolve(m_handle, "zip_fclose", m_fclose);
 }
 
-bool ZipLibrary::packSingleFile(const QString& archivePath, const QString& filePath,
-                                const QString& entryName) const {
-    const std::optional<QByteArray> archive = packInMemory(filePath, entryName);
-    return archive && platform::TextFile::writeNewFile(archivePath, *archive);
-}
-
-std::optional<QByteArray> ZipLibrary::packInMemory(const QString& filePath, const QString& entryName) const {
+std::optional<QByteArray> ZipLibrary::pack(const QByteArray& content, const QString& entryName) const {
     zip_error_t error;
     m_errorInit(&error);
     zip_source_t* buffer = m_sourceBufferCreate(nullptr, 0, 0, &error);
@@ -84,7 +76,7 @@ std::optional<QByteArray> ZipLibrary::packInMemory(const QString& filePath, cons
     // The buffer outlives the archive's close, which writes the finished archive into it.
     m_sourceKeep(buffer);
     std::optional<QByteArray> bytes;
-    if (addDeflatedEntry(archive, filePath, entryName) && m_close(archive) == 0) {
+    if (addDeflatedEntry(archive, content, entryName) && m_close(archive) == 0) {
         bytes = readSource(buffer);
     } else {
         m_discard(archive);
@@ -93,9 +85,10 @@ std::optional<QByteArray> ZipLibrary::packInMemory(const QString& filePath, cons
     return bytes;
 }
 
-bool ZipLibrary::addDeflatedEntry(zip_t* archive, const QString& filePath, const QString& entryName) const {
-    // A length of 0 takes the file to its end.
-    zip_source_t* source = m_sourceFile(archive, QFile::encodeName(filePath).constData(), 0, 0);
+bool ZipLibrary::addDeflatedEntry(zip_t* archive, const QByteArray& content, const QString& entryName) const {
+    // The content is only read, by the archive's close, while the caller still holds it.
+    zip_source_t* source =
+        m_sourceBuffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
     if (source == nullptr) {
         return false;
     }

@@ -27,11 +27,9 @@ public:
     ZipLibrary(const ZipLibrary&) = delete;
     ZipLibrary& operator=(const ZipLibrary&) = delete;
 
-    // Creates `archivePath`, which must not exist, holding one entry, `entryName`, with the content
-    // of `filePath`, deflated at level 9 and not encrypted. The archive is made in memory and written
-    // in one go, so the disk sees a single file creation, and any error of the library leaves no
-    // file. False on failure.
-    bool packSingleFile(const QString& archivePath, const QString& filePath, const QString& entryName) const;
+    // An archive, made in memory, holding one entry, `entryName`, with `content`, deflated at level 9
+    // and not encrypted, dated now. Nothing when the library reports an error.
+    std::optional<QByteArray> pack(const QByteArray& content, const QString& entryName) const;
 
     // Every entry of the archive at `archivePath` by its name, for archives of at most `maxTotalBytes`
     // uncompressed. Nothing when the file is missing, not an archive, damaged or larger.
@@ -41,8 +39,7 @@ public:
 private:
     explicit ZipLibrary(void* handle) : m_handle(handle) {}
     bool resolveAll();
-    std::optional<QByteArray> packInMemory(const QString& filePath, const QString& entryName) const;
-    bool addDeflatedEntry(zip_t* archive, const QString& filePath, const QString& entryName) const;
+    bool addDeflatedEntry(zip_t* archive, const QByteArray& content, const QString& entryName) const;
     std::optional<QByteArray> readSource(zip_source_t* source) const;
 
     void* m_handle;
@@ -55,7 +52,7 @@ private:
     decltype(&zip_source_close) m_sourceClose = nullptr;
     decltype(&zip_error_init) m_errorInit = nullptr;
     decltype(&zip_error_fini) m_errorFini = nullptr;
-    decltype(&zip_source_file) m_sourceFile = nullptr;
+    decltype(&zip_source_buffer) m_sourceBuffer = nullptr;
     decltype(&zip_source_free) m_sourceFree = nullptr;
     decltype(&zip_file_add) m_fileAdd = nullptr;
     decltype(&zip_set_file_compression) m_setFileCompression = nullptr;

@@ -3,6 +3,11 @@
 #include "platform/DurableWrite.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tervalo::platform::TextFile {
 
@@ -44,6 +49,35 @@ bool writeNewFile(const QString& path, const QByteArray& bytes) {
         return false;
     }
     return true;
+}
+
+Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes) {
+    const QByteArray name = QFile::encodeName(path);
+    // Without O_NONBLOCK a named pipe under the name would stall the open until a reader came.
+    const int fd = ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return Overwrite::notApplicable;
+    }
+    // Owning the file and being allowed to change its folder is what deleting it takes, also in a
+    // folder with the sticky bit.
+    struct stat info {};
+    const bool deletable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
+                           info.st_uid == ::geteuid() &&
+                           ::access(QFile::encodeName(QFileInfo(path).path()).constData(), W_OK | X_OK) == 0;
+    QFile file;
+    if (!deletable ||
+        !file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Overwrite::notApplicable;
+    }
+    bool written = file.write(bytes) == bytes.size() && file.resize(bytes.size());
+    file.close();
+    written = written && file.error() == QFileDevice::NoError;
+    if (!written) {
+        ::unlink(name.constData());
+        return Overwrite::failed;
+    }
+    return Overwrite::written;
 }
 
 }  // namespace tervalo::platform::TextFile

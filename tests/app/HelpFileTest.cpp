@@ -58,12 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HelpFile, missingDamagedOrForeignFilesOpenAsNothing) {
     test::TempAppDir dir;
     dir.write(QStringLiteral("damaged.chm"), QByteArray("PK\x03\x04 not really an archive"));
-    dir.write(QStringLiteral("page.htm"), QByteArray("<html><title>x</title></html>"));
     const compose::ZipLibrary* zip = compose::ZipLibrary::shared();
     ASSERT_NE(zip, nullptr);
     // A ZIP archive without the contents list is some other archive.
-    ASSERT_TRUE(zip->packSingleFile(dir.file(QStringLiteral("foreign.chm")),
-                                    dir.file(QStringLiteral("page.htm")), QStringLiteral("page.htm")));
+    const auto foreign = zip->pack(QByteArray("<html><title>x</title></html>"), QStringLiteral("page.htm"));
+    ASSERT_TRUE(foreign);
+    dir.write(QStringLiteral("foreign.chm"), *foreign);
     for (const char* name : {"missing.chm", "damaged.chm", "foreign.chm", ""}) {
         EXPECT_FALSE(app::HelpFile::open(dir.file(QString::fromUtf8(name)))) << name;
     }
@@ -73,12 +73,11 @@ TEST(HelpFile, missingDamagedOrForeignFilesOpenAsNothing) {
 // allocated, and one within the bound reads whole.
 TEST(HelpFile, archivesLargerThanTheBoundAreRefused) {
     test::TempAppDir dir;
-    dir.write(QStringLiteral("Contents.txt"), QByteArray(100, 'x'));
     const compose::ZipLibrary* zip = compose::ZipLibrary::shared();
     ASSERT_NE(zip, nullptr);
-    ASSERT_TRUE(zip->packSingleFile(dir.file(QStringLiteral("a.zip")),
-                                    dir.file(QStringLiteral("Contents.txt")),
-                                    QStringLiteral("Contents.txt")));
+    const auto archive = zip->pack(QByteArray(100, 'x'), QStringLiteral("Contents.txt"));
+    ASSERT_TRUE(archive);
+    dir.write(QStringLiteral("a.zip"), *archive);
     EXPECT_FALSE(zip->readAllEntries(dir.file(QStringLiteral("a.zip")), 99));
     const auto entries = zip->readAllEntries(dir.file(QStringLiteral("a.zip")), 100);
     ASSERT_TRUE(entries);

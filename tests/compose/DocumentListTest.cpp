@@ -8,11 +8,14 @@
 #include "support/FakeUserInterface.h"
 #include "support/RunProcess.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -168,7 +171,8 @@ protected:
                         QStringLiteral("import json, sys, zipfile\n"
                                        "z = zipfile.ZipFile(sys.argv[1])\n"
                                        "print(json.dumps([{'name': i.filename, 'method': i.compress_type,\n"
-                                       "  'flags': i.flag_bits, 'content': z.read(i).decode('cp1250')}\n"
+                                       "  'flags': i.flag_bits, 'content': z.read(i).decode('cp1250'),\n"
+                                       "  'date': '%04d-%02d-%02d' % i.date_time[:3]}\n"
                                        "  for i in z.infolist()]))"),
                         archive}))
             .array();
@@ -217,6 +221,7 @@ TEST_F(BuildDocumentListTest, writesTheListOfIncludedDocumentsItsMemoAndArchive)
     EXPECT_EQ(entry.value(QStringLiteral("method")).toInt(), 8);     // deflate
     EXPECT_EQ(entry.value(QStringLiteral("flags")).toInt() & 1, 0);  // not encrypted
     EXPECT_EQ(entry.value(QStringLiteral("content")).toString(), expected);
+    EXPECT_EQ(entry.value(QStringLiteral("date")).toString(), QDate::currentDate().toString(Qt::ISODate));
 }
 
 TEST_F(BuildDocumentListTest, debtorWithoutIncludedDocumentsGetsHeadingAndTitlesOnly) {
@@ -243,6 +248,34 @@ TEST_F(BuildDocumentListTest, rebuildReplacesTheFilesOfAnEarlierRun) {
     ASSERT_EQ(entries.size(), 1);
     EXPECT_EQ(entries[0].toObject().value(QStringLiteral("content")).toString(),
               tables.mtFirmy.text(u"TextNeuhrDokl"));
+    EXPECT_EQ(dir.read(QStringLiteral("Temp/4/Doklady.txt")),
+              test::cp1250().encode(tables.mtFirmy.text(u"TextNeuhrDokl")));
+}
+
+// A name in the debtor's folder may have been made a link to some other file since the last run; the
+// build replaces the link and leaves that file as it was.
+TEST_F(BuildDocumentListTest, linksUnderTheFileNamesAreReplacedNotWrittenThrough) {
+    addDebtor(8, QStringLiteral("Osmý"), true, {{QStringLiteral("O1"), 1, true}});
+    selectDebtor(8);
+    QDir().mkpath(tempDir + QStringLiteral("8"));
+    dir.write(QStringLiteral("list-victim"), QByteArray("victim"));
+    dir.write(QStringLiteral("archive-victim"), QByteArray("victim"));
+    ASSERT_TRUE(
+        QFile::link(dir.file(QStringLiteral("list-victim")), tempDir + QStringLiteral("8/Doklady.txt")));
+    ASSERT_EQ(link(QFile::encodeName(dir.file(QStringLiteral("archive-victim"))).constData(),
+                   QFile::encodeName(tempDir + QStringLiteral("8/Doklady.zip")).constData()),
+              0);
+
+    const QString archive = BuildDocumentList(8, tables, settings, tempDir, ui);
+
+    ASSERT_EQ(archive, tempDir + QStringLiteral("8/Doklady.zip"));
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(dir.read(QStringLiteral("list-victim")), QByteArray("victim"));
+    EXPECT_EQ(dir.read(QStringLiteral("archive-victim")), QByteArray("victim"));
+    EXPECT_FALSE(QFileInfo(tempDir + QStringLiteral("8/Doklady.txt")).isSymLink());
+    EXPECT_EQ(dir.read(QStringLiteral("Temp/8/Doklady.txt")),
+              test::cp1250().encode(tables.mtFirmy.text(u"TextNeuhrDokl")));
+    EXPECT_EQ(zipEntries(archive).size(), 1);
 }
 
 struct FailureCase {

@@ -1,4 +1,5 @@
 #include "platform/DurableWrite.h"
+#include "support/TempAppDir.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,6 @@
 using tervalo::platform::replaceFileDurably;
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
 
 mode_t permissions(const QString& path) {
     struct stat info {};
@@ -41,7 +37,7 @@ TEST(DurableWrite, replacesTheFileBehindALinkKeepingTheLinkAndThePermissions) {
     ASSERT_TRUE(replaceFileDurably(link, "new"));
 
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(contents(real), QByteArray("new"));
+    EXPECT_EQ(tervalo::test::fileBytes(real), QByteArray("new"));
     EXPECT_EQ(permissions(real), mode_t(0640));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
               (QStringList{QStringLiteral("Vorbel.ini"), QStringLiteral("elsewhere.ini")}));
@@ -54,7 +50,7 @@ TEST(DurableWrite, aNewFileGetsTheUsualPermissions) {
     const bool written = replaceFileDurably(path, QByteArray());
     umask(mask);
     ASSERT_TRUE(written);
-    EXPECT_EQ(contents(path), QByteArray());
+    EXPECT_EQ(tervalo::test::fileBytes(path), QByteArray());
     EXPECT_EQ(permissions(path), mode_t(0644));
 }
 

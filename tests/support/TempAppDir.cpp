@@ -21,12 +21,22 @@ void TempAppDir::write(const QString& name, const QByteArray& bytes) const {
     ASSERT_EQ(out.write(bytes), bytes.size());
 }
 
+QByteArray TempAppDir::read(const QString& name) const {
+    return fileBytes(file(name));
+}
+
 void TempAppDir::copyFixture(const QString& fixture, const QString& name) const {
     write(name.isEmpty() ? QFileInfo(fixture).fileName() : name, readFixture(fixture));
 }
 
 QString fixturePath(const QString& name) {
     return QStringLiteral(TERVALO_FIXTURES "/") + name;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile in(path);
+    EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << path.toStdString();
+    return in.readAll();
 }
 
 QByteArray readFixture(const QString& name) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/UserInterface.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace tervalo::compose {
+
+enum class FileWrite { written, blocked, failed };
+
+// Puts `bytes` in the file at `path` in place of whatever it held, as PrepareFileForWrite followed
+// by the write of a new file would. A file that could be deleted and made again is overwritten in
+// place instead, to the same effect and without a new file being allocated. blocked when the name
+// cannot be cleared (the user has been told), failed when the write itself failed (nobody has).
+FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui);
+
+}  // namespace tervalo::compose
