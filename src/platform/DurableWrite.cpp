@@ -1,5 +1,7 @@
 #include "platform/DurableWrite.h"
 
+#include "platform/WriteAll.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,23 +16,6 @@
 namespace tervalo::platform {
 
 namespace {
-
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, std::size_t(left));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
 
 bool syncDescriptor(int fd) {
     while (::fsync(fd) != 0) {

@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "platform/DurableWrite.h"
+#include "platform/WriteAll.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -64,15 +65,12 @@ Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes) {
     const bool deletable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
                            info.st_uid == ::geteuid() &&
                            ::access(QFile::encodeName(QFileInfo(path).path()).constData(), W_OK | X_OK) == 0;
-    QFile file;
-    if (!deletable ||
-        !file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    if (!deletable) {
         ::close(fd);
         return Overwrite::notApplicable;
     }
-    bool written = file.write(bytes) == bytes.size() && file.resize(bytes.size());
-    file.close();
-    written = written && file.error() == QFileDevice::NoError;
+    bool written = writeAll(fd, bytes) && ::ftruncate(fd, bytes.size()) == 0;
+    written = ::close(fd) == 0 && written;
     if (!written) {
         ::unlink(name.constData());
         return Overwrite::failed;
