@@ -35,10 +35,10 @@ enum class Overwrite { notApplicable, written, failed };
 // creating it afresh would come to the same: a regular file reached without following a link, with
 // no second name (hard link), owned by this user, in a folder this user may change. Anything else is
 // left untouched as notApplicable, for the caller to delete and create. Rewriting spares the file
-// system an inode freed and another allocated for each file a bulk run replaces; on ext4 without a
-// journal every allocation scans past the inodes freed in the last 30 seconds, so a run replacing
-// thousands of files slowed down as it went. A write that fails half-way (disk full) removes the cut
-// file, as a failed creation does.
+// system an inode freed and another allocated for each file a bulk run replaces; ext4 without a
+// journal passes over every inode freed in the last minute (six while its table is unwritten) when
+// it allocates one, so a run replacing thousands of files slowed down as it went. A write that fails
+// half-way (disk full) removes the cut file, as a failed creation does.
 Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace TextFile
