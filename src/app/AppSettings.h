@@ -31,8 +31,12 @@ struct AppSettings {
     QString SMTPUserID;
     QString SMTPFromAddress;
     QString SMTPFromName;
-    // 0 plain text (also when the key is missing), 1 STARTTLS, 2 TLS from the first byte.
+    // 0 plain text (also when the key is missing), 1 STARTTLS, 2 TLS from the first byte. Any other
+    // value read from the file is kept as it is (not a number: -1), and nothing is sent until the
+    // user chooses.
     int SMTPSecurity = 0;
+    // LOGIN and PLAIN, which send the password itself, also without encryption (a trusted relay).
+    bool SMTPPlainAuth = false;
     // PEM certificates of a company's own certification authority, trusted beside the system's.
     QString SMTPCAFile;
     int ClientType = 2;  // 1 automatic, 2 default client, 3 the client named in ClientDirectName

@@ -40,10 +40,10 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
     s.SMTPUserID = ini.text(kSend, QStringLiteral("SMTPUserID"));
     s.SMTPFromAddress = ini.text(kSend, QStringLiteral("SMTPFromAddress"));
     s.SMTPFromName = ini.text(kSend, QStringLiteral("SMTPFromName"));
-    s.SMTPSecurity = ini.integer(kSend, QStringLiteral("SMTPSecurity"), 0);
-    if (s.SMTPSecurity < 0 || s.SMTPSecurity > 2) {
-        s.SMTPSecurity = 0;
-    }
+    s.SMTPSecurity = ini.text(kSend, QStringLiteral("SMTPSecurity")).trimmed().isEmpty()
+                         ? 0
+                         : ini.integer(kSend, QStringLiteral("SMTPSecurity"), -1);
+    s.SMTPPlainAuth = ini.boolean(kSend, QStringLiteral("SMTPPlainAuth"), false);
     s.SMTPCAFile = ini.text(kSend, QStringLiteral("SMTPCAFile"));
     s.ClientType = ini.integer(kSend, QStringLiteral("ClientType"), 2);
     s.ClientDirectName = ini.text(kSend, QStringLiteral("ClientDirectName"));
@@ -82,6 +82,7 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
     ini.setValue(kSend, QStringLiteral("SMTPFromAddress"), s.SMTPFromAddress);
     ini.setValue(kSend, QStringLiteral("SMTPFromName"), s.SMTPFromName);
     ini.setInteger(kSend, QStringLiteral("SMTPSecurity"), s.SMTPSecurity);
+    ini.setBoolean(kSend, QStringLiteral("SMTPPlainAuth"), s.SMTPPlainAuth);
     ini.setValue(kSend, QStringLiteral("SMTPCAFile"), s.SMTPCAFile);
 
     ini.setBoolean(kMain, QStringLiteral("Maximized"), layout.Maximized);

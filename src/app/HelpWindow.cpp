@@ -23,15 +23,24 @@ bool isInsideHelp(const QUrl& url) {
     return url.scheme().isEmpty();
 }
 
+bool opensOutside(const QUrl& url) {
+    const QString scheme = url.scheme();
+    return scheme == QStringLiteral("http") || scheme == QStringLiteral("https") ||
+           scheme == QStringLiteral("mailto");
+}
+
 }  // namespace
 
-HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent) {
+HelpBrowser::HelpBrowser(QWidget* parent)
+    : QTextBrowser(parent), m_opener(&platform::StartAssociatedProgram) {
     setObjectName(QStringLiteral("brNapoveda"));
-    // Pages come from the help file; links leaving it (web pages, mail) go to the desktop.
+    // Pages come from the help file; web pages and mail go to the desktop, other schemes nowhere.
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
         if (!isInsideHelp(url)) {
-            platform::StartAssociatedProgram(url.toString());
+            if (opensOutside(url)) {
+                m_opener(QString::fromLatin1(url.toEncoded()));
+            }
             return;
         }
         const QString page = url.path().isEmpty() ? source().path() : url.path();

@@ -5,6 +5,7 @@
 #include <QTextBrowser>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QLineEdit;
@@ -13,17 +14,23 @@ class QTreeWidget;
 
 namespace tervalo::app {
 
-// Shows the pages of a help file: links between pages and images come from the file itself, the
-// rest of the world opens with its own program.
+// Shows the pages of a help file: links between pages and images come from the file itself; web
+// pages and mail addresses open with the desktop's program, and links of any other scheme (files,
+// shares, other programs) do nothing.
 class HelpBrowser : public QTextBrowser {
     Q_OBJECT
 public:
+    // What opens a web page or mail address (the desktop's opener unless tests set another).
+    using Opener = std::function<void(const QString& address)>;
+
     explicit HelpBrowser(QWidget* parent = nullptr);
     void setHelpFile(const HelpFile* help) { m_help = help; }
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
     const HelpFile* m_help = nullptr;
+    Opener m_opener;
 };
 
 // The help window: the contents tree, back, forward and the contents page, and a search over the

@@ -64,7 +64,11 @@ int SavePassword(const AppSettings& settings, const QString& appDir, const platf
     file += QByteArray("\x01\x00\x00\x00", 4);
     file += makeBlock(locale.codec().encode(locale.formatShortDate(today)));
     file += makeBlock(locale.codec().encode(settings.SMTPPassword));
-    return platform::TextFile::writeBytesAtomically(appDir + PasswordStore::fileName(), file) ? 0 : -1;
+    // The scrambling is no protection: only the file's permissions keep the password to its owner.
+    return platform::TextFile::writeBytesAtomically(appDir + PasswordStore::fileName(), file,
+                                                    platform::FileAccess::ownerOnly)
+               ? 0
+               : -1;
 }
 
 }  // namespace tervalo::app

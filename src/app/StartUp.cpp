@@ -5,8 +5,8 @@
 #include "compose/CheckZipLibrary.h"
 #include "import/DefFile.h"
 #include "platform/AppDir.h"
+#include "platform/PrivateFolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -59,7 +59,7 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     }
 
     session.TempDir = session.AppDir + QStringLiteral("Temp/");
-    if (!QFileInfo(session.TempDir).isDir() && !QDir().mkdir(session.TempDir)) {
+    if (!platform::makePrivateFolder(session.TempDir)) {
         ui.error(QStringLiteral("Chyba : nelze vytvořit adresář ") + session.TempDir);
         return StartResult::Stop;
     }

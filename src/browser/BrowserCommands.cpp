@@ -1,5 +1,6 @@
 #include "browser/BrowserCommands.h"
 
+#include "browser/WebAddress.h"
 #include "platform/FieldTextWarning.h"
 #include "transport/AddressText.h"
 
@@ -220,7 +221,12 @@ void BrowserCommands::VisitDebtorWeb() {
 }
 
 void BrowserCommands::OpenWebAddress(const QString& text) {
-    m_openAddress(text.contains(QStringLiteral("http://")) ? text : QStringLiteral("http://") + text);
+    if (const std::optional<QString> address = WebPageAddress(text)) {
+        m_openAddress(*address);
+        return;
+    }
+    m_ui.warning(QStringLiteral("Adresa „") + text.trimmed() +
+                 QStringLiteral("“ není adresou webové stránky (http nebo https), proto nebyla otevřena."));
 }
 
 }  // namespace tervalo::browser

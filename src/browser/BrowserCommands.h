@@ -32,6 +32,7 @@ public:
     void DocumentNote();
     void EditDocumentNote(const QString& number);
     void VisitDebtorWeb();
+    // Opens the text as a web page (WebPageAddress); anything else is refused with a warning.
     void OpenWebAddress(const QString& text);
 
     bool currentDebtorIsCatchAll() const;

@@ -141,6 +141,7 @@ const std::vector<Field>& fields() {
         text("SMTPFromAddress", &app::AppSettings::SMTPFromAddress),
         text("SMTPFromName", &app::AppSettings::SMTPFromName),
         number("SMTPSecurity", &app::AppSettings::SMTPSecurity, 0, 2),
+        flag("SMTPPlainAuth", &app::AppSettings::SMTPPlainAuth),
         text("SMTPCAFile", &app::AppSettings::SMTPCAFile),
         number("ClientType", &app::AppSettings::ClientType),
         text("ClientDirectName", &app::AppSettings::ClientDirectName),

@@ -6,9 +6,7 @@
 #include "compose/TemplateVariables.h"
 #include "compose/WriteFileAfresh.h"
 #include "compose/ZipDocumentList.h"
-
-#include <QDir>
-#include <QFileInfo>
+#include "platform/PrivateFolder.h"
 
 namespace tervalo::compose {
 
@@ -54,7 +52,7 @@ QString heading(const import::ExportTables& tables, const app::AppSettings& sett
 QString BuildDocumentList(int ID, import::ExportTables& tables, const app::AppSettings& settings,
                           const QString& tempDir, UserInterface& ui, const ZipLibrary* library) {
     const QString debtorDir = tempDir + QString::number(ID) + QLatin1Char('/');
-    if (!QFileInfo(debtorDir).isDir() && !QDir().mkpath(debtorDir)) {
+    if (!platform::makePrivateFolder(debtorDir)) {
         ui.error(QStringLiteral("Chyba : nelze vytvořit dočasný adresář ") + debtorDir);
         return {};
     }
@@ -70,7 +68,7 @@ QString BuildDocumentList(int ID, import::ExportTables& tables, const app::AppSe
     const QString list = AddDocumentListHeading(heading(tables, settings), table);
     const QString listPath = debtorDir + QStringLiteral("Doklady.txt");
     const QByteArray listBytes = tables.locale.codec().encode(list);
-    switch (WriteFileAfresh(listPath, listBytes, ui)) {
+    switch (WriteFileAfresh(listPath, listBytes, ui, platform::FileAccess::ownerOnly)) {
         case FileWrite::written:
             break;
         case FileWrite::blocked:

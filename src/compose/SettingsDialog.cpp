@@ -291,6 +291,14 @@ QWidget* TfrmNastaveni::createSendingTab() {
     m_cbZabezpeceni->addItems({QStringLiteral("žádné (nešifrované spojení)"),
                                QStringLiteral("STARTTLS (obvykle port 587)"),
                                QStringLiteral("TLS od začátku spojení (obvykle port 465)")});
+    m_chckPlainAuth = new QCheckBox(QStringLiteral("povolit nešifrované heslo (LOGIN, PLAIN)"), group);
+    m_chckPlainAuth->setObjectName(QStringLiteral("chckPlainAuth"));
+    auto* plainAuthWarning = new QLabel(
+        QStringLiteral("Bez šifrování si heslo může přečíst kdokoli na cestě k serveru. Povolte jen u "
+                       "důvěryhodného serveru v místní síti."),
+        group);
+    plainAuthWarning->setObjectName(QStringLiteral("lblPlainAuthWarning"));
+    plainAuthWarning->setWordWrap(true);
     m_edtCAFile = lineEdit("edtCAFile", group);
     m_edtCAFile->setPlaceholderText(
         QStringLiteral("nepovinné: soubor s certifikátem firemní certifikační autority (PEM)"));
@@ -313,6 +321,9 @@ QWidget* TfrmNastaveni::createSendingTab() {
     addRow("lblHost", QStringLiteral("SMTP adresa"), m_edtHost, m_serverControls);
     addRow("lblPort", QStringLiteral("Číslo portu"), m_edtPort, m_serverControls);
     addRow("lblZabezpeceni", QStringLiteral("Zabezpečení"), m_cbZabezpeceni, m_serverControls);
+    server->addRow(QString(), m_chckPlainAuth);
+    server->addRow(QString(), plainAuthWarning);
+    m_serverControls << m_chckPlainAuth << plainAuthWarning;
     addRow("lblCAFile", QStringLiteral("Certifikát CA"), m_edtCAFile, m_serverControls);
     server->addRow(QString(), m_chckAuth);
     m_serverControls << m_chckAuth;
@@ -405,6 +416,7 @@ SettingsForm TfrmNastaveni::formFromControls() const {
     form.edtAdresaOdes = m_edtAdresaOdes->text();
     form.edtUserPass = m_edtUserPass->text();
     form.cbZabezpeceni = m_cbZabezpeceni->currentIndex();
+    form.chckPlainAuth = m_chckPlainAuth->isChecked();
     form.edtCAFile = m_edtCAFile->text();
     form.chckQRPlatba = m_chckQRPlatba->isChecked();
     form.edtQRUcet = m_edtQRUcet->text();
@@ -441,6 +453,7 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
     m_edtAdresaOdes->setText(form.edtAdresaOdes);
     m_edtUserPass->setText(form.edtUserPass);
     m_cbZabezpeceni->setCurrentIndex(form.cbZabezpeceni);
+    m_chckPlainAuth->setChecked(form.chckPlainAuth);
     m_edtCAFile->setText(form.edtCAFile);
     m_chckQRPlatba->setChecked(form.chckQRPlatba);
     m_edtQRUcet->setText(form.edtQRUcet);
@@ -497,6 +510,9 @@ void TfrmNastaveni::okClicked() {
         m_tabs->setCurrentIndex(QrPlatba);
         m_ui.warning(*warning);
         return;
+    }
+    if (auto notice = settingsFormNotice(form)) {
+        m_ui.information(*notice);
     }
     storeSettingsForm(form, m_settings, m_mtEmailKlient);
     accept();

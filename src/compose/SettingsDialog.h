@@ -95,6 +95,7 @@ private:
     QLineEdit* m_edtAdresaOdes = nullptr;
     QLineEdit* m_edtUserPass = nullptr;
     QComboBox* m_cbZabezpeceni = nullptr;
+    QCheckBox* m_chckPlainAuth = nullptr;
     QLineEdit* m_edtCAFile = nullptr;
     QPushButton* m_btnZkusebniEmail = nullptr;
     QCheckBox* m_chckQRPlatba = nullptr;

@@ -25,7 +25,8 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
     form.edtUserID = s.SMTPUserID;
     form.edtAdresaOdes = s.SMTPFromAddress;
     form.edtUserPass = s.SMTPPassword;
-    form.cbZabezpeceni = s.SMTPSecurity;
+    form.cbZabezpeceni = s.SMTPSecurity >= 0 && s.SMTPSecurity <= 2 ? s.SMTPSecurity : -1;
+    form.chckPlainAuth = s.SMTPPlainAuth;
     form.edtCAFile = s.SMTPCAFile;
     form.chckQRPlatba = s.QRPlatba;
     form.edtQRUcet = s.QRUcet;
@@ -56,7 +57,26 @@ std::optional<QString> settingsFormWarning(const SettingsForm& form) {
                    QStringLiteral("\" na záložce Odesílání e-mailu.");
         }
     }
+    if (form.cbZabezpeceni < 0) {
+        return QStringLiteral("Musíte zvolit \"Zabezpečení\" na záložce Odesílání e-mailu.");
+    }
     return std::nullopt;
+}
+
+std::optional<QString> settingsFormNotice(const SettingsForm& form) {
+    if (form.rbVychozKlient || !form.chckAuth || form.cbZabezpeceni != 0) {
+        return std::nullopt;
+    }
+    if (form.chckPlainAuth) {
+        return QStringLiteral(
+            "Server požaduje ověření, ale spojení s ním není šifrované a nešifrované heslo je povoleno: "
+            "heslo si může přečíst kdokoli na cestě k serveru. Pokud server šifrování podporuje, zvolte "
+            "v políčku \"Zabezpečení\" STARTTLS nebo TLS.");
+    }
+    return QStringLiteral(
+        "Server požaduje ověření, ale spojení s ním není šifrované. Heslo se proto pošle jen způsobem "
+        "CRAM-MD5, který ho neprozradí; nenabízí-li ho server, odeslání selže. Pokud server šifrování "
+        "podporuje, zvolte v políčku \"Zabezpečení\" STARTTLS nebo TLS.");
 }
 
 std::optional<QString> qrPlatbaFormWarning(const SettingsForm& form) {
@@ -137,7 +157,10 @@ void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const Emai
     s.SMTPAuth = form.chckAuth;
     s.SMTPUserID = form.edtUserID;
     s.SMTPPassword = form.edtUserPass;
-    s.SMTPSecurity = form.cbZabezpeceni;
+    if (form.cbZabezpeceni >= 0) {
+        s.SMTPSecurity = form.cbZabezpeceni;
+    }
+    s.SMTPPlainAuth = form.chckPlainAuth;
     s.SMTPCAFile = form.edtCAFile;
     s.QRPlatba = form.chckQRPlatba;
     s.QRUcet = form.edtQRUcet;

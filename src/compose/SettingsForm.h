@@ -37,7 +37,8 @@ struct SettingsForm {
     QString edtUserID;
     QString edtAdresaOdes;
     QString edtUserPass;
-    int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start
+    int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start; -1 none chosen
+    bool chckPlainAuth = false;
     QString edtCAFile;
     // Tab 4 "QR platba"
     bool chckQRPlatba = false;
@@ -50,14 +51,20 @@ struct SettingsForm {
     bool operator==(const SettingsForm&) const = default;
 };
 
-// Step 2 of EditSettings: the controls from the record. A ClientType other than 1 to 3 leaves the
-// sub-choice as it was; the client named ClientDirectName becomes the current row of mtEmailKlient,
-// and a name that is not listed leaves the current row where it was.
+// Step 2 of EditSettings: the controls from the record. A SMTPSecurity other than 0 to 2 leaves the
+// security unchosen (-1). A ClientType other than 1 to 3 leaves the sub-choice as it was; the client named
+// ClientDirectName becomes the current row of mtEmailKlient, and a name that is not listed leaves the current
+// row where it was.
 void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, EmailKlientTable& mtEmailKlient);
 
 // The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
-// the server, the sender's name and the sender's address required (blanks alone count as empty).
+// the server, the sender's name and the sender's address required (blanks alone count as empty), and
+// a security chosen.
 std::optional<QString> settingsFormWarning(const SettingsForm& form);
+
+// What "OK" tells the user before closing when the password would go to the SMTP server over an
+// unencrypted connection; none otherwise.
+std::optional<QString> settingsFormNotice(const SettingsForm& form);
 
 // The warning of "OK" for the accounts of tab "QR platba", naming the field at fault, or none. They
 // are checked whenever payment codes are on or any account is filled in.
@@ -70,7 +77,8 @@ std::optional<QString> settingsTextWarning(const SettingsForm& form, const QStri
                                            const platform::AnsiCodec& codec);
 
 // Step 4 of EditSettings, in its order: texts as they stand, ApplyDefaults, then the sending values
-// whichever way of sending is chosen, and last the name of mtEmailKlient's current client.
+// whichever way of sending is chosen (an unchosen security keeps the stored value), and last the name
+// of mtEmailKlient's current client.
 void storeSettingsForm(const SettingsForm& form, app::AppSettings& settings,
                        const EmailKlientTable& mtEmailKlient);
 

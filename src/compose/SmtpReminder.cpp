@@ -41,6 +41,7 @@ transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& sett
                                                     transport::SmtpSessionOptions options) {
     options.security = transport::SmtpSecurity(settings.SMTPSecurity);
     options.caFile = settings.SMTPCAFile.trimmed();
+    options.plainAuthAllowed = settings.SMTPPlainAuth;
     return options;
 }
 

@@ -37,7 +37,7 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(
 // The envelope recipients: the recipient, and the copy address after a comma when there is one.
 QString EnvelopeRecipients(const ReminderRequest& request);
 
-// `options` with the encryption and the CA file the settings choose.
+// `options` with the encryption, the CA file and the clear-text password permission the settings choose.
 transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& settings,
                                                     transport::SmtpSessionOptions options = {});
 

@@ -5,9 +5,10 @@
 
 namespace tervalo::compose {
 
-FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui) {
+FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui,
+                          platform::FileAccess access) {
     using platform::TextFile::Overwrite;
-    switch (platform::TextFile::overwriteOwnFile(path, bytes)) {
+    switch (platform::TextFile::overwriteOwnFile(path, bytes, access)) {
         case Overwrite::written:
             return FileWrite::written;
         case Overwrite::failed:
@@ -18,7 +19,7 @@ FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInte
     if (!PrepareFileForWrite(path, ui)) {
         return FileWrite::blocked;
     }
-    return platform::TextFile::writeNewFile(path, bytes) ? FileWrite::written : FileWrite::failed;
+    return platform::TextFile::writeNewFile(path, bytes, access) ? FileWrite::written : FileWrite::failed;
 }
 
 }  // namespace tervalo::compose

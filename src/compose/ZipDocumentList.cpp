@@ -25,7 +25,7 @@ QString ZipDocumentList(const QString& textFilePath, const QByteArray& content, 
         }
         return {};
     }
-    switch (WriteFileAfresh(archivePath, *archive, ui)) {
+    switch (WriteFileAfresh(archivePath, *archive, ui, platform::FileAccess::ownerOnly)) {
         case FileWrite::written:
             return archivePath;
         case FileWrite::failed:

@@ -32,11 +32,12 @@ bool syncDescriptor(int fd) {
 
 // A temporary file beside `target`, created exclusively, so two processes replacing the same file
 // at once never write into each other's temporary file.
-int createTemporary(const QByteArray& target, QByteArray& name) {
+int createTemporary(const QByteArray& target, QByteArray& name, FileAccess access) {
     for (;;) {
         name = target + ".tmp-" + QByteArray::number(::getpid()) + '-' +
                QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              access == FileAccess::ownerOnly ? 0600 : 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -71,20 +72,23 @@ bool syncToDisk(const QString& path) {
     return synced;
 }
 
-bool replaceFileDurably(const QString& path, const QByteArray& bytes) {
+bool replaceFileDurably(const QString& path, const QByteArray& bytes, FileAccess access) {
     // A file kept elsewhere behind a symbolic link is replaced there; the link stays.
     const QFileInfo link(path);
     const QString finalPath = link.isSymLink() ? link.symLinkTarget() : path;
     const QByteArray target = QFile::encodeName(finalPath);
     removeLeftTemporaries(finalPath);
     QByteArray temporary;
-    const int fd = createTemporary(target, temporary);
+    const int fd = createTemporary(target, temporary, access);
     if (fd < 0) {
         return false;
     }
     struct stat old {};
     bool written = writeAll(fd, bytes);
-    if (written && ::stat(target.constData(), &old) == 0) {
+    if (access == FileAccess::ownerOnly) {
+        // The umask may only have taken bits away from 0600; the file is the owner's either way.
+        written = written && ::fchmod(fd, 0600) == 0;
+    } else if (written && ::stat(target.constData(), &old) == 0) {
         written = ::fchmod(fd, old.st_mode & 07777) == 0;
     }
     written = written && syncDescriptor(fd);

@@ -32,27 +32,30 @@ std::optional<QString> readAnsi(const QString& path, const AnsiCodec& codec) {
     return codec.decode(*bytes);
 }
 
-bool writeBytesAtomically(const QString& path, const QByteArray& bytes) {
-    return replaceFileDurably(path, bytes);
+bool writeBytesAtomically(const QString& path, const QByteArray& bytes, FileAccess access) {
+    return replaceFileDurably(path, bytes, access);
 }
 
 bool writeAnsiAtomically(const QString& path, const QString& text, const AnsiCodec& codec) {
     return writeBytesAtomically(path, codec.encode(text));
 }
 
-bool writeNewFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+bool writeNewFile(const QString& path, const QByteArray& bytes, FileAccess access) {
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          access == FileAccess::ownerOnly ? 0600 : 0666);
+    if (fd < 0) {
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        file.remove();
-        return false;
+    bool written = writeAll(fd, bytes);
+    written = ::close(fd) == 0 && written;
+    if (!written) {
+        ::unlink(name.constData());
     }
-    return true;
+    return written;
 }
 
-Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes) {
+Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes, FileAccess access) {
     const QByteArray name = QFile::encodeName(path);
     // Without O_NONBLOCK a named pipe under the name would stall the open until a reader came.
     const int fd = ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -70,6 +73,9 @@ Overwrite overwriteOwnFile(const QString& path, const QByteArray& bytes) {
         return Overwrite::notApplicable;
     }
     bool written = writeAll(fd, bytes) && ::ftruncate(fd, bytes.size()) == 0;
+    if (access == FileAccess::ownerOnly && (info.st_mode & 07777) != 0600) {
+        written = written && ::fchmod(fd, 0600) == 0;
+    }
     written = ::close(fd) == 0 && written;
     if (!written) {
         ::unlink(name.constData());

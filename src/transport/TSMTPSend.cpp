@@ -65,7 +65,8 @@ TSMTPSend::TSMTPSend(const SmtpSessionOptions& options)
       m_LocalHostName(options.localHostName),
       m_textCharset(options.textCharset),
       m_security(options.security),
-      m_caFile(options.caFile) {
+      m_caFile(options.caFile),
+      m_plainAuthAllowed(options.plainAuthAllowed) {
     if (m_LocalHostName.isEmpty()) {
         m_LocalHostName = QSysInfo::machineHostName();
     }
@@ -178,6 +179,18 @@ bool TSMTPSend::OpenSmtpSession() {
     m_sessionFailure.clear();
     m_authFailure.clear();
     m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
+    if (m_security != SmtpSecurity::None && m_security != SmtpSecurity::StartTls &&
+        m_security != SmtpSecurity::Tls) {
+        // Taking an unknown value for plain text would send the password and the message unprotected
+        // where the user may have meant encryption.
+        m_stage = SmtpStage::Tls;
+        m_sessionFailure = QStringLiteral(
+                               "nastavení SMTPSecurity má neplatnou hodnotu %1 (platné jsou 0 bez "
+                               "šifrování, 1 STARTTLS, 2 TLS). Nic nebylo odesláno; zvolte v nastavení "
+                               "zabezpečení spojení.")
+                               .arg(int(m_security));
+        return false;
+    }
     if (!m_Sock.Connect(m_ServerHost, m_ServerPort)) {
         return failOpen();
     }
@@ -237,6 +250,16 @@ bool TSMTPSend::startTls() {
                 .arg(FailureReply());
         return false;
     }
+    // The server speaks next only inside the encryption: anything it sent after its "220" is no
+    // reply of its own but text slipped into the plain connection, meant to be read as if it had come
+    // encrypted. The session ends without another byte sent.
+    if (m_Sock.HasUnreadData()) {
+        m_sessionFailure = QStringLiteral(
+            "server poslal hned za souhlasem se šifrováním STARTTLS další data, ještě než šifrované "
+            "spojení vzniklo. Mohla je podstrčit cizí strana na cestě k serveru; spojení bylo proto "
+            "ukončeno a nic dalšího nebylo odesláno.");
+        return false;
+    }
     if (!m_Sock.StartTLS(m_ServerHost, m_caFile, m_ReplyTimeout, m_sessionDeadline)) {
         m_sessionFailure = m_Sock.TlsFailure();
         return false;
@@ -267,13 +290,22 @@ void TSMTPSend::authenticate() {
         }
     };
     attempt("CRAM-MD5", &TSMTPSend::AuthenticateCramMd5);
-    attempt("LOGIN", &TSMTPSend::AuthenticateLogin);
-    // PLAIN hands over the password as it is: never over a connection anyone can read.
-    if (m_Sock.Encrypted()) {
+    // LOGIN and PLAIN hand over the password itself (base64 is no protection): never over a
+    // connection anyone on the way can read, unless the user allowed it for a trusted relay.
+    const bool passwordMayTravel = m_Sock.Encrypted() || m_plainAuthAllowed;
+    if (passwordMayTravel) {
+        attempt("LOGIN", &TSMTPSend::AuthenticateLogin);
         attempt("PLAIN", &TSMTPSend::AuthenticatePlain);
     }
     if (m_AuthDone) {
         m_authFailure.clear();
+    } else if (!tried && !passwordMayTravel &&
+               (mechanisms.contains("LOGIN") || mechanisms.contains("PLAIN"))) {
+        m_authFailure = QStringLiteral(
+                            "server chce heslo v nešifrované podobě (%1), kterou by si mohl přečíst kdokoli "
+                            "na cestě k serveru. Heslo nebylo odesláno; zvolte v nastavení zabezpečení "
+                            "STARTTLS nebo TLS.")
+                            .arg(QString::fromUtf8(offered));
     } else if (!tried) {
         m_authFailure =
             QStringLiteral("server nenabízí způsob ověření, který lze na tomto spojení použít (%1).")

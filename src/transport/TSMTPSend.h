@@ -22,6 +22,9 @@ struct SmtpSessionOptions {
     Charset textCharset = Charset::CP1250;  // of addresses and credentials on the wire (LocalCharset)
     SmtpSecurity security = SmtpSecurity::None;
     QString caFile;  // PEM certificates trusted beside the system's store; empty: the store alone
+    // LOGIN and PLAIN, which hand over the password itself, also on an unencrypted connection (a
+    // trusted relay on the local network); otherwise only CRAM-MD5 is used there.
+    bool plainAuthAllowed = false;
 };
 
 // One SMTP session, plain or encrypted. Every step reports success as a flag; the stage it reached and
@@ -69,9 +72,10 @@ public:
     const QString& AuthFailure() const { return m_authFailure; }
 
     // Connect (TLS right away when chosen), greeting 220, EHLO (HELO as fallback), STARTTLS and EHLO
-    // again when chosen, authentication when an account is given and the server offers CRAM-MD5 or
-    // LOGIN, or PLAIN over an encrypted connection. A failed authentication does not fail the
-    // session. On failure the connection is closed without QUIT.
+    // again when chosen, authentication when an account is given: CRAM-MD5, which never reveals the
+    // password, then LOGIN and PLAIN over an encrypted connection only (unless plainAuthAllowed). A
+    // failed authentication does not fail the session. A security value other than the three known
+    // ones fails it before anything is sent. On failure the connection is closed without QUIT.
     bool OpenSmtpSession();
     // Throws SmtpError for a line beyond TTCPBlockSocket::kMaxLineLength or a reply of more than
     // 1,000 lines or 1 MiB: a peer that never ends its reply must not fill the memory. Throws it too
@@ -124,6 +128,7 @@ private:
     Charset m_textCharset;
     SmtpSecurity m_security;
     QString m_caFile;
+    bool m_plainAuthAllowed;
     SmtpStage m_stage = SmtpStage::Connect;
     QDeadlineTimer m_sessionDeadline{QDeadlineTimer::Forever};
     // A wait timed out or the connection failed: no command is sent any more, QUIT neither.

@@ -128,7 +128,32 @@ bool TTCPBlockSocket::StartTLS(const QString& host, const QString& caFile, int t
         m_lastError = kTlsFailed;
         return false;
     }
+    // Only what arrives through the encryption counts from here on.
+    m_buffer.clear();
+    m_scanned = 0;
+    m_swallow = 0;
     return true;
+}
+
+bool TTCPBlockSocket::HasUnreadData() {
+    char next = 0;
+    const auto peek = [&] {
+        ssize_t got = 0;
+        do {
+            got = ::recv(m_fd, &next, 1, MSG_PEEK | MSG_DONTWAIT);
+        } while (got < 0 && errno == EINTR);
+        return got > 0;
+    };
+    // The second byte of the last line's CR LF may still have been on its way.
+    if (m_swallow != 0) {
+        if (m_buffer.isEmpty() && peek() && next == m_swallow) {
+            ::recv(m_fd, &next, 1, MSG_DONTWAIT);
+        } else if (!m_buffer.isEmpty() && m_buffer.front() == m_swallow) {
+            m_buffer.remove(0, 1);
+        }
+        m_swallow = 0;
+    }
+    return !m_buffer.isEmpty() || peek();
 }
 
 bool TTCPBlockSocket::SendString(const QByteArray& data, int timeoutMs, QDeadlineTimer deadline) {

@@ -43,11 +43,15 @@ public:
     bool Connect(const QString& host, const QString& port);
 
     // The TLS handshake on the open connection, each wait up to `timeoutMs`, all of it before
-    // `deadline`; from then on everything sent and received is encrypted. False with LastError
-    // kTlsFailed and the reason in TlsFailure.
+    // `deadline`; from then on everything sent and received is encrypted, and reading starts afresh:
+    // nothing received in plain text is ever read as if it had come through the encryption. False
+    // with LastError kTlsFailed and the reason in TlsFailure.
     bool StartTLS(const QString& host, const QString& caFile, int timeoutMs,
                   QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
     bool Encrypted() const { return m_tls != nullptr; }
+    // Data received beyond the last line read: in the buffer, or already waiting on the socket.
+    // Reads nothing but the second half of the last line's terminator.
+    bool HasUnreadData();
     // Czech words for the user, empty unless the last TLS step failed.
     const QString& TlsFailure() const { return m_tlsFailure; }
 

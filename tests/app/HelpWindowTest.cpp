@@ -84,6 +84,29 @@ TEST(TfrmNapoveda, opensTheStartPageFollowsLinksAndGoesBack) {
     EXPECT_FALSE(child<QPushButton>(window, "btnVpred")->isEnabled());
 }
 
+// Links leaving the help go to the desktop's opener only as web pages and mail; a file, a share or
+// another program's scheme is ignored, and the page stays.
+TEST(HelpBrowser, opensOnlyWebAndMailLinksOutside) {
+    app::HelpBrowser browser;
+    QStringList opened;
+    browser.setOpener([&](const QString& address) { opened << address; });
+    browser.setHtml(QStringLiteral(
+        "<p><a href='http://firma.cz/a'>web</a> <a href='https://firma.cz/b'>sifrovany</a> "
+        "<a href='mailto:podpora@firma.cz'>posta</a> <a href='file:///etc/passwd'>soubor</a> "
+        "<a href='smb://server/sdileni'>sdileni</a> <a href='someapp://run?u=http://x'>program</a> "
+        "<a href='javascript:alert(1)'>skript</a></p>"));
+    browser.resize(800, 200);
+    browser.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&browser));
+
+    for (const char* text : {"web", "sifrovany", "posta", "soubor", "sdileni", "program", "skript"}) {
+        clickLink(browser, QString::fromLatin1(text));
+    }
+
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("http://firma.cz/a"), QStringLiteral("https://firma.cz/b"),
+                                   QStringLiteral("mailto:podpora@firma.cz")}));
+}
+
 TEST(TfrmNapoveda, unknownTopicOpensTheContentsAndSearchListsThePagesHoldingTheWords) {
     std::optional<app::HelpFile> help = app::HelpFile::open(kBuiltHelp);
     ASSERT_TRUE(help);

@@ -206,14 +206,51 @@ TEST(BrowserCommands, webAddressGetsTheSchemeOnlyWhenItLacksIt) {
     CommandsFixture f;
     f.selectDebtor("Alfa Stavby s.r.o.");
     f.commands.VisitDebtorWeb();
-    f.commands.OpenWebAddress(QStringLiteral("http://firma.cz"));
-    EXPECT_EQ(f.opened,
-              (QStringList{QStringLiteral("http://www.alfastavby.cz"), QStringLiteral("http://firma.cz")}));
+    EXPECT_EQ(f.opened, QStringList{QStringLiteral("http://www.alfastavby.cz")});
     f.selectDebtor("Bělohradský a syn; stavební firma");
     f.commands.VisitDebtorWeb();
     EXPECT_EQ(f.ui.messages().back().text,
               QStringLiteral(
                   "U této firmy není uvedena WWW adresa. Pokud ji znáte, doplňte ji do adresáře v Ekvan."));
+}
+
+// Only web pages reach the desktop's opener: "http://" goes in front of a text without a scheme, and
+// whatever then is not http or https with a host (a local file, a share, another program's scheme,
+// even with "http://" somewhere inside) is refused with a warning and opens nothing.
+TEST(BrowserCommands, onlyWebPagesAreOpened) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://firma.cz", "http://firma.cz"},
+        {"HTTPS://Firma.cz/cenik?a=1#b", "https://firma.cz/cenik?a=1#b"},
+        {" www.firma.cz ", "http://www.firma.cz"},
+        {"firma.cz:8080/cenik", "http://firma.cz:8080/cenik"},
+        {"www.žluťoučký-kůň.cz/ceník", "http://www.xn--luouk-k-z2a6lsyxjlexh.cz/cen%C3%ADk"},
+        {"file:///home/u/x.jar#http://", nullptr},
+        {"smb://host/share/http://", nullptr},
+        {"someapp://run?u=http://", nullptr},
+        {"javascript:alert(1)", nullptr},
+        {"mailto:info@firma.cz", nullptr},
+        {"/etc/passwd", nullptr},
+        {"http:///etc/passwd", nullptr},
+        {"ftp://firma.cz", nullptr},
+    };
+    CommandsFixture f;
+    for (const auto& [text, opened] : cases) {
+        f.opened.clear();
+        f.ui.clearMessages();
+        f.commands.OpenWebAddress(QString::fromUtf8(text));
+        if (opened) {
+            EXPECT_EQ(f.opened, QStringList{QString::fromUtf8(opened)}) << text;
+            EXPECT_TRUE(f.ui.messages().empty()) << text;
+        } else {
+            EXPECT_TRUE(f.opened.isEmpty()) << text << " opened " << f.opened.join(u' ').toStdString();
+            EXPECT_EQ(f.ui.messages(),
+                      (std::vector<Message>{{QStringLiteral("warning"),
+                                             QStringLiteral("Adresa „") + QString::fromUtf8(text).trimmed() +
+                                                 QStringLiteral("“ není adresou webové stránky (http nebo "
+                                                                "https), proto nebyla otevřena.")}}))
+                << text;
+        }
+    }
 }
 
 }  // namespace

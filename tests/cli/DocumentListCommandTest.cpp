@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 #include "support/CaseName.h"
 #include "support/DemoData.h"
+#include "support/PermissiveUmask.h"
 
 #include <QFile>
 
@@ -31,6 +32,38 @@ TEST(CliDocumentList, printsTheListItLeavesInTheDebtorsTemporaryFolder) {
         << result.out.toStdString();
     EXPECT_TRUE(result.out.endsWith(QStringLiteral("\r\n")));
     EXPECT_FALSE(fileBytes(dir.file(QStringLiteral("Temp/1/Doklady.zip"))).isEmpty());
+}
+
+// The debtors' lists and archives are for the user alone, whatever the umask: their folders 0700, the
+// files 0600, also when an earlier version left them readable and they are written over in place.
+TEST(CliDocumentList, debtorsFilesArePrivateEvenUnderAPermissiveUmask) {
+    const test::PermissiveUmask umask;
+    test::TempAppDir dir;
+    test::writeDemoDefFile(dir);
+    const QStringList args{QStringLiteral("--app-dir"),     dir.path(),
+                           QStringLiteral("document-list"), test::demoExportPath(),
+                           QStringLiteral("--debtor"),      QStringLiteral("1")};
+    const auto bits = [&](const char* name) {
+        return test::permissionBits(QFile::encodeName(dir.file(QString::fromLatin1(name))).constData());
+    };
+    const char* files[] = {"Temp/1/Doklady.txt", "Temp/1/Doklady.zip"};
+
+    ASSERT_EQ(test::runCli(args).exitCode, 0);
+    EXPECT_EQ(bits("Temp"), 0700);
+    EXPECT_EQ(bits("Temp/1"), 0700);
+    for (const char* file : files) {
+        EXPECT_EQ(bits(file), 0600) << file;
+    }
+
+    for (const char* name : {"Temp", "Temp/1", files[0], files[1]}) {
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.file(QString::fromLatin1(name))).constData(), 0755), 0);
+    }
+    ASSERT_EQ(test::runCli(args).exitCode, 0);
+    EXPECT_EQ(bits("Temp"), 0700);
+    EXPECT_EQ(bits("Temp/1"), 0700);
+    for (const char* file : files) {
+        EXPECT_EQ(bits(file), 0600) << file;
+    }
 }
 
 struct FailureCase {

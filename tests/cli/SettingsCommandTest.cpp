@@ -1,5 +1,6 @@
 #include "CliRunner.h"
 #include "support/DemoData.h"
+#include "support/PermissiveUmask.h"
 #include "support/TempAppDir.h"
 
 #include <QFile>
@@ -31,8 +32,9 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 33);
+    EXPECT_EQ(json.size(), 34);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPlainAuth")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());
     EXPECT_EQ(json.value(QStringLiteral("E_Predmet")).toString(),
               QStringLiteral("Upominka: seznam neuhrazenych dokladu"));
@@ -58,6 +60,7 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
         {"EText", QStringLiteral("Dobrý den,\nplaťte.")},
         {"HeaderHeight", QStringLiteral("300")},
         {"SMTPSecurity", QStringLiteral("2")},
+        {"SMTPPlainAuth", QStringLiteral("1")},
         {"SMTPCAFile", QStringLiteral("/etc/firma/ca.pem")},
     };
     for (const auto& [field, value] : changes) {
@@ -73,11 +76,12 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
     EXPECT_EQ(json.value(QStringLiteral("EText")).toString(), QStringLiteral("Dobrý den,\r\nplaťte."));
     EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 300);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 2);
+    EXPECT_EQ(json.value(QStringLiteral("SMTPPlainAuth")), QJsonValue(true));
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QStringLiteral("/etc/firma/ca.pem"));
     QFile ini(cli.dir.file(QStringLiteral("Vorbel.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray iniText = ini.readAll();
-    EXPECT_TRUE(iniText.contains("SMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"))
+    EXPECT_TRUE(iniText.contains("SMTPSecurity=2\r\nSMTPPlainAuth=1\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"))
         << iniText.toStdString();
     for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
         QFile file(cli.dir.file(QString::fromLatin1(name)));
@@ -108,17 +112,49 @@ TEST(CliSettings, wrongFieldsAndValuesAreUsageErrors) {
     EXPECT_EQ(cli.json().value(QStringLiteral("SMTPPort")).toInt(), 25);
 }
 
-// A file written before the setting existed, and one holding a value no version wrote, both mean a
-// plain session as before.
-TEST(CliSettings, fileWithoutOrWithAForeignSecurityKeyMeansPlainText) {
-    for (const QByteArray& key : {QByteArray(), QByteArray("SMTPSecurity=7\r\n")}) {
+// A file written before the setting existed means a plain session as before; a value no version
+// wrote is kept as it is (text as -1), never taken for plain text, so sending refuses it.
+TEST(CliSettings, missingSecurityKeyMeansPlainTextAForeignValueIsKept) {
+    const std::pair<QByteArray, int> cases[] = {{QByteArray(), 0},
+                                                {"SMTPSecurity=7\r\n", 7},
+                                                {"SMTPSecurity=tls\r\n", -1},
+                                                {"SMTPSecurity=2\r\n", 2}};
+    for (const auto& [key, security] : cases) {
         SettingsCli cli;
         cli.dir.write(QStringLiteral("Vorbel.ini"),
                       "[SEND]\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=25\r\n" + key);
         const QJsonObject json = cli.json();
         EXPECT_EQ(json.value(QStringLiteral("SMTPHost")).toString(), QStringLiteral("smtp.firma.cz"));
-        EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0) << key.toStdString();
+        EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), security) << key.toStdString();
     }
+}
+
+// The password file is its owner's alone whatever the umask, and one left readable by an earlier
+// version is tightened by the next save; the other settings files keep the user's umask.
+TEST(CliSettings, passwordFileIsPrivateEvenUnderAPermissiveUmask) {
+    const test::PermissiveUmask umask;
+    SettingsCli cli;
+    cli.dir.write(QStringLiteral("rdata1.dti"), QByteArray(528, '\xff'));
+    const QByteArray password = QFile::encodeName(cli.dir.file(QStringLiteral("rdata1.dti")));
+    ASSERT_EQ(::chmod(password.constData(), 0644), 0);
+
+    ASSERT_EQ(
+        cli.run({QStringLiteral("set"), QStringLiteral("SMTPPassword"), QStringLiteral("tajne")}).exitCode,
+        0);
+
+    EXPECT_EQ(test::permissionBits(password.constData()), 0600);
+    for (const char* name : {"Vorbel.ini", "EText"}) {
+        EXPECT_EQ(
+            test::permissionBits(QFile::encodeName(cli.dir.file(QString::fromLatin1(name))).constData()),
+            0666)
+            << name;
+    }
+    ASSERT_TRUE(QFile::remove(cli.dir.file(QStringLiteral("rdata1.dti"))));
+    ASSERT_EQ(
+        cli.run({QStringLiteral("set"), QStringLiteral("SMTPPassword"), QStringLiteral("jine")}).exitCode, 0);
+    EXPECT_EQ(test::permissionBits(password.constData()), 0600);
+    EXPECT_EQ(test::permissionBits(QFile::encodeName(cli.dir.file(QStringLiteral("Temp"))).constData()),
+              0700);
 }
 
 }  // namespace

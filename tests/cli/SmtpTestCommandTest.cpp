@@ -10,6 +10,7 @@
 
 using namespace tervalo;
 using transport::testing::RealSmtpServer;
+using transport::testing::StartTlsInjector;
 using transport::testing::TestCertificates;
 
 namespace {
@@ -106,5 +107,63 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("platnost certifikátu serveru skončila 1. 1. 2020."),
                      {}}),
     [](const auto& param) { return std::string(param.param.name); });
+
+// A program folder whose settings send through 127.0.0.1:`port` with the security `security` (the
+// text as it stands in the file) and no account.
+void writeServerSettings(const test::TempAppDir& dir, quint16 port, const char* security,
+                         const QString& caFile = {}) {
+    test::writeDemoDefFile(dir);
+    dir.write(QStringLiteral("Vorbel.ini"),
+              QStringLiteral("[SEND]\r\nDefaultSendMail=0\r\nSMTPHost=localhost\r\nSMTPPort=%1\r\n"
+                             "SMTPFromAddress=upominky@dodavatel.cz\r\nSMTPFromName=Dodavatel\r\n"
+                             "SMTPSecurity=%2\r\nSMTPCAFile=%3\r\n")
+                  .arg(port)
+                  .arg(QString::fromLatin1(security), caFile)
+                  .toUtf8());
+}
+
+QJsonObject smtpTest(const test::TempAppDir& dir) {
+    const test::CliResult result =
+        test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("smtp-test")});
+    EXPECT_EQ(result.exitCode, 1) << result.out.toStdString();
+    return QJsonDocument::fromJson(result.out.toUtf8()).object();
+}
+
+// A man in the middle answers STARTTLS with "220" and success replies to everything after it: the
+// test e-mail fails at the TLS stage, and the peer receives nothing after its 220.
+TEST(CliSmtpTestSecurity, repliesInjectedBeforeStartTlsFailTheTestEmail) {
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.isValid());
+    StartTlsInjector injector(certificates);
+    ASSERT_TRUE(injector.isRunning());
+    test::TempAppDir dir;
+    writeServerSettings(dir, injector.port(), "1", certificates.caFile());
+
+    const QJsonObject json = smtpTest(dir);
+
+    EXPECT_EQ(json.value(QStringLiteral("ok")), QJsonValue(false));
+    EXPECT_EQ(json.value(QStringLiteral("stage")).toString(), QStringLiteral("tls"));
+    EXPECT_TRUE(json.value(QStringLiteral("reply")).toString().contains(QStringLiteral("STARTTLS")));
+    EXPECT_EQ(injector.bytesAfter220(), "0");
+}
+
+// A security value no version wrote is not taken for plain text: the test e-mail stops naming the key
+// and the value, and the server never sees a connection's message.
+TEST(CliSmtpTestSecurity, invalidSecurityValueSendsNothing) {
+    RealSmtpServer server({});
+    ASSERT_TRUE(server.isRunning());
+    test::TempAppDir dir;
+    writeServerSettings(dir, server.port(), "3");
+
+    const QJsonObject json = smtpTest(dir);
+
+    EXPECT_EQ(json.value(QStringLiteral("ok")), QJsonValue(false));
+    EXPECT_EQ(json.value(QStringLiteral("stage")).toString(), QStringLiteral("tls"));
+    EXPECT_TRUE(json.value(QStringLiteral("reply"))
+                    .toString()
+                    .startsWith(QStringLiteral("nastavení SMTPSecurity má neplatnou hodnotu 3")))
+        << json.value(QStringLiteral("reply")).toString().toStdString();
+    EXPECT_EQ(server.messageFiles(), QStringList());
+}
 
 }  // namespace

@@ -129,6 +129,38 @@ TEST(TfrmNastaveni, sendControlsFollowTheChoices) {
     EXPECT_EQ(states(), (V{false, false, false, false, false, true, true, true}));
 }
 
+// A security value no version wrote shows as no choice, and OK insists on one; authentication without
+// encryption is pointed out when the dialog closes.
+TEST(TfrmNastaveni, unknownSecurityMustBeChosenAndUnencryptedAuthenticationIsPointedOut) {
+    DialogFixture f;
+    f.settings.DefaultSendMail = false;
+    f.settings.SMTPHost = QStringLiteral("smtp.firma.cz");
+    f.settings.SMTPFromName = QStringLiteral("Účtárna");
+    f.settings.SMTPFromAddress = QStringLiteral("ucetni@firma.cz");
+    f.settings.SMTPAuth = true;
+    f.settings.SMTPSecurity = 3;
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    auto* security = f.child<QComboBox>("cbZabezpeceni");
+    EXPECT_EQ(security->currentText(), QString());
+    EXPECT_TRUE(f.enabled("chckPlainAuth"));
+    f.click("btnOk");
+    EXPECT_TRUE(f.dialog.isVisible());
+    EXPECT_EQ(f.settings.SMTPSecurity, 3);
+
+    security->setCurrentIndex(0);
+    f.click("chckPlainAuth");
+    f.click("btnOk");
+    EXPECT_FALSE(f.dialog.isVisible());
+    ASSERT_EQ(f.ui.messages().size(), 2u);
+    EXPECT_EQ(f.ui.messages()[0],
+              (Message{QStringLiteral("warning"),
+                       QStringLiteral("Musíte zvolit \"Zabezpečení\" na záložce Odesílání e-mailu.")}));
+    EXPECT_EQ(f.ui.messages()[1].kind, QStringLiteral("information"));
+    EXPECT_TRUE(f.ui.messages()[1].text.contains(QStringLiteral("heslo si může přečíst kdokoli")));
+    EXPECT_EQ(f.settings.SMTPSecurity, 0);
+    EXPECT_TRUE(f.settings.SMTPPlainAuth);
+}
+
 TEST(TfrmNastaveni, stornoKeepsTheOldSubjectButTheEditedBody) {
     DialogFixture f;
     f.settings.E_Predmet = QStringLiteral("Starý předmět");
@@ -194,7 +226,8 @@ TEST(TfrmNastaveni, loadOkSaveLoadGivesTheSameSettings) {
                   QStringLiteral("[EMAIL]\r\nE_Predmet=  Upomínka \"%ODBERATEL%\"\r\nEF_Mena=Měna\r\n"
                                  "[SEND]\r\nDefaultSendMail=0\r\nSMTPHost=smtp.firma.cz\r\nSMTPPort=465\r\n"
                                  "SMTPAuth=1\r\nSMTPUserID=ucetni\r\nSMTPFromAddress=ucetni@firma.cz\r\n"
-                                 "SMTPFromName=Účtárna\r\nSMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"
+                                 "SMTPFromName=Účtárna\r\nSMTPSecurity=2\r\nSMTPPlainAuth=1\r\n"
+                                 "SMTPCAFile=/etc/firma/ca.pem\r\n"
                                  "ClientType=3\r\nClientDirectName=Alfa\r\n"
                                  "[QRPLATBA]\r\nQRPlatba=1\r\nQRUcet=19-2000145399/0800\r\nQRBic=GIBACZPX\r\n"
                                  "QRZprava=Faktura %DOKLADY%\r\nQRRezim=2\r\n"

@@ -44,34 +44,36 @@ QString requiredText(const char* caption) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsFormWarning,
-    ::testing::Values(WarningCase{"all_filled", [](SettingsForm&) {}, std::nullopt},
-                      WarningCase{"host_only_blanks",
-                                  [](SettingsForm& f) { f.edtHost = QStringLiteral("  "); },
-                                  requiredText("SMTP adresa")},
-                      WarningCase{"host_checked_first",
-                                  [](SettingsForm& f) {
-                                      f.edtHost.clear();
-                                      f.edtAdresaOdes.clear();
-                                  },
-                                  requiredText("SMTP adresa")},
-                      WarningCase{"sender_name_empty", [](SettingsForm& f) { f.edtJmenoOdes.clear(); },
-                                  requiredText("Jméno odesílatele")},
-                      WarningCase{"sender_address_empty",
-                                  [](SettingsForm& f) { f.edtAdresaOdes = QStringLiteral("\t"); },
-                                  requiredText("E-mail odesílatele")},
-                      WarningCase{"nothing_else_checked",
-                                  [](SettingsForm& f) {
-                                      f.edtPort = -1;
-                                      f.chckAuth = true;
-                                      f.edtAdresaOdes = QStringLiteral("no address at all");
-                                  },
-                                  std::nullopt},
-                      WarningCase{"mail_client_accepts_empty_smtp_fields",
-                                  [](SettingsForm& f) {
-                                      f = SettingsForm();
-                                      f.rbVychozKlient = true;
-                                  },
-                                  std::nullopt}),
+    ::testing::Values(
+        WarningCase{"all_filled", [](SettingsForm&) {}, std::nullopt},
+        WarningCase{"host_only_blanks", [](SettingsForm& f) { f.edtHost = QStringLiteral("  "); },
+                    requiredText("SMTP adresa")},
+        WarningCase{"host_checked_first",
+                    [](SettingsForm& f) {
+                        f.edtHost.clear();
+                        f.edtAdresaOdes.clear();
+                    },
+                    requiredText("SMTP adresa")},
+        WarningCase{"sender_name_empty", [](SettingsForm& f) { f.edtJmenoOdes.clear(); },
+                    requiredText("Jméno odesílatele")},
+        WarningCase{"sender_address_empty", [](SettingsForm& f) { f.edtAdresaOdes = QStringLiteral("\t"); },
+                    requiredText("E-mail odesílatele")},
+        WarningCase{"nothing_else_checked",
+                    [](SettingsForm& f) {
+                        f.edtPort = -1;
+                        f.chckAuth = true;
+                        f.edtAdresaOdes = QStringLiteral("no address at all");
+                    },
+                    std::nullopt},
+        WarningCase{"security_not_chosen", [](SettingsForm& f) { f.cbZabezpeceni = -1; },
+                    QStringLiteral("Musíte zvolit \"Zabezpečení\" na záložce Odesílání e-mailu.")},
+        WarningCase{"mail_client_accepts_empty_smtp_fields",
+                    [](SettingsForm& f) {
+                        f = SettingsForm();
+                        f.rbVychozKlient = true;
+                        f.cbZabezpeceni = -1;
+                    },
+                    std::nullopt}),
     test::CaseName());
 
 TEST(UpdateSendControls, followsTheWayOfSendingAndTheAccountSwitch) {
@@ -114,6 +116,7 @@ TEST(SettingsForm, fillsFromTheRecordAndStoresBackUnchanged) {
     settings.SMTPPort = 465;
     settings.SMTPPassword = QStringLiteral("heslo");
     settings.SMTPSecurity = 2;
+    settings.SMTPPlainAuth = true;
     settings.SMTPCAFile = QStringLiteral("/etc/firma/ca.pem");
     settings.ClientType = 3;
     settings.ClientDirectName = QStringLiteral("ALFA");
@@ -165,6 +168,48 @@ TEST(SettingsForm, unknownChoiceOrClientLeavesTheControlsAsTheyWere) {
     compose::storeSettingsForm(form, settings, clients);
     EXPECT_EQ(settings.ClientType, 3);
     EXPECT_EQ(settings.ClientDirectName, QStringLiteral("Pošta"));
+}
+
+// A security value no version wrote leaves the choice empty, so the user must make it; until then the
+// stored value stays (and sending refuses it).
+TEST(SettingsForm, unknownSecurityIsShownUnchosenAndKeptUntilChosen) {
+    for (const int unknown : {3, -1, 42}) {
+        AppSettings settings;
+        settings.SMTPSecurity = unknown;
+        compose::EmailKlientTable clients = threeClients();
+        SettingsForm form;
+        compose::fillSettingsForm(form, settings, clients);
+        EXPECT_EQ(form.cbZabezpeceni, -1) << unknown;
+        compose::storeSettingsForm(form, settings, clients);
+        EXPECT_EQ(settings.SMTPSecurity, unknown);
+        form.cbZabezpeceni = 1;
+        compose::storeSettingsForm(form, settings, clients);
+        EXPECT_EQ(settings.SMTPSecurity, 1);
+    }
+}
+
+// OK tells the user when the password would go to the server without encryption: only CRAM-MD5 then,
+// or, with the clear-text password allowed, readable on the way.
+TEST(SettingsForm, noticeWhenAuthenticationGoesUnencrypted) {
+    SettingsForm form = smtpForm();
+    form.chckAuth = true;
+    const QString cramOnly = QStringLiteral(
+        "Server požaduje ověření, ale spojení s ním není šifrované. Heslo se proto pošle jen způsobem "
+        "CRAM-MD5, který ho neprozradí; nenabízí-li ho server, odeslání selže. Pokud server šifrování "
+        "podporuje, zvolte v políčku \"Zabezpečení\" STARTTLS nebo TLS.");
+    EXPECT_EQ(compose::settingsFormNotice(form), cramOnly);
+    form.chckPlainAuth = true;
+    EXPECT_TRUE(compose::settingsFormNotice(form)->contains(QStringLiteral("přečíst kdokoli")));
+    for (const int security : {1, 2}) {
+        form.cbZabezpeceni = security;
+        EXPECT_EQ(compose::settingsFormNotice(form), std::nullopt) << security;
+    }
+    form.cbZabezpeceni = 0;
+    form.chckAuth = false;
+    EXPECT_EQ(compose::settingsFormNotice(form), std::nullopt);
+    form.chckAuth = true;
+    form.rbVychozKlient = true;
+    EXPECT_EQ(compose::settingsFormNotice(form), std::nullopt);
 }
 
 TEST(SettingsForm, clearedTextsGetTheirDefaultsExceptTheCopyAddress) {

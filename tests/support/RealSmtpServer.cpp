@@ -64,6 +64,32 @@ QStringList TestCertificates::serverArguments(const QString& tls, const QString&
             QStringLiteral("--key"),         m_dir.filePath(name + QStringLiteral(".key"))};
 }
 
+StartTlsInjector::StartTlsInjector(const TestCertificates& certificates)
+    : m_process({.program = QStringLiteral(TERVALO_PYTHON),
+                 .arguments = QStringList{kScripts + QStringLiteral("starttls_injector.py")} +
+                              certificates.serverArguments(QString(), QStringLiteral("server")).mid(2),
+                 .timeoutMs = 30000}) {
+    const QByteArray line = m_process.readLine(kStartMs);
+    if (line.startsWith("READY ")) {
+        m_port = quint16(line.mid(6).toUInt());
+    } else if (m_process.started()) {
+        ADD_FAILURE() << "starttls_injector.py did not report READY but: " << line.toStdString();
+    }
+}
+
+StartTlsInjector::~StartTlsInjector() {
+    const test::ProcessResult result = m_process.finish();
+    if (m_process.started()) {
+        EXPECT_EQ(result.exitCode, 0) << "starttls_injector.py:\n" << result.err.toStdString();
+    }
+}
+
+QByteArray StartTlsInjector::bytesAfter220() {
+    const QByteArray line = m_process.readLine(kStartMs);
+    EXPECT_TRUE(line.startsWith("AFTER220 ")) << line.toStdString();
+    return line.mid(9);
+}
+
 QJsonObject summarizeMessage(const QString& messageFile) {
     return QJsonDocument::fromJson(
                test::runPython({kScripts + QStringLiteral("message_summary.py"), messageFile}))

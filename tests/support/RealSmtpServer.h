@@ -44,6 +44,25 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The man in the middle of starttls_injector.py, for one connection: its "220" to STARTTLS comes with
+// injected success replies to everything that follows, and a client that starts TLS after it gets a
+// real handshake with the certificate "server" and a refusal of every command.
+class StartTlsInjector {
+public:
+    explicit StartTlsInjector(const TestCertificates& certificates);
+    ~StartTlsInjector();
+
+    bool isRunning() const { return m_port != 0; }
+    quint16 port() const { return m_port; }
+    // Waits for the connection to end: how many bytes the client sent after the 220 ("0" when none,
+    // "none" when it never asked for STARTTLS).
+    QByteArray bytesAfter220();
+
+private:
+    test::ChildProcess m_process;
+    quint16 m_port = 0;
+};
+
 // What Python's email package reads from a message file (message_summary.py).
 QJsonObject summarizeMessage(const QString& messageFile);
 

@@ -92,6 +92,7 @@ TEST_P(HostileSmtpServerTest, endsTheSessionWithItsReasonInTime) {
     FakeSmtpServer server({c.session});
     SmtpSessionOptions options;
     options.replyTimeoutMs = kTimeoutMs;
+    options.plainAuthAllowed = true;  // the fakes' LOGIN, as from a trusted relay
     options.localHostName = QStringLiteral("tester");
     const long memoryBefore = peakMemoryKiB();
     QElapsedTimer clock;
@@ -230,6 +231,7 @@ TEST_P(HangUpTest, endsAtOnceWithItsReason) {
     FakeSmtpServer server({c.session});
     SmtpSessionOptions options;
     options.replyTimeoutMs = kTimeoutMs;
+    options.plainAuthAllowed = true;  // the fakes' LOGIN, as from a trusted relay
     QElapsedTimer clock;
     clock.start();
 

@@ -45,6 +45,7 @@ struct AuthCase {
     QStringList serverArguments;
     QString password;
     bool delivered;
+    bool plainAuthAllowed = false;  // SMTPPlainAuth: LOGIN on this unencrypted connection
 };
 
 class RealServerAuthTest : public ::testing::TestWithParam<AuthCase> {};
@@ -57,8 +58,10 @@ TEST_P(RealServerAuthTest, authenticatesWithTheOfferedMechanism) {
     ASSERT_TRUE(server.isRunning());
     const QList<QByteArray> lines = renderReminder(QStringLiteral("Test"), QStringLiteral("Text"), {});
 
+    SmtpSessionOptions options;
+    options.plainAuthAllowed = GetParam().plainAuthAllowed;
     EXPECT_EQ(SendBySmtp(kSender, QStringLiteral("odberatel@firma.cz"), server.server(), lines,
-                         QStringLiteral("uzivatel"), GetParam().password)
+                         QStringLiteral("uzivatel"), GetParam().password, options)
                   .delivered,
               GetParam().delivered);
     const QStringList files = server.messageFiles();
@@ -78,8 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
     Mechanisms, RealServerAuthTest,
     ::testing::Values(AuthCase{"cram_md5", kOnlyCramMd5, QStringLiteral("tajne-heslo"), true},
                       AuthCase{"cram_md5_wrong_password", kOnlyCramMd5, QStringLiteral("spatne"), false},
-                      AuthCase{"login", kOnlyLogin, QStringLiteral("tajne-heslo"), true},
-                      AuthCase{"login_wrong_password", kOnlyLogin, QStringLiteral("spatne"), false}),
+                      AuthCase{"login_allowed_in_clear_text", kOnlyLogin, QStringLiteral("tajne-heslo"), true,
+                               true},
+                      AuthCase{"login_wrong_password", kOnlyLogin, QStringLiteral("spatne"), false, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 // A Czech reminder with its archive travels through a real server and reads back in Python's

@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,6 +39,9 @@ struct SessionCase {
     bool delivered;
     std::optional<Lines> commands;  // none: not compared
     int replyTimeoutMs = 2000;
+    // LOGIN and PLAIN on this plain connection: the fake stands for a trusted relay unless a case says
+    // otherwise.
+    bool plainAuthAllowed = true;
 };
 
 class SmtpSessionTest : public ::testing::TestWithParam<SessionCase> {};
@@ -48,6 +52,7 @@ TEST_P(SmtpSessionTest, followsTheServer) {
     SmtpSessionOptions options;
     options.replyTimeoutMs = c.replyTimeoutMs;
     options.localHostName = QStringLiteral("tester");
+    options.plainAuthAllowed = c.plainAuthAllowed;
 
     const bool delivered = SendBySmtp(QStringLiteral("Dodavatel <a@b.cz>"), c.recipients,
                                       QStringLiteral(" 127.0.0.1 : %1 ").arg(server.port()), kMessage, c.user,
@@ -116,7 +121,35 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("user"),
                     QStringLiteral("heslo"),
                     true,
-                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
+                    Lines{"EHLO tester", "MAIL FROM:<a@b.cz>", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"},
+                    2000,
+                    false},
+        // CRAM-MD5 stripped from the offer on the way: the password does not follow in clear text.
+        SessionCase{
+            "login_and_plain_are_not_used_in_clear_text",
+            kGreeting,
+            {{"EHLO", kEhloWithLogin}},
+            kOneRecipient,
+            QStringLiteral("user"),
+            QStringLiteral("heslo"),
+            true,
+            Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"},
+            2000,
+            false},
+        SessionCase{"cram_md5_in_clear_text_as_before",
+                    kGreeting,
+                    {{"EHLO", {{"250-fake\r\n250 AUTH LOGIN CRAM-MD5 PLAIN\r\n"}}},
+                     {"AUTH CRAM-MD5", {{"334 PDEyMzQ1QGZha2U+\r\n"}}},
+                     {"dXNlciA", {{"235 welcome\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("heslo"),
+                    true,
+                    Lines{"EHLO tester", "AUTH CRAM-MD5",
+                          "dXNlciBjMTEzNmFmOGI2ZjIwODg3ZGUwZThiZGJlMzFmM2RlZQ==", "MAIL FROM:<a@b.cz>",
+                          "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"},
+                    2000,
+                    false},
         SessionCase{"cram_md5_rejected_then_login",
                     kGreeting,
                     {{"EHLO", {{"250-fake\r\n250 AUTH=CRAM-MD5 LOGIN\r\n"}}},
@@ -139,15 +172,18 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             true,
             Lines{"EHLO tester", "MAIL FROM:<a@b.cz> SIZE=27", "RCPT TO:<c@d.cz>", "DATA", ".", "QUIT"}},
-        SessionCase{
-            "failed_auth_continues_and_server_decides",
-            kGreeting,
-            {{"EHLO", kEhloWithLogin}, {"AUTH LOGIN", {{"535 no\r\n"}}}, {"MAIL", {{"530 auth first\r\n"}}}},
-            kOneRecipient,
-            QStringLiteral("user"),
-            QStringLiteral("x"),
-            false,
-            Lines{"EHLO tester", "AUTH LOGIN", "MAIL FROM:<a@b.cz> SIZE=27", "QUIT"}},
+        SessionCase{"failed_auth_continues_and_server_decides",
+                    kGreeting,
+                    {{"EHLO", kEhloWithLogin},
+                     {"AUTH LOGIN", {{"535 no\r\n"}}},
+                     {"AUTH PLAIN", {{"535 no\r\n"}}},
+                     {"MAIL", {{"530 auth first\r\n"}}}},
+                    kOneRecipient,
+                    QStringLiteral("user"),
+                    QStringLiteral("x"),
+                    false,
+                    Lines{"EHLO tester", "AUTH LOGIN",
+                          "AUTH PLAIN AHVzZXIAeA==", "MAIL FROM:<a@b.cz> SIZE=27", "QUIT"}},
         SessionCase{"sender_refused",
                     kGreeting,
                     {{"MAIL", {{"550 who\r\n"}}}},
@@ -270,6 +306,7 @@ TEST_P(FailedStageTest, namesTheStepAndTheServersReply) {
     FakeSmtpServer server(c.greeting, c.rules);
     SmtpSessionOptions options;
     options.replyTimeoutMs = 2000;
+    options.plainAuthAllowed = true;
     const SmtpOutcome outcome =
         SendBySmtp(QStringLiteral("a@b.cz"), kOneRecipient, QStringLiteral("127.0.0.1:%1").arg(server.port()),
                    kMessage, c.user, {}, options);
@@ -286,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
         StageCase{"greeting", {{"421 busy\r\n"}}, {}, SmtpStage::Connect, QStringLiteral("421 busy")},
         StageCase{"authentication_refused_then_sender",
                   kGreeting,
-                  {{"EHLO", kEhloWithLogin},
+                  {{"EHLO", {{"250-fake\r\n250 AUTH LOGIN\r\n"}}},
                    {"AUTH LOGIN", {{"535 5.7.8 bad credentials\r\n"}}},
                    {"MAIL", {{"530 auth first\r\n"}}}},
                   SmtpStage::Authentication,
@@ -362,6 +399,17 @@ INSTANTIATE_TEST_SUITE_P(
                        Lines{"EHLO tester", "STARTTLS"},
                        QStringLiteral("server odmítl zahájit šifrování STARTTLS (454 TLS not available). Nic "
                                       "nebylo odesláno.")},
+        // A man in the middle answers STARTTLS for the server and slips the replies to what follows
+        // into the same packet: they must never be read as if they had come through the encryption.
+        EncryptionCase{
+            "replies_injected_after_the_220",
+            {{"EHLO", {{"250-fake\r\n250 STARTTLS\r\n"}}},
+             {"STARTTLS", {{"220 go ahead\r\n250-fake\r\n250 AUTH PLAIN\r\n250 ok\r\n"}}}},
+            SmtpSecurity::StartTls,
+            Lines{"EHLO tester", "STARTTLS"},
+            QStringLiteral("server poslal hned za souhlasem se šifrováním STARTTLS další data, ještě "
+                           "než šifrované spojení vzniklo. Mohla je podstrčit cizí strana na cestě "
+                           "k serveru; spojení bylo proto ukončeno a nic dalšího nebylo odesláno.")},
         EncryptionCase{
             "connection_dropped_in_the_handshake",
             {{"EHLO", {{"250-fake\r\n250 STARTTLS\r\n"}}}, {"STARTTLS", {{"220 go ahead\r\n"}, 30, 200}}},
@@ -387,6 +435,36 @@ TEST(SendBySmtp, unreachableServerIsNotDelivered) {
         EXPECT_FALSE(SendBySmtp({}, kOneRecipient, server, kMessage, {}, {}).delivered)
             << server.toStdString();
     }
+}
+
+// A security value other than the three known ones is no plain text: the session stops with its
+// reason before it even connects.
+TEST(SendBySmtp, unknownSecurityValueConnectsNowhere) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    SmtpSessionOptions options;
+    options.security = SmtpSecurity(3);
+
+    const SmtpOutcome outcome = SendBySmtp(
+        QStringLiteral("a@b.cz"), kOneRecipient, QStringLiteral("127.0.0.1:%1").arg(ntohs(address.sin_port)),
+        kMessage, QStringLiteral("user"), QStringLiteral("heslo"), options);
+
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_TRUE(outcome.sessionError);
+    EXPECT_EQ(outcome.stage, SmtpStage::Tls);
+    EXPECT_EQ(outcome.reply,
+              QStringLiteral("nastavení SMTPSecurity má neplatnou hodnotu 3 (platné jsou 0 bez šifrování, "
+                             "1 STARTTLS, 2 TLS). Nic nebylo odesláno; zvolte v nastavení zabezpečení "
+                             "spojení."));
+    pollfd waiting{listener, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0);  // no connection was made
+    ::close(listener);
 }
 
 struct OversizedCase {

@@ -13,6 +13,7 @@ namespace tervalo::transport {
 namespace {
 
 using testing::RealSmtpServer;
+using testing::StartTlsInjector;
 using testing::TestCertificates;
 
 const QString kSender = QStringLiteral("upominky@dodavatel.cz");
@@ -195,10 +196,15 @@ TEST(TlsResumption, nextSessionResumesAndAnotherServerIsStillVerified) {
     EXPECT_EQ(impostor.messageFiles(), QStringList());
 }
 
-// PLAIN gives the password away as it is: over a plain connection it is not used even when it is the
-// only mechanism, and the failure is reported as the authentication's.
-TEST(TlsAuthentication, plainIsNeverUsedWithoutEncryption) {
-    RealSmtpServer server(kAccount + onlyMechanism(QStringLiteral("PLAIN")));
+class ClearTextPasswordTest : public ::testing::TestWithParam<QString> {};
+
+// LOGIN and PLAIN give the password away (base64 hides nothing): over a plain connection neither is
+// used, even as the only mechanism left (a man in the middle can strip CRAM-MD5 from the offer), and
+// the failure, reported as the authentication's, tells the user to choose encryption. Allowed by
+// SMTPPlainAuth for a trusted relay, the same server takes the message.
+TEST_P(ClearTextPasswordTest, passwordTravelsUnencryptedOnlyWhenAllowed) {
+    const QString mechanism = GetParam();
+    RealSmtpServer server(kAccount + onlyMechanism(mechanism));
     ASSERT_TRUE(server.isRunning());
     const SmtpOutcome outcome = SendBySmtp(kSender, kRecipient, server.server(), kMessage,
                                            QStringLiteral("uzivatel"), QStringLiteral("tajne-heslo"));
@@ -206,8 +212,47 @@ TEST(TlsAuthentication, plainIsNeverUsedWithoutEncryption) {
     EXPECT_EQ(outcome.stage, SmtpStage::Authentication);
     EXPECT_EQ(
         outcome.reply,
-        QStringLiteral("server nenabízí způsob ověření, který lze na tomto spojení použít (AUTH PLAIN)."));
+        QStringLiteral("server chce heslo v nešifrované podobě (AUTH %1), kterou by si mohl přečíst kdokoli "
+                       "na cestě k serveru. Heslo nebylo odesláno; zvolte v nastavení zabezpečení "
+                       "STARTTLS nebo TLS.")
+            .arg(mechanism));
     EXPECT_EQ(server.messageFiles(), QStringList());
+
+    SmtpSessionOptions allowed;
+    allowed.plainAuthAllowed = true;
+    const SmtpOutcome relayed =
+        SendBySmtp(kSender, kRecipient, server.server(), kMessage, QStringLiteral("uzivatel"),
+                   QStringLiteral("tajne-heslo"), allowed);
+    EXPECT_TRUE(relayed.delivered) << relayed.reply.toStdString();
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(server.envelope(files[0]).value(QStringLiteral("login")).toString(),
+              QStringLiteral("uzivatel"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Mechanisms, ClearTextPasswordTest,
+                         ::testing::Values(QStringLiteral("LOGIN"), QStringLiteral("PLAIN")),
+                         [](const auto& param) { return param.param.toStdString(); });
+
+// A man in the middle answers STARTTLS with "220" and the replies to everything after it, then lets
+// the real handshake happen: the session ends at the TLS stage without sending the handshake or
+// anything else, and the injected "queued" is never taken for the server's acceptance.
+TEST(StartTlsInjection, repliesBeforeTheHandshakeEndTheSessionUnsent) {
+    ASSERT_TRUE(certificates().isValid());
+    StartTlsInjector injector(certificates());
+    ASSERT_TRUE(injector.isRunning());
+
+    const SmtpOutcome outcome =
+        SendBySmtp(kSender, kRecipient, QStringLiteral("localhost:%1").arg(injector.port()), kMessage, {}, {},
+                   secured(SmtpSecurity::StartTls, certificates().caFile()));
+
+    EXPECT_FALSE(outcome.delivered);
+    EXPECT_TRUE(outcome.sessionError);
+    EXPECT_EQ(outcome.stage, SmtpStage::Tls);
+    EXPECT_TRUE(
+        outcome.reply.startsWith(QStringLiteral("server poslal hned za souhlasem se šifrováním STARTTLS")))
+        << outcome.reply.toStdString();
+    EXPECT_EQ(injector.bytesAfter220(), "0");
 }
 
 }  // namespace
