@@ -291,14 +291,12 @@ QWidget* TfrmNastaveni::createSendingTab() {
     m_cbZabezpeceni->addItems({QStringLiteral("žádné (nešifrované spojení)"),
                                QStringLiteral("STARTTLS (obvykle port 587)"),
                                QStringLiteral("TLS od začátku spojení (obvykle port 465)")});
-    m_chckPlainAuth = new QCheckBox(QStringLiteral("povolit nešifrované heslo (LOGIN, PLAIN)"), group);
+    // LOGIN and PLAIN without encryption: one row with its warning, the rest in the tooltip.
+    m_chckPlainAuth = new QCheckBox(QStringLiteral("povolit (přečte ho kdokoli na cestě k serveru)"), group);
     m_chckPlainAuth->setObjectName(QStringLiteral("chckPlainAuth"));
-    auto* plainAuthWarning = new QLabel(
-        QStringLiteral("Bez šifrování si heslo může přečíst kdokoli na cestě k serveru. Povolte jen u "
-                       "důvěryhodného serveru v místní síti."),
-        group);
-    plainAuthWarning->setObjectName(QStringLiteral("lblPlainAuthWarning"));
-    plainAuthWarning->setWordWrap(true);
+    m_chckPlainAuth->setToolTip(
+        QStringLiteral("Bez šifrování se heslo posílá způsobem LOGIN nebo PLAIN tak, že si ho může přečíst "
+                       "kdokoli na cestě k serveru. Povolte jen u důvěryhodného serveru v místní síti."));
     m_edtCAFile = lineEdit("edtCAFile", group);
     m_edtCAFile->setPlaceholderText(
         QStringLiteral("nepovinné: soubor s certifikátem firemní certifikační autority (PEM)"));
@@ -321,9 +319,7 @@ QWidget* TfrmNastaveni::createSendingTab() {
     addRow("lblHost", QStringLiteral("SMTP adresa"), m_edtHost, m_serverControls);
     addRow("lblPort", QStringLiteral("Číslo portu"), m_edtPort, m_serverControls);
     addRow("lblZabezpeceni", QStringLiteral("Zabezpečení"), m_cbZabezpeceni, m_serverControls);
-    server->addRow(QString(), m_chckPlainAuth);
-    server->addRow(QString(), plainAuthWarning);
-    m_serverControls << m_chckPlainAuth << plainAuthWarning;
+    addRow("lblPlainAuth", QStringLiteral("Nešifrované heslo"), m_chckPlainAuth, m_serverControls);
     addRow("lblCAFile", QStringLiteral("Certifikát CA"), m_edtCAFile, m_serverControls);
     server->addRow(QString(), m_chckAuth);
     m_serverControls << m_chckAuth;
