@@ -24,6 +24,8 @@ int runRemind(CliContext& context) {
     // The web page is no concern of this command: no opener.
     browser::BrowserCommands commands(session.tables, *session.stateTables, context.ui, {});
     compose::ReminderContext reminder = app::ReminderContextOf(session, context.ui);
+    // A caller reading our error output to its end must not wait for the mail client.
+    reminder.mailClientErrors = transport::DetachedErrorOutput::Discarded;
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     std::optional<int> result;
     try {

@@ -10,9 +10,9 @@ void fillFrom(EmailKlientTable& table, const transport::TJclEmail& email) {
     for (const transport::TJclMapiClient& client : email.ClientList()) {
         table.append(client.ClientTitle, client.ClientLibraryPath);
     }
-    if (email.SelectedClientPos() >= 0 && email.SelectedClientPos() < table.rows.size()) {
-        table.current = email.SelectedClientPos();
-    }
+    // Without a desktop default no row is current, so that nothing (least of all the system's mail
+    // submission, last in the list) is saved as the chosen client unless the user picks it.
+    table.current = email.SelectedClientPos() < table.rows.size() ? email.SelectedClientPos() : -1;
 }
 
 }  // namespace

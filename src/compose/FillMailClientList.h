@@ -6,7 +6,7 @@
 namespace tervalo::compose {
 
 // Fills mtEmailKlient with the registered mail clients, one row per client in their order, and makes
-// the selected client (at first the desktop's default) the current row when it lies in the table.
+// the desktop's default client the current row; no row is current when the desktop has none.
 void FillMailClientList(EmailKlientTable& mtEmailKlient);
 void FillMailClientList(EmailKlientTable& mtEmailKlient, const transport::MailClientEnvironment& environment);
 

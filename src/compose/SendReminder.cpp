@@ -1,6 +1,7 @@
 #include "compose/SendReminder.h"
 
 #include "compose/MakeMessageId.h"
+#include "transport/MailClientErrors.h"
 #include "transport/MimeEnvironment.h"
 #include "transport/TJclEmail.h"
 
@@ -56,6 +57,12 @@ void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payme
     }
 }
 
+// A reminder to be shown before sending when no desktop mail client can show it: the user is told
+// what to install or choose instead.
+int sendWithoutDesktopMailClient(const ReminderRequest& /*request*/, ReminderContext& /*context*/) {
+    transport::RaiseNoDesktopMailClient();
+}
+
 int sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
     const app::AppSettings& settings = context.settings;
     transport::TJclEmail email(context.mailClients);
@@ -63,7 +70,13 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     if (const int row = context.mtEmailKlient.locateClient(settings.ClientDirectName); row >= 0) {
         context.mtEmailKlient.current = row;
     }
-    email.SelectMailClient(context.mtEmailKlient.current);
+    // No current row: nothing was chosen, and the desktop's default client serves.
+    if (context.mtEmailKlient.current >= 0) {
+        email.SelectMailClient(context.mtEmailKlient.current);
+    }
+    if (request.showDialog && email.ComposeClientPos() < 0) {
+        return sendWithoutDesktopMailClient(request, context);
+    }
 
     const auto payments =
         request.withBody ? ReminderPaymentsFor(context.tables, settings, context.ui, context.paymentNotes)
@@ -86,9 +99,10 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     if (payments) {
         addPaymentImages(email, *payments, request);
     }
-    const transport::MailClientContext mailContext{
+    transport::MailClientContext mailContext{
         context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,
         settings.SMTPFromAddress, [](const QString& sender) { return MakeMessageId(sender); }};
+    mailContext.clientErrorOutput = context.mailClientErrors;
     return email.SendThroughMailClient(request.showDialog, mailContext) ? 0 : -2;
 }
 

@@ -6,6 +6,7 @@
 #include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
 #include "platform/UserInterface.h"
+#include "transport/ChildProcess.h"
 #include "transport/MailClientEnvironment.h"
 #include "transport/TSMTPSend.h"
 
@@ -36,6 +37,8 @@ struct ReminderContext {
     // Where the reasons a payment code was not made go instead of information boxes: a bulk run
     // writes them into its protocol rather than stopping at a box for every debtor.
     QStringList* paymentNotes = nullptr;
+    // Where a mail client started for its compose window writes its errors.
+    transport::DetachedErrorOutput mailClientErrors = transport::DetachedErrorOutput::Ours;
 };
 
 // The SMTP route's first half: the reminder to the debtor of the current mtFirmy row rendered, or
@@ -47,7 +50,9 @@ std::unique_ptr<transport::TMimeMess> RenderSmtpReminder(const ReminderRequest& 
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through
 // the mail client as the request says. 0 when the message was accepted for delivery, -2 otherwise
 // (the user has been told of an SMTP failure; a cancel in the mail client is silent). Errors of the
-// mail-client interface (transport::EJclMapiError) are not caught: they reach the caller.
+// mail-client interface (transport::EJclMapiError) are not caught: they reach the caller. A reminder
+// for a compose window never goes to the system's mail submission, and one without a window always
+// does (TJclSimpleMapi::ComposeClientPos).
 int SendReminder(const ReminderRequest& request, ReminderContext& context);
 
 }  // namespace tervalo::compose

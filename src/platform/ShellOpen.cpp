@@ -60,6 +60,9 @@ void StartAssociatedProgram(const QString& target) {
     QProcess process;
     process.setProgram(opener);
     process.setArguments({target});
+    // The opener and the program it starts get none of our standard descriptors, nor any file or
+    // socket this program opens (all close-on-exec).
+    process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     process.startDetached();

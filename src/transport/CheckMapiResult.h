@@ -18,10 +18,11 @@ enum MapiResult {
     MAPI_E_NOT_SUPPORTED = 26,
 };
 
-// The description of a result code; empty for 0, 7 and codes above 26.
-QString MapiErrorDescription(int code);
+// What the user is told of a result code, in Czech: what happened and what to do about it (install
+// or choose a mail client, choose SMTP), with the code in parentheses.
+QString MapiErrorText(int code);
 
-// Throws EJclMapiError carrying the code, with the text "MAPI Error: (code) "description"".
+// Throws EJclMapiError carrying the code, with MapiErrorText as its text.
 [[noreturn]] void RaiseMapiError(int code);
 
 // True for success, false for the user's abort; RaiseMapiError for any other code.

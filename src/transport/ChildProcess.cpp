@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <vector>
@@ -57,8 +59,37 @@ void closeDescriptor(int& fd) {
     }
 }
 
+// Every descriptor from 3 up closes when the program starts. The fallback for kernels without
+// close_range walks up to the limit of open files, taken before the fork.
+void closeDescriptorsOnExec(int openFilesLimit) {
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+    for (int fd = 3; fd < openFilesLimit; ++fd) {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0) {
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+}
+
+// Standard input and output, and with `discardErrors` the error output, from /dev/null.
+bool useNullDevice(bool discardErrors) {
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null < 0) {
+        return false;
+    }
+    const bool done = ::dup2(null, STDIN_FILENO) >= 0 && ::dup2(null, STDOUT_FILENO) >= 0 &&
+                      (!discardErrors || ::dup2(null, STDERR_FILENO) >= 0);
+    if (null > STDERR_FILENO) {
+        ::close(null);
+    }
+    return done;
+}
+
 // Only async-signal-safe calls: the process that runs this may have other threads.
-[[noreturn]] void runDetachedChild(const char* path, char* const* argv, int errorPipe) {
+[[noreturn]] void runDetachedChild(const char* path, char* const* argv, int errorPipe, bool discardErrors,
+                                   int openFilesLimit) {
     ::setsid();
     const pid_t grandchild = ::fork();
     if (grandchild == 0) {
@@ -68,7 +99,14 @@ void closeDescriptor(int& fd) {
         struct sigaction defaultAction {};
         defaultAction.sa_handler = SIG_DFL;
         ::sigaction(SIGPIPE, &defaultAction, nullptr);
-        ::execve(path, argv, environ);
+        // The standard descriptors are about to be replaced; the error report must survive that.
+        if (errorPipe <= STDERR_FILENO) {
+            errorPipe = ::fcntl(errorPipe, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        }
+        if (useNullDevice(discardErrors)) {
+            closeDescriptorsOnExec(openFilesLimit);
+            ::execve(path, argv, environ);
+        }
     }
     if (grandchild > 0) {
         ::_exit(0);
@@ -112,8 +150,9 @@ void writeInput(int fd, const QByteArray& input, std::chrono::steady_clock::time
 
 }  // namespace
 
-void StartDetachedProgram(const QString& program, const QStringList& arguments) {
+void StartDetachedProgram(const QString& program, const QStringList& arguments, DetachedErrorOutput errors) {
     ArgumentVector argv(program, arguments);
+    const long openFilesLimit = ::sysconf(_SC_OPEN_MAX);
     int errorPipe[2];
     if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
         failStart(program, errno);
@@ -121,7 +160,8 @@ void StartDetachedProgram(const QString& program, const QStringList& arguments) 
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(errorPipe[0]);
-        runDetachedChild(argv.path(), argv.argv(), errorPipe[1]);
+        runDetachedChild(argv.path(), argv.argv(), errorPipe[1], errors == DetachedErrorOutput::Discarded,
+                         openFilesLimit > 0 ? int(std::min(openFilesLimit, long(INT_MAX))) : 1024);
     }
     const int forkError = errno;
     ::close(errorPipe[1]);

@@ -11,9 +11,20 @@ QStringList pathList(const char* variable, const QStringList& fallback) {
     return list.isEmpty() ? fallback : list;
 }
 
+// The XDG folder variables take absolute paths only; a relative one is ignored.
+QStringList folderList(const char* variable, const QStringList& fallback) {
+    QStringList list;
+    for (const QString& path : pathList(variable, {})) {
+        if (QDir::isAbsolutePath(path)) {
+            list << path;
+        }
+    }
+    return list.isEmpty() ? fallback : list;
+}
+
 QString homeFolder(const char* variable, const QString& fallbackUnderHome) {
     QString value = qEnvironmentVariable(variable);
-    return value.isEmpty() ? QDir::homePath() + fallbackUnderHome : value;
+    return QDir::isAbsolutePath(value) ? value : QDir::homePath() + fallbackUnderHome;
 }
 
 }  // namespace
@@ -21,10 +32,10 @@ QString homeFolder(const char* variable, const QString& fallbackUnderHome) {
 MailClientEnvironment MailClientEnvironment::fromEnvironment() {
     MailClientEnvironment env;
     env.dataDirs << homeFolder("XDG_DATA_HOME", QStringLiteral("/.local/share"))
-                 << pathList("XDG_DATA_DIRS",
-                             {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
+                 << folderList("XDG_DATA_DIRS",
+                               {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")});
     env.configDirs << homeFolder("XDG_CONFIG_HOME", QStringLiteral("/.config"))
-                   << pathList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")});
+                   << folderList("XDG_CONFIG_DIRS", {QStringLiteral("/etc/xdg")});
     for (const QString& name : pathList("XDG_CURRENT_DESKTOP", {})) {
         env.desktopNames << name.toLower();
     }

@@ -6,7 +6,7 @@
 #include "transport/CheckMapiResult.h"
 #include "transport/ChildProcess.h"
 #include "transport/ComposeCommand.h"
-#include "transport/EJclMapiError.h"
+#include "transport/MailClientErrors.h"
 #include "transport/SubmitToSendmail.h"
 #include "transport/SystemMailAddress.h"
 
@@ -17,8 +17,6 @@
 namespace tervalo::transport {
 
 namespace {
-
-const QString kNoClient = QStringLiteral("No Simple MAPI client installed, cannot send the message");
 
 // Control characters would let an address break a header or a command line; "," ";" "<" ">"
 // would make one address several in a client's address field.
@@ -76,8 +74,9 @@ void TJclEmail::Clear() {
 }
 
 bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& context) {
-    if (!AnyClientPresent()) {
-        throw EJclMapiError(kNoClient);
+    const int client = showDialog ? ComposeClientPos() : SystemMailPos();
+    if (client < 0) {
+        showDialog ? RaiseNoDesktopMailClient() : RaiseNoMailSubmission();
     }
     QStringList attachments;
     for (const QString& path : m_attachments) {
@@ -100,32 +99,12 @@ bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& 
     if (!isSafeAddressText(context.senderAddress)) {
         RaiseMapiError(MAPI_E_INVALID_RECIPS);
     }
-    const int client = clientForSend(showDialog);
-    return showDialog ? sendWithComposeWindow(client, attachments, context.ui)
+    return showDialog ? sendWithComposeWindow(client, attachments, context.ui, context.clientErrorOutput)
                       : sendWithoutWindow(client, attachments, context);
 }
 
-// ccDefaultMapi: the desktop's default client with a window, the system's mail submission without;
-// ccDirect: the selected client; ccAutomatic: the system's mail submission for a windowless send
-// when there is one, the selected client otherwise.
-int TJclEmail::clientForSend(bool showDialog) const {
-    int position = SelectedClientPos();
-    if (ClientChoice() == ccDefaultMapi) {
-        position = showDialog ? DefaultClientPos() : SystemMailPos();
-    } else if (ClientChoice() == ccAutomatic && !showDialog && SystemMailPos() >= 0) {
-        position = SystemMailPos();
-    }
-    if (position < 0 || position >= ClientList().size() || !ClientList()[position].ClientUsable) {
-        throw EJclMapiError(kNoClient);
-    }
-    // The system's mail submission has no window; the desktop's clients have nothing but one.
-    if ((position == SystemMailPos()) == showDialog) {
-        RaiseMapiError(MAPI_E_NOT_SUPPORTED);
-    }
-    return position;
-}
-
-bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui) const {
+bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui,
+                                      DetachedErrorOutput errorOutput) const {
     ComposeFields fields;
     fields.to = addressesOf(m_recipients, rcTo);
     fields.cc = addressesOf(m_recipients, rcCc);
@@ -136,7 +115,7 @@ bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments
     const ComposeCommand command = ComposeCommandFor(ClientList()[client], ClientCommand(client), fields);
     // The client keeps running after the compose window opens (it may be the whole client), so it
     // is never waited for.
-    StartDetachedProgram(command.program, command.arguments);
+    StartDetachedProgram(command.program, command.arguments, errorOutput);
     return ui.confirm(sentQuestion(fields.to, command.attachmentsPassed, attachments));
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/UserInterface.h"
 #include "transport/BuildReminderMime.h"
+#include "transport/ChildProcess.h"
 #include "transport/MimeEnvironment.h"
 #include "transport/TJclEmailRecip.h"
 #include "transport/TJclSimpleMapi.h"
@@ -25,6 +26,8 @@ struct MailClientContext {
     QString senderAddress;  // empty: SystemMailAddress() in From, and no envelope sender given
     std::function<QString(const QString& senderAddress)> makeMessageIdentifier;
     std::chrono::milliseconds submissionTimeout = std::chrono::minutes(5);
+    // Where a mail client started for its compose window writes its errors.
+    DetachedErrorOutput clientErrorOutput = DetachedErrorOutput::Ours;
 };
 
 // A message for the user's mail client together with the list of registered clients; one object
@@ -52,19 +55,19 @@ public:
     // Empties recipients, subject, body, attachments and images.
     void Clear();
 
-    // With `showDialog` the chosen client's compose window opens filled with the message, and the
-    // user then says whether it was sent (true) or not (false); without it the system's mail
+    // With `showDialog` the compose window of ComposeClientPos opens filled with the message, and
+    // the user then says whether it was sent (true) or not (false); without it the system's mail
     // submission takes the message (true). Checked first, in this order, each raising
-    // EJclMapiError: a client at all; every attachment a file (11); recipients (25: none for a
-    // windowless send, one with neither address nor name, or an address a mail client would read
-    // as several or that holds control characters); the chosen client ("No Simple MAPI client
-    // installed, ..."; 26 when it cannot work with or without a window as asked). A program that
-    // cannot be started raises ProgramStartError; a refused submission its MAPI result code.
+    // EJclMapiError: the client of the route (RaiseNoDesktopMailClient, RaiseNoMailSubmission);
+    // every attachment a file (11); recipients (25: none for a windowless send, one with neither
+    // address nor name, or an address a mail client would read as several or that holds control
+    // characters). A program that cannot be started raises ProgramStartError; a refused submission
+    // its MAPI result code.
     bool SendThroughMailClient(bool showDialog, const MailClientContext& context);
 
 private:
-    int clientForSend(bool showDialog) const;
-    bool sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui) const;
+    bool sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui,
+                               DetachedErrorOutput errorOutput) const;
     bool sendWithoutWindow(int client, const QStringList& attachments,
                            const MailClientContext& context) const;
 

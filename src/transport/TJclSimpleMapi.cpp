@@ -1,7 +1,8 @@
 #include "transport/TJclSimpleMapi.h"
 
+#include "transport/DefaultHandler.h"
 #include "transport/DesktopKeyFile.h"
-#include "transport/EJclMapiError.h"
+#include "transport/MailClientErrors.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -48,13 +49,18 @@ struct ListedClient {
     MailClientCommand command;
 };
 
-std::optional<ListedClient> mailClientOf(const DesktopKeyFile& entry, const EntryFile& file,
-                                         const QStringList& searchPath) {
-    if (entry.value(kEntryGroup, QStringLiteral("Type")) != QStringLiteral("Application") ||
-        entry.value(kEntryGroup, QStringLiteral("Hidden")) == QStringLiteral("true") ||
-        !entry.list(kEntryGroup, QStringLiteral("MimeType")).contains(kMailtoType)) {
-        return std::nullopt;
-    }
+bool isApplication(const DesktopKeyFile& entry) {
+    return entry.value(kEntryGroup, QStringLiteral("Type")) == QStringLiteral("Application") &&
+           entry.value(kEntryGroup, QStringLiteral("Hidden")) != QStringLiteral("true");
+}
+
+bool listsMailto(const DesktopKeyFile& entry) {
+    return entry.list(kEntryGroup, QStringLiteral("MimeType")).contains(kMailtoType);
+}
+
+// A client for the application entry `entry`; usable when its program, and the program named by
+// TryExec if any, can be found.
+ListedClient mailClientOf(const DesktopKeyFile& entry, const EntryFile& file, const QStringList& searchPath) {
     ListedClient listed;
     TJclMapiClient& client = listed.client;
     client.ClientKeyName = file.id;
@@ -62,43 +68,13 @@ std::optional<ListedClient> mailClientOf(const DesktopKeyFile& entry, const Entr
     const QString exec = entry.value(kEntryGroup, QStringLiteral("Exec")).value_or(QString());
     const QString program = programOfExec(exec);
     const QString resolved = resolveProgram(program, searchPath);
+    const std::optional<QString> tryExec = entry.value(kEntryGroup, QStringLiteral("TryExec"));
     client.ClientLibraryPath = resolved.isEmpty() ? program : resolved;
-    client.ClientUsable = !resolved.isEmpty();
+    client.ClientUsable =
+        !resolved.isEmpty() && (!tryExec || !resolveProgram(*tryExec, searchPath).isEmpty());
     listed.command = {exec, entry.value(kEntryGroup, QStringLiteral("Icon")).value_or(QString()),
                       client.ClientTitle, file.path};
     return listed;
-}
-
-// The mimeapps.list files in the order the XDG rules consult them.
-QStringList mimeAppsLists(const MailClientEnvironment& env) {
-    QStringList files;
-    const auto addFrom = [&](const QString& folder) {
-        for (const QString& desktop : env.desktopNames) {
-            files << folder + QLatin1Char('/') + desktop + QStringLiteral("-mimeapps.list");
-        }
-        files << folder + QStringLiteral("/mimeapps.list");
-    };
-    for (const QString& folder : env.configDirs) {
-        addFrom(folder);
-    }
-    for (const QString& folder : env.dataDirs) {
-        addFrom(folder + QStringLiteral("/applications"));
-    }
-    return files;
-}
-
-int defaultClientPosition(const MailClientEnvironment& env, const QList<TJclMapiClient>& clients) {
-    for (const QString& file : mimeAppsLists(env)) {
-        const DesktopKeyFile list = DesktopKeyFile::read(file);
-        for (const QString& id : list.list(QStringLiteral("Default Applications"), kMailtoType)) {
-            for (int i = 0; i < clients.size(); ++i) {
-                if (clients[i].ClientKeyName.compare(id, Qt::CaseInsensitive) == 0) {
-                    return i;
-                }
-            }
-        }
-    }
-    return -1;
 }
 
 QString sendmailProgram(const MailClientEnvironment& env) {
@@ -122,21 +98,45 @@ void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
     m_systemMailPos = -1;
     m_clientList.clear();
     m_commands.clear();
+    QHash<QString, HandlerEntry> handlers;  // by id in lower case
+    QHash<QString, EntryFile> files;
     QSet<QString> seenIds;
-    for (const QString& dataDir : env.dataDirs) {
-        const QString applications = dataDir + QStringLiteral("/applications");
-        for (const EntryFile& entry : desktopEntries(applications)) {
-            if (seenIds.contains(entry.id)) {
+    for (int dataDir = 0; dataDir < env.dataDirs.size(); ++dataDir) {
+        const QString applications = env.dataDirs[dataDir] + QStringLiteral("/applications");
+        for (const EntryFile& file : desktopEntries(applications)) {
+            // A hidden entry still hides the same id in later folders: that is how one is removed.
+            if (seenIds.contains(file.id)) {
                 continue;
             }
-            seenIds.insert(entry.id);
-            if (auto listed = mailClientOf(DesktopKeyFile::read(entry.path), entry, env.searchPath)) {
-                m_clientList.append(listed->client);
-                m_commands.append(listed->command);
+            seenIds.insert(file.id);
+            const DesktopKeyFile entry = DesktopKeyFile::read(file.path);
+            if (!isApplication(entry)) {
+                continue;
+            }
+            const ListedClient listed = mailClientOf(entry, file, env.searchPath);
+            handlers.insert(file.id.toLower(), {dataDir, listsMailto(entry), listed.client.ClientUsable});
+            files.insert(file.id.toLower(), file);
+            if (listsMailto(entry)) {
+                m_clientList.append(listed.client);
+                m_commands.append(listed.command);
             }
         }
     }
-    m_defaultClientPos = defaultClientPosition(env, m_clientList);
+    const QString defaultId = DefaultHandlerId(env, kMailtoType, handlers);
+    m_defaultClientPos = -1;
+    for (int i = 0; i < m_clientList.size() && !defaultId.isEmpty(); ++i) {
+        if (m_clientList[i].ClientKeyName.toLower() == defaultId) {
+            m_defaultClientPos = i;
+        }
+    }
+    // A default named in a list although its entry does not list the type itself.
+    if (!defaultId.isEmpty() && m_defaultClientPos < 0) {
+        const EntryFile file = files.value(defaultId);
+        const ListedClient listed = mailClientOf(DesktopKeyFile::read(file.path), file, env.searchPath);
+        m_defaultClientPos = int(m_clientList.size());
+        m_clientList.append(listed.client);
+        m_commands.append(listed.command);
+    }
     if (QString sendmail = sendmailProgram(env); !sendmail.isEmpty()) {
         m_systemMailPos = int(m_clientList.size());
         m_clientList.append({sendmailTitle(), sendmail, QStringLiteral("sendmail"), true});
@@ -149,9 +149,25 @@ void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
 
 void TJclSimpleMapi::SelectMailClient(int position) {
     if (position < 0 || position >= m_clientList.size()) {
-        throw EJclMapiError(QStringLiteral("Index is out ot range"));
+        RaiseClientNotListed();
     }
     m_selectedClientPos = position;
+}
+
+int TJclSimpleMapi::ComposeClientPos() const {
+    const bool selectedUsable = m_selectedClientPos >= 0 && m_selectedClientPos < m_clientList.size() &&
+                                m_selectedClientPos != m_systemMailPos &&
+                                m_clientList[m_selectedClientPos].ClientUsable;
+    const int selected = selectedUsable ? m_selectedClientPos : -1;
+    switch (m_clientChoice) {
+        case ccDefaultMapi:
+            return m_defaultClientPos;
+        case ccDirect:
+            return selected >= 0 ? selected : m_defaultClientPos;
+        case ccAutomatic:
+            break;
+    }
+    return m_defaultClientPos >= 0 ? m_defaultClientPos : selected;
 }
 
 }  // namespace tervalo::transport

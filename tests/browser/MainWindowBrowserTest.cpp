@@ -226,8 +226,15 @@ TEST(MainWindowBrowser, aMailClientErrorIsShownAndNothingRecorded) {
     LoadedWindow w(folder.dir);  // a desktop without any mail client
     ASSERT_TRUE(w.session.tables.mtFirmy.findKey(QStringLiteral("Gastro Řehoř")));
     QTest::mouseClick(w.child<QPushButton>("btnEmailBez"), Qt::LeftButton);
-    EXPECT_EQ(w.ui.messages(),
-              (std::vector<Message>{{QStringLiteral("error"), QStringLiteral("Index is out ot range")}}));
+    EXPECT_EQ(
+        w.ui.messages(),
+        (std::vector<Message>{
+            {QStringLiteral("error"),
+             QStringLiteral(
+                 "Není nainstalován žádný e-mailový klient, který by zprávu zobrazil k odeslání. "
+                 "Nainstalujte "
+                 "e-mailový klient (např. Thunderbird) a nastavte ho jako výchozí pro e-mail, nebo zvolte v "
+                 "nastavení odesílání pomocí SMTP serveru.")}}));
     EXPECT_FALSE(w.ui.waitWindowVisible());
     EXPECT_FALSE(
         w.session.stateTables->readAddressNote(QStringLiteral("rehor@gastro-rehor.cz")).lastSend.isValid());

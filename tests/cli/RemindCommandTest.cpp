@@ -3,12 +3,26 @@
 
 #include <QtCore/qtestsupport_core.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 using namespace tervalo;
 
@@ -76,6 +90,14 @@ public:
         return lines;
     }
     QString entry() const { return m_dir.path() + QStringLiteral("/data/applications/posta.desktop"); }
+    // Makes the client one that keeps running, as a mail client that was not running does: it
+    // writes its process id to pidFile() and then sleeps.
+    void keepRunningAfterStart() const {
+        const QByteArray pid = QFile::encodeName(pidFile());
+        write(m_dir.path() + QStringLiteral("/posta"), "#!/bin/sh\necho $$ > '" + pid + ".tmp' && mv '" +
+                                                           pid + ".tmp' '" + pid + "'\nexec sleep 300\n");
+    }
+    QString pidFile() const { return m_dir.path() + QStringLiteral("/posta.pid"); }
 
 private:
     static void write(const QString& path, const QByteArray& bytes) {
@@ -191,12 +213,16 @@ TEST_F(RemindCommandTest, theReminderOpensInTheMailClientAndIsRecordedOnlyWhenSe
 }
 
 TEST_F(RemindCommandTest, anErrorOfTheMailClientInterfaceIsReportedAndNothingRecorded) {
-    // No mail client at all: choosing one fails before anything is started.
+    // No desktop mail client: the reminder fails before anything is started.
     ASSERT_TRUE(QFile::remove(mailClient.entry()));
     const auto result = remind(7, true);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(json(result), printed(7, QStringLiteral("rehor@gastro-rehor.cz"), QJsonValue()));
-    EXPECT_EQ(result.err, QStringLiteral("error: Index is out ot range\n"));
+    EXPECT_EQ(result.err,
+              QStringLiteral("error: Není nainstalován žádný e-mailový klient, který by zprávu zobrazil "
+                             "k odeslání. Nainstalujte e-mailový klient (např. Thunderbird) a nastavte "
+                             "ho jako výchozí pro e-mail, nebo zvolte v nastavení odesílání pomocí SMTP "
+                             "serveru.\n"));
     // The document list was built for the reminder before the mail client failed.
     EXPECT_TRUE(QFile::exists(dir.file(QStringLiteral("Temp/7/Doklady.zip"))));
     EXPECT_EQ(lastSend(QStringLiteral("rehor@gastro-rehor.cz")), QJsonValue());
@@ -241,6 +267,115 @@ TEST_F(RemindCommandTest, wrongUsageAndUnknownDebtor) {
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_EQ(unknown.err, QStringLiteral("error: Odběratel s ID 99 v exportu není.\n"));
     EXPECT_TRUE(unknown.out.isEmpty());
+}
+
+// Everything a started program reads to its end: the CLI's output, error output and descriptor 3.
+// Each ends when no process holds its writing end any more.
+QList<QByteArray> readToEnd(const std::array<int, 3>& fds) {
+    QList<QByteArray> read(3);
+    std::array<pollfd, 3> polled{};
+    for (size_t i = 0; i < fds.size(); ++i) {
+        polled[i] = {fds[i], POLLIN, 0};
+    }
+    QElapsedTimer waited;
+    waited.start();
+    int open = 3;
+    // A bound for a program that hangs: far beyond the few seconds the command takes.
+    while (open > 0 && waited.elapsed() < 60000) {
+        if (::poll(polled.data(), polled.size(), 1000) <= 0) {
+            continue;
+        }
+        for (size_t i = 0; i < polled.size(); ++i) {
+            if (polled[i].fd < 0 || polled[i].revents == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = ::read(polled[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                read[int(i)].append(buffer, got);
+            } else if (got == 0 || errno != EINTR) {
+                polled[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    EXPECT_EQ(open, 0) << "a caller reading to the end still waits";
+    return read;
+}
+
+QStringList descriptorsOf(pid_t pid) {
+    QStringList entries;
+    QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& fd : fds.entryList(QDir::NoDotAndDotDot | QDir::AllEntries, QDir::Name)) {
+        entries << fd + QStringLiteral(" -> ") + QFile::symLinkTarget(fds.filePath(fd));
+    }
+    return entries;
+}
+
+// out=$(tervalo-cli --yes remind ...) returns once the client runs: the client holds none of the
+// CLI's descriptors, not even one the CLI inherited from its caller.
+TEST_F(RemindCommandTest, aCallerReadingTheOutputToItsEndDoesNotWaitForTheMailClient) {
+    mailClient.keepRunningAfterStart();
+    std::array<int[2], 4> pipes{};  // standard input, output, error, descriptor 3
+    for (auto& p : pipes) {
+        ASSERT_EQ(::pipe2(p, O_CLOEXEC), 0);
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipes[0][0], 0);
+    for (int fd = 1; fd <= 3; ++fd) {
+        posix_spawn_file_actions_adddup2(&actions, pipes[size_t(fd)][1], fd);
+    }
+    const QByteArray program = QByteArrayLiteral(TERVALO_APP_DIR "/tervalo-cli");
+    QList<QByteArray> texts{program,
+                            QByteArrayLiteral("--app-dir"),
+                            QFile::encodeName(dir.path()),
+                            QByteArrayLiteral("--yes"),
+                            QByteArrayLiteral("remind"),
+                            QFile::encodeName(test::demoExportPath()),
+                            QByteArrayLiteral("--debtor"),
+                            QByteArrayLiteral("7")};
+    std::vector<char*> argv;
+    for (QByteArray& text : texts) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+    pid_t cli = -1;
+    ASSERT_EQ(posix_spawn(&cli, program.constData(), &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipes[0][0]);
+    for (size_t i = 1; i < pipes.size(); ++i) {
+        ::close(pipes[i][1]);
+    }
+
+    const QList<QByteArray> read = readToEnd({pipes[1][0], pipes[2][0], pipes[3][0]});
+    int status = 0;
+    ASSERT_EQ(::waitpid(cli, &status, 0), cli);
+    for (size_t i = 1; i < pipes.size(); ++i) {
+        ::close(pipes[i][0]);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << read[1].toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(read[0]).object().value(QStringLiteral("result")), QJsonValue(0))
+        << read[0].toStdString();
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QFile::exists(mailClient.pidFile()); }, 10000));
+    QFile pidFile(mailClient.pidFile());
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const pid_t client = pid_t(pidFile.readAll().trimmed().toInt());
+    ASSERT_GT(client, 0);
+    // Still running when the caller had everything.
+    EXPECT_EQ(::kill(client, 0), 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [client] {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(client));
+            return comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "sleep";
+        },
+        10000));
+    EXPECT_EQ(descriptorsOf(client),
+              (QStringList{QStringLiteral("0 -> /dev/null"), QStringLiteral("1 -> /dev/null"),
+                           QStringLiteral("2 -> /dev/null")}));
+    ::kill(client, SIGKILL);
+    ::close(pipes[0][1]);
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 #include "support/FakeUserInterface.h"
 #include "support/MailDesktop.h"
 #include "transport/EJclMapiError.h"
+#include "transport/TJclSimpleMapi.h"
 
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
 
 using namespace tervalo;
 using namespace tervalo::compose;
@@ -113,10 +117,122 @@ TEST_F(SendReminderTest, emptyMessageOffersOnlyTheAddressesInTheDefaultClient) {
     EXPECT_EQ(arguments[0], QStringLiteral("mailto:dluznik@firma.cz?cc=kopie%40horak.cz"));
 }
 
-TEST_F(SendReminderTest, noMailClientAtAllEndsWithTheIndexErrorBeforeAnythingRuns) {
-    clients.reopen();
-    EXPECT_THROW(send(reminder(true)), transport::EJclMapiError);
-    EXPECT_FALSE(desktop.ran(QStringLiteral("thunderbird")));
+const QString kNoDesktopClient = QStringLiteral(
+    "Není nainstalován žádný e-mailový klient, který by zprávu zobrazil k odeslání. Nainstalujte e-mailový "
+    "klient (např. Thunderbird) a nastavte ho jako výchozí pro e-mail, nebo zvolte v nastavení odesílání "
+    "pomocí SMTP serveru.");
+const QString kNoSendmail = QStringLiteral(
+    "Pro odesílání pomocí poštovního klienta bez okna chybí systémový program pro odesílání pošty "
+    "(sendmail). Nainstalujte ho (např. balíček msmtp-mta nebo postfix), nebo zvolte v nastavení "
+    "odesílání pomocí SMTP serveru.");
+
+// The route of a reminder for each ClientType, each chosen row of the client grid (none, a desktop
+// client that is not the default, the system's mail submission) and with or without the compose
+// window. A compose window never goes to sendmail: the chosen desktop client serves only under
+// "použít vybraný", the default one otherwise. Without a window sendmail takes every reminder.
+using Route = std::tuple<int, QString, bool>;
+
+class RouteTest : public SendReminderTest, public ::testing::WithParamInterface<Route> {};
+
+TEST_P(RouteTest, reachesTheRightProgram) {
+    const auto& [clientType, chosen, showDialog] = GetParam();
+    settings.ClientType = clientType;
+    settings.ClientDirectName = chosen;
+    if (chosen.isEmpty()) {
+        clients.current = -1;
+    }
+    if (showDialog) {
+        ui.queueConfirmation(true);
+    }
+    EXPECT_EQ(send(reminder(showDialog)), 0);
+    const QString expected = !showDialog ? QStringLiteral("sendmail")
+                             : clientType == 3 && chosen == QStringLiteral("posta")
+                                 ? QStringLiteral("thunderbird")
+                                 : QStringLiteral("jinyklient");
+    for (const QString& program :
+         {QStringLiteral("sendmail"), QStringLiteral("thunderbird"), QStringLiteral("jinyklient")}) {
+        if (program == expected) {
+            EXPECT_FALSE(desktop.recordedArguments(program).isEmpty());
+        } else {
+            EXPECT_FALSE(desktop.ran(program)) << program.toStdString();
+        }
+    }
+}
+
+std::string routeName(const ::testing::TestParamInfo<Route>& route) {
+    const auto& [clientType, chosen, showDialog] = route.param;
+    const char* row = chosen.isEmpty()                    ? "no_row"
+                      : chosen == QStringLiteral("posta") ? "desktop_row"
+                                                          : "sendmail_row";
+    return "type" + std::to_string(clientType) + "_" + row + (showDialog ? "_window" : "_windowless");
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, RouteTest,
+                         ::testing::Combine(::testing::Values(1, 2, 3),
+                                            ::testing::Values(QString(), QStringLiteral("posta"),
+                                                              transport::TJclSimpleMapi::sendmailTitle()),
+                                            ::testing::Bool()),
+                         routeName);
+
+// A route whose program is missing says what to install or choose, for every ClientType and before
+// anything runs; the other route is unaffected.
+TEST(MailClientRoutes, aMissingProgramOfTheRouteIsNamedInCzech) {
+    platform::SystemLocale locale;
+    import::ExportTables tables(locale);
+    tables.mtFirmy.append();
+    tables.mtFirmy.setInt(u"ID", 7);
+    tables.mtFirmy.post();
+    for (const bool withSendmail : {false, true}) {
+        transport::testing::MailDesktop desktop;
+        if (withSendmail) {
+            desktop.addRecordingSendmail();  // and no desktop client
+        } else {
+            desktop.addClient(QStringLiteral("posta"), QStringLiteral("posta"));
+        }
+        EmailKlientTable clients;
+        FillMailClientList(clients, desktop.environment);
+        app::AppSettings settings;
+        test::FakeUserInterface ui;
+        ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
+        ReminderRequest request = EmptyMessageRequest(QStringLiteral("dluznik@firma.cz"), settings);
+        request.showDialog = withSendmail;
+        for (const int clientType : {1, 2, 3}) {
+            settings.ClientType = clientType;
+            settings.ClientDirectName = clients.rows.value(0).Client;
+            try {
+                SendReminder(request, context);
+                ADD_FAILURE() << clientType << ": no error";
+            } catch (const transport::EJclMapiError& e) {
+                EXPECT_EQ(e.text(), withSendmail ? kNoDesktopClient : kNoSendmail);
+            }
+        }
+        EXPECT_FALSE(desktop.ran(QStringLiteral("posta")));
+        EXPECT_FALSE(desktop.ran(QStringLiteral("sendmail")));
+        request.showDialog = !request.showDialog;
+        if (request.showDialog) {
+            ui.queueConfirmation(true);
+        }
+        EXPECT_EQ(SendReminder(request, context), 0);
+        EXPECT_FALSE(
+            desktop.recordedArguments(withSendmail ? QStringLiteral("sendmail") : QStringLiteral("posta"))
+                .isEmpty());
+    }
+}
+
+// The grid starts on the desktop's default client; without one no row is current, so saving the
+// settings names no client, least of all the system's mail submission.
+TEST(MailClientRoutes, theGridStartsOnTheDefaultClientOrOnNoRow) {
+    transport::testing::MailDesktop desktop;
+    desktop.addRecordingSendmail();
+    EmailKlientTable clients;
+    FillMailClientList(clients, desktop.environment);
+    EXPECT_EQ(clients.rows.size(), 1);
+    EXPECT_EQ(clients.currentClient(), QString());
+
+    desktop.addClient(QStringLiteral("posta"), QStringLiteral("posta"));
+    FillMailClientList(clients, desktop.environment);
+    EXPECT_EQ(clients.rows.size(), 2);
+    EXPECT_EQ(clients.currentClient(), QStringLiteral("posta"));
 }
 
 }  // namespace

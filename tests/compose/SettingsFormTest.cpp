@@ -259,13 +259,13 @@ TEST(FillMailClientList, rowsInListOrderWithTheDefaultClientCurrent) {
     ASSERT_EQ(table.rows.size(), 3);
     EXPECT_EQ(table.rows[0], (compose::EmailKlientRow{QStringLiteral("Alfa"), QStringLiteral("/bin/sh")}));
     EXPECT_EQ(table.rows[1].Client, QString(255, QLatin1Char('b')));
-    // No default: the cursor stays on the row appended last.
-    EXPECT_EQ(table.current, 2);
+    // No list names a default: the desktop takes the first handler by id.
+    EXPECT_EQ(table.current, 0);
 
     root.write(QStringLiteral("mimeapps.list"),
-               "[Default Applications]\nx-scheme-handler/mailto=a.desktop;\n");
+               "[Default Applications]\nx-scheme-handler/mailto=c.desktop;\n");
     compose::FillMailClientList(table, env);
-    EXPECT_EQ(table.current, 0);
+    EXPECT_EQ(table.current, 2);
 }
 
 }  // namespace
