@@ -56,6 +56,8 @@ AppSettings everyFieldChanged() {
     s.SMTPUserID = QStringLiteral("ucetni");
     s.SMTPFromAddress = QStringLiteral("ucetni@firma.cz");
     s.SMTPFromName = QStringLiteral("Účtárna Šťastný");
+    s.SMTPSecurity = 1;
+    s.SMTPPlainAuth = true;
     s.ClientType = 3;
     s.ClientDirectName = QStringLiteral("Pošta");
     s.SMTPPassword = QStringLiteral("žluťoučký kůň");
