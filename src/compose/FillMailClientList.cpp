@@ -10,6 +10,12 @@ void fillFrom(EmailKlientTable& table, const transport::TJclEmail& email) {
     for (const transport::TJclMapiClient& client : email.ClientList()) {
         table.append(client.ClientTitle, client.ClientLibraryPath);
     }
+    if (email.DefaultClientPos() >= 0) {
+        table.defaultClient = email.ClientList()[email.DefaultClientPos()].ClientTitle;
+    }
+    if (email.SystemMailPos() >= 0) {
+        table.submissionProgram = email.ClientList()[email.SystemMailPos()].ClientLibraryPath;
+    }
     if (email.SelectedClientPos() >= 0 && email.SelectedClientPos() < table.rows.size()) {
         table.current = email.SelectedClientPos();
     }

@@ -2,6 +2,7 @@
 
 #include "transport/DesktopKeyFile.h"
 #include "transport/EJclMapiError.h"
+#include "transport/MailSubmissionProgram.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -101,15 +102,6 @@ int defaultClientPosition(const MailClientEnvironment& env, const QList<TJclMapi
     return -1;
 }
 
-QString sendmailProgram(const MailClientEnvironment& env) {
-    for (const QString& path : env.sendmailPaths) {
-        if (!resolveProgram(path, {}).isEmpty()) {
-            return path;
-        }
-    }
-    return resolveProgram(QStringLiteral("sendmail"), env.searchPath);
-}
-
 }  // namespace
 
 TJclSimpleMapi::TJclSimpleMapi() : TJclSimpleMapi(MailClientEnvironment::fromEnvironment()) {}
@@ -137,7 +129,7 @@ void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
         }
     }
     m_defaultClientPos = defaultClientPosition(env, m_clientList);
-    if (QString sendmail = sendmailProgram(env); !sendmail.isEmpty()) {
+    if (QString sendmail = FindMailSubmissionProgram(env); !sendmail.isEmpty()) {
         m_systemMailPos = int(m_clientList.size());
         m_clientList.append({sendmailTitle(), sendmail, QStringLiteral("sendmail"), true});
         m_commands.append(MailClientCommand{});

@@ -30,8 +30,8 @@ const QString WaitText =
 QString overwriteMessage(const QString& path) {
     return QStringLiteral("Nelze přepsat výstupní soubor  ") + path +
            QStringLiteral(
-               " Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v MS "
-               "Excel, apod.).");
+               " Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v "
+               "LibreOffice Calc, apod.).");
 }
 
 // Column A of the debtor part as the template lays it out, from the tables' current view: per
@@ -286,9 +286,9 @@ TEST(ExportDebtorList, asksForTheFileWritesFromTheProgramFolderAndOpensTheWorkbo
          {{QStringLiteral("information"),
            QStringLiteral(
                "Se souborem %OUTPUT% není asociován žádný program - pravděpodobně nemáte "
-               "nainstalovaný MS Excel, resp. program, který dokáže *.XLS soubory zobrazit (prohlížeč "
-               "MS Excel, 602Tab, OpenOffice.org, apod.).Chcete-li si výsledný soubor prohlédnout, "
-               "musíte mít takový program nainstalovaný.")}}},
+               "nainstalovaný program, který dokáže *.XLS soubory zobrazit (např. LibreOffice Calc nebo "
+               "Gnumeric). Chcete-li si výsledný soubor prohlédnout, musíte mít takový program "
+               "nainstalovaný.")}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -304,7 +304,7 @@ TEST(ExportDebtorList, asksForTheFileWritesFromTheProgramFolderAndOpensTheWorkbo
         ASSERT_EQ(f.ui.fileRequests().size(), 1u);
         const FileDialogRequest& request = f.ui.fileRequests().front();
         EXPECT_EQ(request.title, QStringLiteral("Exportovat do souboru"));
-        EXPECT_EQ(request.filter, QStringLiteral("Sešit MS Excel (*.xls)|*.xls"));
+        EXPECT_EQ(request.filter, QStringLiteral("Sešit Excel 97-2003 (*.xls)|*.xls"));
         EXPECT_EQ(request.defaultExtension, QStringLiteral("XLS"));
         EXPECT_EQ(request.fileName, QStringLiteral("Seznam dlužníků"));
 
