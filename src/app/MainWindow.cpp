@@ -10,10 +10,12 @@
 #include "app/WaitMessageWindow.h"
 #include "browser/BrowserCommands.h"
 #include "browser/DataGrid.h"
+#include "browser/DebtorSummary.h"
 #include "browser/GridIcons.h"
 #include "browser/TableGridModel.h"
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
+#include "import/CurrencySums.h"
 #include "import/ShowNoDocumentsMessage.h"
 #include "platform/ShellOpen.h"
 #include "sending/EmailingDialog.h"
@@ -88,6 +90,10 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
         new browser::TableGridModel(session.tables.mtFirmy, browser::debtorColumns(), separatorChar, this);
     m_dokladyModel = new browser::TableGridModel(session.tables.mtDoklady, browser::documentColumns(),
                                                  separatorChar, this);
+    m_firmyModel->setAmountMark([this, id = session.tables.mtFirmy.field(u"ID")](memtable::RowId row) {
+        return browser::AmountCurrencyMark(
+            m_debtorCurrencies.value(m_session.tables.mtFirmy.intValue(row, id)));
+    });
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -177,6 +183,12 @@ QWidget* TfrmMain::createDebtorArea() {
     connect(m_grFirmy, &QWidget::customContextMenuRequested, this, &TfrmMain::showDebtorMenu);
     connect(m_grFirmy, &QAbstractItemView::doubleClicked, this, &TfrmMain::sendSingleReminder);
     layout->addWidget(m_grFirmy, 1);
+    m_lblSouhrn = new QLabel(area);
+    m_lblSouhrn->setObjectName(QStringLiteral("lblSouhrn"));
+    m_lblSouhrn->setContentsMargins(6, 2, 6, 2);
+    layout->addWidget(m_lblSouhrn);
+    // Every load and filter resets the grid's rows.
+    connect(m_firmyModel, &QAbstractItemModel::modelReset, this, &TfrmMain::showDebtorSummary);
 
     auto* bar = new QWidget(area);
     bar->setObjectName(QStringLiteral("panDebtorCommands"));
@@ -469,6 +481,9 @@ void TfrmMain::tablesLoaded() {
         // The web page's opening is not waited for: its result is not used.
         [](const QString& address) { platform::StartAssociatedProgram(address); });
     m_lblStavKeDniText->setText(m_session.tables.lblStavKeDniText);
+    m_debtorCurrencies = import::DebtorCurrencies(m_session.tables);
+    showDebtorSummary();
+    m_grFirmy->viewport()->update();
     m_bottom->setCurrentWidget(m_panLegenda);
     // The list starts sorted by name, the name column marked and current; an empty list shows no mark.
     if (!m_session.tables.mtFirmy.isEmpty()) {
@@ -506,6 +521,10 @@ void TfrmMain::sortByColumn(int logicalColumn) {
     if (firmy.currentPosition() >= 0) {
         m_grFirmy->setCurrentIndex(m_firmyModel->index(firmy.currentPosition(), logicalColumn));
     }
+}
+
+void TfrmMain::showDebtorSummary() {
+    m_lblSouhrn->setText(browser::DebtorSummaryText(m_session.tables, m_session.locale.decimalSeparator()));
 }
 
 void TfrmMain::filterChanged() {

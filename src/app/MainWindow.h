@@ -3,6 +3,7 @@
 #include "app/AppSession.h"
 #include "platform/UserInterface.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -76,6 +77,7 @@ private:
     void triggerOk();
     void autoStart();
     void tablesLoaded();
+    void showDebtorSummary();
     void shutDown();
 
     void sortByColumn(int logicalColumn);
@@ -106,6 +108,8 @@ private:
     bool m_layoutApplied = false;
     QCheckBox* m_chckOnlyMail = nullptr;
     QLabel* m_lblStavKeDniText = nullptr;
+    QLabel* m_lblSouhrn = nullptr;           // the debtor count and remaining amounts per currency
+    QHash<int, QString> m_debtorCurrencies;  // by debtor ID, for the marks after amounts
     QStackedWidget* m_bottom = nullptr;
     QWidget* m_panLegenda = nullptr;
     QLineEdit* m_edtInputCSVFile = nullptr;

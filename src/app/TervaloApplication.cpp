@@ -1,6 +1,11 @@
 #include "app/TervaloApplication.h"
 
+#include "platform/ShellOpen.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 #include <exception>
 
@@ -9,6 +14,11 @@ namespace tervalo::app {
 TervaloApplication::TervaloApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tervalo"));
     setApplicationDisplayName(QStringLiteral("Tervalo"));
+    // The last opener, after xdg-open and gio: the desktop portal where the program runs sandboxed.
+    platform::SetDesktopServicesOpener([](const QString& target) {
+        return QDesktopServices::openUrl(QFileInfo::exists(target) ? QUrl::fromLocalFile(target)
+                                                                   : QUrl(target));
+    });
 }
 
 bool TervaloApplication::notify(QObject* receiver, QEvent* event) {

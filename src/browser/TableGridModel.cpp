@@ -45,9 +45,12 @@ QVariant TableGridModel::displayText(memtable::RowId row, int column) const {
                 return {};
             }
             double value = m_table.floatValue(row, field);
-            return spec.amount
-                       ? formatAmount(value, m_decimalSeparator)
-                       : QString::number(value, 'g', 15).replace(QLatin1Char('.'), m_decimalSeparator);
+            if (!spec.amount) {
+                return QString::number(value, 'g', 15).replace(QLatin1Char('.'), m_decimalSeparator);
+            }
+            const QString mark = m_amountMark ? m_amountMark(row) : QString();
+            return mark.isEmpty() ? formatAmount(value, m_decimalSeparator)
+                                  : formatAmount(value, m_decimalSeparator) + QLatin1Char(' ') + mark;
         }
         case memtable::FieldType::Integer:
             return m_table.isNull(row, field) ? QVariant()

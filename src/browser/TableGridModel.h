@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <vector>
 
 namespace tervalo::browser {
@@ -27,6 +28,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     const GridColumn& column(int index) const { return m_columns[std::size_t(index)]; }
+    // The mark shown after a row's amounts (its currency when not CZK); none by default.
+    void setAmountMark(std::function<QString(memtable::RowId)> mark) { m_amountMark = std::move(mark); }
     memtable::MemTable& table() { return m_table; }
 
 Q_SIGNALS:
@@ -48,6 +51,7 @@ private:
     std::vector<int> m_fields;      // table field of each column
     std::vector<int> m_iconFields;  // -1 for columns without an icon
     QChar m_decimalSeparator;
+    std::function<QString(memtable::RowId)> m_amountMark;
     bool m_resetting = false;
     int m_currentPosition = -1;
 };

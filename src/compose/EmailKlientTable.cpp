@@ -5,6 +5,8 @@ namespace tervalo::compose {
 void EmailKlientTable::reopen() {
     rows.clear();
     current = -1;
+    defaultClient.clear();
+    submissionProgram.clear();
 }
 
 void EmailKlientTable::append(const QString& client, const QString& path) {

@@ -20,8 +20,12 @@ struct EmailKlientTable {
 
     QList<EmailKlientRow> rows;
     int current = -1;  // 0-based; -1 while the table is empty
+    // What the sending tab tells about the routes: the desktop's default client (empty when the
+    // desktop names none) and the system's mail submission program (empty when there is none).
+    QString defaultClient;
+    QString submissionProgram;
 
-    // Empties the table, as closing and reopening it does.
+    // Empties the table, as closing and reopening it does, and forgets the routes.
     void reopen();
     // Appends a row (texts cut to the field size); like a table's cursor, the current row then is the
     // row appended.

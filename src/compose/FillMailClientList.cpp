@@ -10,6 +10,12 @@ void fillFrom(EmailKlientTable& table, const transport::TJclEmail& email) {
     for (const transport::TJclMapiClient& client : email.ClientList()) {
         table.append(client.ClientTitle, client.ClientLibraryPath);
     }
+    if (email.DefaultClientPos() >= 0) {
+        table.defaultClient = email.ClientList()[email.DefaultClientPos()].ClientTitle;
+    }
+    if (email.SystemMailPos() >= 0) {
+        table.submissionProgram = email.ClientList()[email.SystemMailPos()].ClientLibraryPath;
+    }
     // Without a desktop default no row is current, so that nothing (least of all the system's mail
     // submission, last in the list) is saved as the chosen client unless the user picks it.
     table.current = email.SelectedClientPos() < table.rows.size() ? email.SelectedClientPos() : -1;

@@ -3,6 +3,7 @@
 #include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
 #include "compose/EmailKlientModel.h"
+#include "compose/MailRoutesNote.h"
 #include "compose/QrAccount.h"
 #include "compose/SmtpTestEmail.h"
 
@@ -42,14 +43,6 @@ const QStringList kVariableLines = {
     QStringLiteral(" %ODBERATEL% - název odběratele (dlužníka)"),
     QStringLiteral(" %DATUM% - datum (stav neuhrazených dokladů ke dni)"),
 };
-
-const QString kMailClientNote = QStringLiteral(
-    "U některých poštovních klientů (např. MS Outlook Express) může být aktivní přepínač \"Upozornit, "
-    "pokud se jiná aplikace pokusí odeslat zprávu mým jménem\". Program potom vyžaduje potvrzení "
-    "uživatele pro každý odesílaný e-mail, což může být značně zdržující. Můžete proto buď tento "
-    "přepínač vypnout (pokud to však daný program umožňuje, např. u Outlook Express v menu Nástroje >> "
-    "Možnosti >> Zabezpečení), nebo nastavit odesílání pomocí SMTP (hodnoty získáte u svého správce "
-    "sítě).");
 
 QLabel* shadedNote(const QString& name, const QString& text, QWidget* parent) {
     auto* note = new QLabel(text, parent);
@@ -240,7 +233,8 @@ QWidget* TfrmNastaveni::createSendingTab() {
     clientGroup->setObjectName(QStringLiteral("gbKlient"));
     m_rbAutomaticRadioBtn = new QRadioButton(QStringLiteral("vybrat automaticky"), clientGroup);
     m_rbAutomaticRadioBtn->setObjectName(QStringLiteral("rbAutomaticRadioBtn"));
-    m_rbMapiRadioBtn = new QRadioButton(QStringLiteral("použít výchozí (MAPI)"), clientGroup);
+    m_rbMapiRadioBtn =
+        new QRadioButton(QStringLiteral("použít výchozí (podle pracovní plochy)"), clientGroup);
     m_rbMapiRadioBtn->setObjectName(QStringLiteral("rbMapiRadioBtn"));
     m_rbDirectRadioBtn = new QRadioButton(QStringLiteral("použít vybraný"), clientGroup);
     m_rbDirectRadioBtn->setObjectName(QStringLiteral("rbDirectRadioBtn"));
@@ -347,7 +341,9 @@ QWidget* TfrmNastaveni::createSendingTab() {
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group, 1);
-    layout->addWidget(shadedNote(QStringLiteral("lblKlientPoznamka"), kMailClientNote, page));
+    // Filled when the dialog opens, with the clients found at start-up.
+    m_lblKlientPoznamka = shadedNote(QStringLiteral("lblKlientPoznamka"), QString(), page);
+    layout->addWidget(m_lblKlientPoznamka);
     return page;
 }
 
@@ -358,6 +354,7 @@ int TfrmNastaveni::EditSettings(int tab) {
 
 void TfrmNastaveni::prepareEdit(int tab) {
     m_tabs->setCurrentIndex(tab);
+    m_lblKlientPoznamka->setText(MailRoutesNote(m_mtEmailKlient));
     SettingsForm form = formFromControls();
     fillSettingsForm(form, m_settings, m_mtEmailKlient);
     showForm(form);

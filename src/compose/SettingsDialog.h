@@ -70,6 +70,7 @@ private:
     EmailKlientModel* m_clientModel = nullptr;
 
     QTabWidget* m_tabs = nullptr;
+    QLabel* m_lblKlientPoznamka = nullptr;
     QLineEdit* m_edtPredmet = nullptr;
     QLineEdit* m_edtKopieEmailu = nullptr;
     QPlainTextEdit* m_edtText = nullptr;

@@ -21,11 +21,20 @@ DebtorListSource::DebtorListSource(import::ExportTables& tables, QDate today,
                                    const app::AppSettings* paymentSettings)
     : m_tables(tables),
       m_payments(tables, paymentSettings),
-      m_firmy(tables.mtFirmy,
-              {QrPaymentFields::names(), [this](int index) { return m_payments.debtorValue(index); }}),
+      m_firmy(tables.mtFirmy, {QrPaymentFields::names() + QStringList{QStringLiteral("Mena")},
+                               [this](int index) { return debtorValue(index); }}),
       m_doklady(tables.mtDoklady,
                 {QrPaymentFields::names(), [this](int index) { return m_payments.documentValue(index); }}),
+      m_meny(tables),
+      m_currencies(import::DebtorCurrencies(tables)),
       m_today(today) {}
+
+report::ReportValue DebtorListSource::debtorValue(int index) {
+    if (index < QrPaymentFields::names().size()) {
+        return m_payments.debtorValue(index);
+    }
+    return text(m_currencies.value(m_tables.mtFirmy.intValue(u"ID")));
+}
 
 report::ReportDataset* DebtorListSource::dataset(const QString& name) {
     if (sameName(name, m_tables.mtFirmy.name())) {
@@ -33,6 +42,9 @@ report::ReportDataset* DebtorListSource::dataset(const QString& name) {
     }
     if (sameName(name, m_tables.mtDoklady.name())) {
         return &m_doklady;
+    }
+    if (sameName(name, CurrencyTotalsDataset::name())) {
+        return &m_meny;
     }
     return nullptr;
 }

@@ -39,8 +39,8 @@ bool isSameFile(const QString& a, const QString& b) {
 
 void showCannotOverwrite(UserInterface& ui, const QString& path) {
     ui.error(QStringLiteral("Nelze přepsat výstupní soubor  ") + path + QStringLiteral(" ") +
-             QStringLiteral("Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v MS "
-                            "Excel, apod.)."));
+             QStringLiteral("Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v "
+                            "LibreOffice Calc, apod.)."));
 }
 
 }  // namespace
@@ -93,7 +93,7 @@ void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserI
                       const app::AppSettings* paymentSettings) {
     FileDialogRequest request;
     request.title = QStringLiteral("Exportovat do souboru");
-    request.filter = QStringLiteral("Sešit MS Excel (*.xls)|*.xls");
+    request.filter = QStringLiteral("Sešit Excel 97-2003 (*.xls)|*.xls");
     request.defaultExtension = QStringLiteral("XLS");
     request.fileName = QStringLiteral("Seznam dlužníků");
     const std::optional<QString> output = ui.chooseSaveFile(request);
@@ -107,9 +107,8 @@ void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserI
     if (openWithAssociatedProgram(*output) == platform::ShellOpenNoAssociation) {
         ui.information(
             QStringLiteral("Se souborem ") + *output +
-            QStringLiteral(" není asociován žádný program - pravděpodobně nemáte nainstalovaný MS "
-                           "Excel, resp. program, který dokáže *.XLS soubory zobrazit (prohlížeč MS "
-                           "Excel, 602Tab, OpenOffice.org, apod.).") +
+            QStringLiteral(" není asociován žádný program - pravděpodobně nemáte nainstalovaný program, "
+                           "který dokáže *.XLS soubory zobrazit (např. LibreOffice Calc nebo Gnumeric). ") +
             QStringLiteral("Chcete-li si výsledný soubor prohlédnout, musíte mít takový program "
                            "nainstalovaný."));
     }

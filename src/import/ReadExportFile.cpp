@@ -50,7 +50,7 @@ ExportReadResult ReadExportFile(const QString& path, CellMatrix& matrix, const p
         ui.warning(
             QStringLiteral("Nastala chyba při načítání souboru ") + path +
             QStringLiteral(" Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v "
-                           "MS Excel, apod.)."));
+                           "LibreOffice Calc, apod.)."));
         return result;
     }
     if (HasWrongFormat(matrix, codec)) {

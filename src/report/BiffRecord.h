@@ -11,6 +11,8 @@ namespace tervalo::report {
 namespace rid {
 constexpr uint16_t Formula = 0x0006;
 constexpr uint16_t Eof = 0x000A;
+constexpr uint16_t Header = 0x0014;
+constexpr uint16_t Footer = 0x0015;
 constexpr uint16_t ExternSheet = 0x0017;
 constexpr uint16_t Name = 0x0018;
 constexpr uint16_t HorizontalPageBreaks = 0x001B;

@@ -4,6 +4,7 @@
 
 #include "report/CompoundFile.h"
 #include "report/Formula.h"
+#include "report/PageHeaderTags.h"
 #include "report/ReportError.h"
 #include "report/SheetExpander.h"
 #include "report/Workbook.h"
@@ -69,6 +70,7 @@ QByteArray renderWorkbook(const QByteArray& workbookStream, ReportDataSource& so
         Sheet sheet;
         SheetExpander expander(templ, int(s), out.sst, source, templ.dates1904);
         layouts[s] = expander.expand(sheet, formulas);
+        fillPageHeaderTags(sheet.before, source);
         out.sheets.push_back(std::move(sheet));
     }
 

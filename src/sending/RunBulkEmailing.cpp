@@ -5,6 +5,7 @@
 #include "compose/DebtorHasNothingToSend.h"
 #include "platform/SilentUserInterface.h"
 #include "platform/WorkerThread.h"
+#include "sending/SubmissionStatusNote.h"
 
 #include <chrono>
 #include <future>
@@ -379,10 +380,8 @@ private:
         m_view.setLinkVisible(true);
         QString status = QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)");
         if (m_settings.DefaultSendMail) {
-            status += QStringLiteral(
-                " Poznámka: pokud ještě nedošlo k připojení na internet, zprávy naleznete ve složce \"Pošta "
-                "k "
-                "odeslání\" ve výchozím poštovním programu (např. Outlook).");
+            status += SubmissionStatusNote(transport::DescribeMailSubmission(
+                transport::FindMailSubmissionProgram(m_c.reminder.mailClients)));
         }
         m_view.setStatusText(status);
         m_view.setDebtorLinesVisible(false);

@@ -3,6 +3,7 @@
 #include "transport/DefaultHandler.h"
 #include "transport/DesktopKeyFile.h"
 #include "transport/MailClientErrors.h"
+#include "transport/MailSubmissionProgram.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -77,15 +78,6 @@ ListedClient mailClientOf(const DesktopKeyFile& entry, const EntryFile& file, co
     return listed;
 }
 
-QString sendmailProgram(const MailClientEnvironment& env) {
-    for (const QString& path : env.sendmailPaths) {
-        if (!resolveProgram(path, {}).isEmpty()) {
-            return path;
-        }
-    }
-    return resolveProgram(QStringLiteral("sendmail"), env.searchPath);
-}
-
 }  // namespace
 
 TJclSimpleMapi::TJclSimpleMapi() : TJclSimpleMapi(MailClientEnvironment::fromEnvironment()) {}
@@ -137,7 +129,7 @@ void TJclSimpleMapi::EnumerateMailClients(const MailClientEnvironment& env) {
         m_clientList.append(listed.client);
         m_commands.append(listed.command);
     }
-    if (QString sendmail = sendmailProgram(env); !sendmail.isEmpty()) {
+    if (QString sendmail = FindMailSubmissionProgram(env); !sendmail.isEmpty()) {
         m_systemMailPos = int(m_clientList.size());
         m_clientList.append({sendmailTitle(), sendmail, QStringLiteral("sendmail"), true});
         m_commands.append(MailClientCommand{});

@@ -118,14 +118,25 @@ TEST(MainWindowBrowser, sortingKeepsTheCurrentDebtorAndMovesTheColumn) {
     EXPECT_EQ(w.cell(w.grFirmy(), 0, 3), QStringLiteral("1 210,00"));  // the smallest remaining amount first
 }
 
-TEST(MainWindowBrowser, emailFilterHidesDebtorsWithoutAddress) {
+// The status line under the debtors counts the shown debtors and sums what they owe per currency;
+// the one debtor in EUR has its amounts marked.
+TEST(MainWindowBrowser, emailFilterHidesDebtorsWithoutAddressAndTheSumsFollow) {
     Folder folder;
     LoadedWindow w(folder.dir);
+    auto* summary = w.child<QLabel>("lblSouhrn");
+    EXPECT_EQ(summary->text(),
+              QStringLiteral("Zobrazeno dlužníků: 12   Zbývá uhradit: 264 593,75 CZK; 1 500,00 EUR"));
+    EXPECT_EQ(w.cell(w.grFirmy(), 7, 2), QStringLiteral("Hotel Ďáblice a.s."));
+    EXPECT_EQ(w.cell(w.grFirmy(), 7, 3), QStringLiteral("1 500,00 EUR"));
+    EXPECT_EQ(w.cell(w.grFirmy(), 6, 3), QStringLiteral("4 053,50"));
     auto* filter = w.child<QCheckBox>("chckOnlyMail");
     filter->click();
     EXPECT_EQ(w.grFirmy()->model()->rowCount(), 8);  // four debtors have no address
+    EXPECT_EQ(summary->text(),
+              QStringLiteral("Zobrazeno dlužníků: 8   Zbývá uhradit: 204 698,75 CZK; 1 500,00 EUR"));
     filter->click();
     EXPECT_EQ(w.grFirmy()->model()->rowCount(), 12);
+    EXPECT_TRUE(summary->text().startsWith(QStringLiteral("Zobrazeno dlužníků: 12 ")));
 }
 
 TEST(MainWindowBrowser, whatTheUserDoesIsStoredAndShownAtTheNextLoad) {

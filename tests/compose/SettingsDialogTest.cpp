@@ -54,6 +54,32 @@ struct DialogFixture {
     TfrmNastaveni dialog{settings, clients, ui, locale};
 };
 
+TEST(TfrmNastaveni, theSendingTabNamesTheRoutesOfThisDesktop) {
+    DialogFixture f;
+    f.clients.defaultClient = QStringLiteral("Pošta");
+    f.clients.submissionProgram = QStringLiteral("/nonexistent/sbin/sendmail");
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+
+    const QString note = f.child<QLabel>("lblKlientPoznamka")->text();
+    EXPECT_TRUE(note.startsWith(
+        QStringLiteral("Jednotlivé upomínky se otevírají v poštovním klientovi pracovní plochy (Pošta)")))
+        << note.toStdString();
+    EXPECT_TRUE(note.contains(QStringLiteral("(/nonexistent/sbin/sendmail)"))) << note.toStdString();
+    EXPECT_EQ(f.child<QRadioButton>("rbMapiRadioBtn")->text(),
+              QStringLiteral("použít výchozí (podle pracovní plochy)"));
+    const QAbstractItemModel* grid = f.child<QTableView>("grEmailKlient")->model();
+    EXPECT_EQ(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Klient"));
+    EXPECT_EQ(grid->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Program"));
+
+    // The note follows the list, which start-up fills.
+    f.dialog.reject();
+    f.clients.defaultClient.clear();
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    EXPECT_TRUE(f.child<QLabel>("lblKlientPoznamka")
+                    ->text()
+                    .startsWith(QStringLiteral("Výchozí poštovní klient pracovní plochy nebyl nalezen")));
+}
+
 TEST(TfrmNastaveni, showsTheRecordOnTheRequestedTab) {
     DialogFixture f;
     f.settings.SMTPPort = 2525;

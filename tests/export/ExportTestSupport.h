@@ -44,6 +44,8 @@ struct XlsCell {
 struct XlsSheet {
     std::map<int, std::map<int, XlsCell>> rows;
     QJsonArray merges;  // [first row, last row + 1, first column, last column + 1]
+    QString header;     // the page header and footer as stored, with their "&" codes
+    QString footer;
 
     const XlsCell* cell(int row, int col) const {
         const auto r = rows.find(row);
@@ -74,6 +76,8 @@ inline XlsSheet readWithXlrd(const QString& path) {
         result.rows[c[0].toInt()][c[1].toInt()] = XlsCell{c[2].toInt(), c[3], c[4].toInt()};
     }
     result.merges = sheet[QStringLiteral("merges")].toArray();
+    result.header = sheet[QStringLiteral("header")].toString();
+    result.footer = sheet[QStringLiteral("footer")].toString();
     return result;
 }
 

@@ -30,8 +30,8 @@ const QString WaitText =
 QString overwriteMessage(const QString& path) {
     return QStringLiteral("Nelze přepsat výstupní soubor  ") + path +
            QStringLiteral(
-               " Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v MS "
-               "Excel, apod.).");
+               " Zkontrolujte, zda není používán jiným programem (např. zda není otevřen v "
+               "LibreOffice Calc, apod.).");
 }
 
 // Column A of the debtor part as the template lays it out, from the tables' current view: per
@@ -175,6 +175,52 @@ TEST(WriteDebtorList, filteredListHasOnlyDebtorsWithEmailAndTheCurrentDebtorStay
     EXPECT_TRUE(written.contains(QStringLiteral("Alfa Stavby s.r.o.")));
 }
 
+// The demo's debtors owe in CZK and one in EUR: a total line per currency, never one sum of both,
+// and each debtor's sums marked with its currency; the page header and footer name the supplier, the
+// date of the export's state, the date of the workbook and the page of pages.
+TEST(WriteDebtorList, totalsArePerCurrencyAndThePagesHaveCzechHeadersAndFooters) {
+    test::DemoExport f;
+    const QString output = f.dir.file(QStringLiteral("měny.xls"));
+    ASSERT_TRUE(exporting::WriteDebtorList(f.session.tables, f.templatePath(), output, f.ui, Today));
+    const test::XlsSheet out = test::readWithXlrd(output);
+
+    struct Total {
+        QString label, currency;
+        double total, remaining;
+        bool operator==(const Total&) const = default;
+    };
+    std::vector<Total> totals;
+    QStringList hotelCurrencies;
+    bool inHotel = false;
+    for (const auto& [row, cells] : out.rows) {
+        const QString label = out.text(row, 0);
+        inHotel = inHotel || label == QStringLiteral("Hotel Ďáblice a.s.");
+        if (label.endsWith(QStringLiteral("všech dlužníků"))) {
+            totals.push_back({label, out.text(row, 5), out.cell(row, 6)->value.toDouble(),
+                              out.cell(row, 7)->value.toDouble()});
+        }
+        if (inHotel && label == QStringLiteral("Faktury celkem")) {
+            hotelCurrencies << out.text(row, 5);
+            inHotel = false;
+        }
+    }
+    const std::vector<Total> expected = {
+        {QStringLiteral("Faktury všech dlužníků"), QStringLiteral("CZK"), 317444.0, 264593.75},
+        {QStringLiteral("Dobropisy všech dlužníků"), QStringLiteral("CZK"), -13310.0, -13310.0},
+        {QStringLiteral("Faktury všech dlužníků"), QStringLiteral("EUR"), 1500.0, 1500.0},
+        {QStringLiteral("Dobropisy všech dlužníků"), QStringLiteral("EUR"), 0.0, 0.0},
+    };
+    EXPECT_EQ(totals, expected);
+    EXPECT_EQ(hotelCurrencies, QStringList{QStringLiteral("EUR")});
+
+    EXPECT_TRUE(out.header.contains(QStringLiteral("Účetní kancelář Horák s.r.o.")))
+        << out.header.toStdString();
+    EXPECT_TRUE(out.header.contains(QStringLiteral("Stav ke dni 10.12.2026"))) << out.header.toStdString();
+    EXPECT_FALSE(out.header.contains(QStringLiteral("#."))) << out.header.toStdString();
+    EXPECT_TRUE(out.footer.contains(QStringLiteral("Strana &P z &N"))) << out.footer.toStdString();
+    EXPECT_TRUE(out.footer.contains(QStringLiteral("Vytvořeno 10.12.2026"))) << out.footer.toStdString();
+}
+
 TEST(WriteDebtorList, emptyDebtorListDropsTheBandAndKeepsTheTotals) {
     test::AppFixture f;  // nothing loaded
     f.dir.write(QStringLiteral("TERVALO.XL"),
@@ -184,7 +230,8 @@ TEST(WriteDebtorList, emptyDebtorListDropsTheBandAndKeepsTheTotals) {
                                            f.ui, Today));
     const test::XlsSheet out = test::readWithXlrd(output);
     EXPECT_EQ(out.text(TotalsRowWhenEmpty - 1, 0), QStringLiteral("Doklad"));
-    EXPECT_EQ(out.text(TotalsRowWhenEmpty, 0), QStringLiteral("Faktury všech dlužníků"));
+    // No currency occurs, so there is no total line per currency; the count stays.
+    EXPECT_EQ(out.text(TotalsRowWhenEmpty, 0), QStringLiteral("Počet dlužníků:"));
     EXPECT_EQ(out.cell(SupplierRow, 1), nullptr);  // no supplier stated: an empty cell
     for (const auto& [row, cells] : out.rows) {
         for (const auto& [col, cell] : cells) {
@@ -286,9 +333,9 @@ TEST(ExportDebtorList, asksForTheFileWritesFromTheProgramFolderAndOpensTheWorkbo
          {{QStringLiteral("information"),
            QStringLiteral(
                "Se souborem %OUTPUT% není asociován žádný program - pravděpodobně nemáte "
-               "nainstalovaný MS Excel, resp. program, který dokáže *.XLS soubory zobrazit (prohlížeč "
-               "MS Excel, 602Tab, OpenOffice.org, apod.).Chcete-li si výsledný soubor prohlédnout, "
-               "musíte mít takový program nainstalovaný.")}}},
+               "nainstalovaný program, který dokáže *.XLS soubory zobrazit (např. LibreOffice Calc nebo "
+               "Gnumeric). Chcete-li si výsledný soubor prohlédnout, musíte mít takový program "
+               "nainstalovaný.")}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -304,7 +351,7 @@ TEST(ExportDebtorList, asksForTheFileWritesFromTheProgramFolderAndOpensTheWorkbo
         ASSERT_EQ(f.ui.fileRequests().size(), 1u);
         const FileDialogRequest& request = f.ui.fileRequests().front();
         EXPECT_EQ(request.title, QStringLiteral("Exportovat do souboru"));
-        EXPECT_EQ(request.filter, QStringLiteral("Sešit MS Excel (*.xls)|*.xls"));
+        EXPECT_EQ(request.filter, QStringLiteral("Sešit Excel 97-2003 (*.xls)|*.xls"));
         EXPECT_EQ(request.defaultExtension, QStringLiteral("XLS"));
         EXPECT_EQ(request.fileName, QStringLiteral("Seznam dlužníků"));
 

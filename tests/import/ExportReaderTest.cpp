@@ -181,7 +181,7 @@ TEST(ExportReader, unreadableFileGivesTheWarning) {
                   QStringLiteral("warning"),
                   QStringLiteral(
                       "Nastala chyba při načítání souboru /proc/self/mem Zkontrolujte, zda není používán "
-                      "jiným programem (např. zda není otevřen v MS Excel, apod.).")}));
+                      "jiným programem (např. zda není otevřen v LibreOffice Calc, apod.).")}));
 }
 
 }  // namespace

@@ -532,7 +532,7 @@ struct MailClientFixture : BulkFixture {
     CountingSendmail sendmail;
 };
 
-TEST(BulkRun, throughTheMailClientHandsEachReminderToSendmailAndNotesTheOutbox) {
+TEST(BulkRun, throughTheMailClientHandsEachReminderToSendmailAndNamesItInTheStatus) {
     MailClientFixture f;
 
     EXPECT_EQ(f.run(), 0);
@@ -550,11 +550,14 @@ TEST(BulkRun, throughTheMailClientHandsEachReminderToSendmailAndNotesTheOutbox) 
                               sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
                              2, 4));
     EXPECT_EQ(f.ui.messages(), std::vector<Message>());
-    EXPECT_EQ(f.view.statusText,
-              QStringLiteral(
-                  "Dokončeno (protokol zobrazíte klepnutím zde) Poznámka: pokud ještě nedošlo k připojení "
-                  "na internet, zprávy naleznete ve složce \"Pošta k odeslání\" ve výchozím poštovním "
-                  "programu (např. Outlook)."));
+    // A program the note does not recognise is named by its path.
+    EXPECT_EQ(
+        f.view.statusText,
+        QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde) Poznámka: zprávy byly předány "
+                       "systémovému programu pro odesílání pošty (") +
+            f.sendmail.desktop.file(QStringLiteral("sbin/sendmail")) +
+            QStringLiteral("); ten je odešle sám, pokud zprávy jen řadí do fronty, zobrazíte ji obvykle "
+                           "příkazem mailq."));
     EXPECT_EQ(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend,
               QDate::currentDate());
     EXPECT_EQ(f.session.stateTables->readAddressNote(QStringLiteral("ema@ema.cz")).lastSend,
