@@ -73,9 +73,10 @@ void closeDescriptorsOnExec(int openFilesLimit) {
     }
 }
 
-// Standard input and output, and with `discardErrors` the error output, from /dev/null.
+// Standard input and output, and with `discardErrors` the error output, from /dev/null. Opened
+// without close-on-exec: when a standard descriptor was closed, it takes that place itself.
 bool useNullDevice(bool discardErrors) {
-    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int null = ::open("/dev/null", O_RDWR);
     if (null < 0) {
         return false;
     }

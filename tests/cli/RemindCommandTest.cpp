@@ -44,7 +44,7 @@ QString sentQuestion(const QString& address, const QString& attachment = {}) {
 }
 
 // The desktop's mailto handler for the commands run from the test: a script that records what it
-// was started with. Only this client is registered, as the default one.
+// was started with. Only this client is registered, and it is the default as a fresh desktop has it.
 class DesktopMailClient {
 public:
     DesktopMailClient() {
@@ -60,8 +60,9 @@ public:
               "[Desktop Entry]\nType=Application\nName=Posta\nExec=" +
                   QFile::encodeName(m_dir.path() + QStringLiteral("/posta")) +
                   " %u\nMimeType=x-scheme-handler/mailto;\n");
-        write(config + QStringLiteral("/mimeapps.list"),
-              "[Default Applications]\nx-scheme-handler/mailto=posta.desktop\n");
+        // As on a fresh desktop: no mimeapps.list, only the database of desktop files names it.
+        write(data + QStringLiteral("/applications/mimeinfo.cache"),
+              "[MIME Cache]\nx-scheme-handler/mailto=posta.desktop;\n");
         for (const auto& [name, value] :
              {std::pair{"XDG_DATA_HOME", data}, std::pair{"XDG_CONFIG_HOME", config},
               std::pair{"XDG_DATA_DIRS", m_dir.path() + QStringLiteral("/none")},
