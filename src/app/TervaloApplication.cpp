@@ -1,5 +1,8 @@
 #include "app/TervaloApplication.h"
 
+#include "app/CzechQtTranslation.h"
+#include "app/ProgramIcon.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -9,6 +12,8 @@ namespace tervalo::app {
 TervaloApplication::TervaloApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tervalo"));
     setApplicationDisplayName(QStringLiteral("Tervalo"));
+    setWindowIcon(programIcon());
+    installCzechQtTranslation(*this);
 }
 
 bool TervaloApplication::notify(QObject* receiver, QEvent* event) {

@@ -25,7 +25,7 @@ QVariant EmailKlientModel::headerData(int section, Qt::Orientation orientation, 
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal) {
         return {};
     }
-    return section == 0 ? QStringLiteral("Client") : QStringLiteral("Path");
+    return section == 0 ? QStringLiteral("Poštovní klient") : QStringLiteral("Program");
 }
 
 void EmailKlientModel::reload() {
