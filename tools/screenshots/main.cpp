@@ -42,6 +42,10 @@ void wait(int milliseconds) {
 
 // The window with its frame, as the screen shows it.
 void shoot(QWidget* window, const QString& name) {
+    // Until the window manager has framed the window, then until it has been painted.
+    for (int tries = 0; tries < 30 && window->frameGeometry() == window->geometry(); ++tries) {
+        wait(100);
+    }
     wait(700);
     const QRect frame = window->frameGeometry();
     const QPixmap picture =
