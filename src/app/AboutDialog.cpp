@@ -1,6 +1,7 @@
 #include "app/AboutDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "app/ProgramIcon.h"
 #include "platform/AppVersion.h"
 #include "platform/ShellOpen.h"
 
@@ -101,7 +102,14 @@ TfrmAbout::TfrmAbout(const AppSession& session, std::function<void(const QString
                        platform::AppVersion,
                    this);
     title->setWordWrap(true);
-    layout->addWidget(title);
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("imgIkona"));
+    icon->setPixmap(programIcon().pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop);
+    auto* titleLine = new QHBoxLayout;
+    titleLine->addWidget(icon);
+    titleLine->addWidget(title, 1);
+    layout->addLayout(titleLine);
 
     auto linkLine = [&](const QString& caption, TUrlLinkLabel* label) {
         auto* line = new QHBoxLayout;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+
+#include <map>
 
 namespace tervalo::app {
 
@@ -82,6 +85,12 @@ struct MainWindowLayout {
     static constexpr int kDefaultHeaderHeight = 193;
     bool Maximized = false;
     int HeaderHeight = kDefaultHeaderHeight;  // height of the upper (debtor) panel in pixels
+    // The debtor panel's share of the height both panels have, in thousandths; 0 when not stored (the
+    // first start, or a file of an older version), and HeaderHeight then decides.
+    int HeaderPerMille = 0;
+    // The place and size each window (by its object name) had when it was last closed: its client
+    // area in screen coordinates, the main window's normal (not maximized) one.
+    std::map<QString, QRect> Windows;
 
     bool operator==(const MainWindowLayout&) const = default;
 };

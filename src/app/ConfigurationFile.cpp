@@ -13,6 +13,43 @@ const QString kEmail = QStringLiteral("EMAIL");
 const QString kSend = QStringLiteral("SEND");
 const QString kQrPlatba = QStringLiteral("QRPLATBA");
 
+// The place of a window: "Geometry_" + its object name = "x,y,width,height" of its client area.
+const QString kGeometryPrefix = QStringLiteral("Geometry_");
+
+void readWindows(const IniFile& ini, MainWindowLayout& layout) {
+    layout.HeaderPerMille = qBound(0, ini.integer(kMain, QStringLiteral("HeaderPerMille"), 0), 1000);
+    for (const QString& key : ini.keys(kMain)) {
+        if (!key.startsWith(kGeometryPrefix, Qt::CaseInsensitive)) {
+            continue;
+        }
+        const QStringList numbers = ini.text(kMain, key).split(QLatin1Char(','));
+        QList<int> values;
+        for (const QString& number : numbers) {
+            bool ok = false;
+            values << number.trimmed().toInt(&ok);
+            if (!ok) {
+                values.clear();
+                break;
+            }
+        }
+        if (values.size() == 4 && values[2] > 0 && values[3] > 0) {
+            layout.Windows[key.mid(kGeometryPrefix.size())] =
+                QRect(values[0], values[1], values[2], values[3]);
+        }
+    }
+}
+
+void writeWindows(IniFile& ini, const MainWindowLayout& layout) {
+    if (layout.HeaderPerMille > 0) {
+        ini.setInteger(kMain, QStringLiteral("HeaderPerMille"), layout.HeaderPerMille);
+    }
+    for (const auto& [name, rect] : layout.Windows) {
+        ini.setValue(
+            kMain, kGeometryPrefix + name,
+            QStringLiteral("%1,%2,%3,%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
+    }
+}
+
 }  // namespace
 
 void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayout& layout) {
@@ -21,6 +58,7 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
     layout.Maximized = ini.boolean(kMain, QStringLiteral("Maximized"), false);
     layout.HeaderHeight =
         ini.integer(kMain, QStringLiteral("HeaderHeight"), MainWindowLayout::kDefaultHeaderHeight);
+    readWindows(ini, layout);
 
     s.E_Predmet = ini.text(kEmail, QStringLiteral("E_Predmet"));
     s.E_KopieEmailu = ini.text(kEmail, QStringLiteral("E_KopieEmailu"));
@@ -87,6 +125,7 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
 
     ini.setBoolean(kMain, QStringLiteral("Maximized"), layout.Maximized);
     ini.setInteger(kMain, QStringLiteral("HeaderHeight"), layout.HeaderHeight);
+    writeWindows(ini, layout);
 
     ini.setInteger(kSend, QStringLiteral("ClientType"), s.ClientType);
     ini.setValue(kSend, QStringLiteral("ClientDirectName"), s.ClientDirectName);

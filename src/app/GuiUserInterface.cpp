@@ -1,5 +1,6 @@
 #include "app/GuiUserInterface.h"
 
+#include "app/CzechFileListModel.h"
 #include "app/SetupVersionDialog.h"
 #include "app/WaitMessageWindow.h"
 #include "browser/NoteDialog.h"
@@ -122,6 +123,8 @@ std::optional<QString> GuiUserInterface::runFileDialog(const FileDialogRequest& 
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.defaultExtension);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new CzechFileListModel(&dialog));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);

@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include "app/WindowPlacement.h"
 #include "platform/ShellOpen.h"
 
 #include <QHBoxLayout>
@@ -72,7 +73,7 @@ TfrmNapoveda::TfrmNapoveda(QWidget* parent)
       m_results(new QListWidget) {
     setObjectName(QStringLiteral("frmNapoveda"));
     setWindowTitle(QStringLiteral("Tervalo - nápověda"));
-    resize(860, 600);
+    keepWindowPlacement(this, {860, 600});
 
     auto* btnZpet = new QPushButton(QStringLiteral("Zpět"));
     btnZpet->setObjectName(QStringLiteral("btnZpet"));
@@ -130,7 +131,7 @@ TfrmNapoveda::TfrmNapoveda(QWidget* parent)
     splitter->addWidget(tabs);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 620});
+    splitter->setSizes({340, 520});
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);

@@ -109,6 +109,18 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
     return unquoted(line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed()).left(kMaxValueLength);
 }
 
+QStringList IniFile::keys(const QString& section) const {
+    QStringList names;
+    if (auto range = findSection(section)) {
+        for (int i = range->header + 1; i < range->end; ++i) {
+            if (auto name = keyName(m_lines[i])) {
+                names << *name;
+            }
+        }
+    }
+    return names;
+}
+
 QString IniFile::text(const QString& section, const QString& key, const QString& fallback) const {
     return value(section, key).value_or(fallback);
 }

@@ -43,6 +43,8 @@ public:
     // characters; empty when the section or key is missing.
     std::optional<QString> value(const QString& section, const QString& key) const;
     QString text(const QString& section, const QString& key, const QString& fallback = {}) const;
+    // The names of the section's keys, as written and in the file's order.
+    QStringList keys(const QString& section) const;
     // The integer value; `fallback` when missing or not a valid decimal integer.
     int integer(const QString& section, const QString& key, int fallback) const;
     // Yes when the integer value is not 0.

@@ -8,6 +8,7 @@
 #include "app/MinimizeApplication.h"
 #include "app/StartUp.h"
 #include "app/WaitMessageWindow.h"
+#include "app/WindowPlacement.h"
 #include "browser/BrowserCommands.h"
 #include "browser/DataGrid.h"
 #include "browser/DebtorSummary.h"
@@ -99,7 +100,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    // Only the document area grows with the window, so the debtor area keeps its height.
+    // The debtor area keeps its share of the height when the window is resized (eventFilter).
     m_splitter1 = new QSplitter(Qt::Vertical, central);
     m_splitter1->setObjectName(QStringLiteral("Splitter1"));
     m_splitter1->setHandleWidth(5);
@@ -135,14 +136,42 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     m_timer1->setInterval(100);
     connect(m_timer1, &QTimer::timeout, this, &TfrmMain::autoStart);
 
-    resize(673, 431);
-    if (QScreen* screen = QApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    useWindowPlacements(&m_session.windowLayout.Windows);
+    keepWindowPlacement(this, firstSize(), FirstSize::Exactly);
+    m_splitter1->installEventFilter(this);
+    connect(m_splitter1, &QSplitter::splitterMoved, this, [this] { m_headerShare = headerShare(); });
     UpdateCommandStates();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    useWindowPlacements(nullptr);
+}
+
+// The first start shows the debtor list well: about two thirds of the screen, at least the window's
+// classic size.
+QSize TfrmMain::firstSize() {
+    QSize size(kClassicWidth, kClassicHeight);
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        size = size.expandedTo(screen->availableGeometry().size() * 2 / 3);
+    }
+    return size;
+}
+
+double TfrmMain::headerShare() const {
+    const QList<int> sizes = m_splitter1->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    return total > 0 ? double(sizes.value(0)) / total : 0.0;
+}
+
+// The debtor area keeps its share of the height when the window changes its size.
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_splitter1 && event->type() == QEvent::Resize && m_headerShare > 0) {
+        const int total = m_splitter1->height() - m_splitter1->handleWidth();
+        const int header = qRound(total * m_headerShare);
+        m_splitter1->setSizes({header, qMax(1, total - header)});
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 UserInterface& TfrmMain::ui() {
     return *m_ui;
@@ -616,12 +645,20 @@ void TfrmMain::showEvent(QShowEvent* event) {
     if (m_layoutApplied) {
         return;
     }
-    // The shape read by LoadSettings, once the window has its size.
+    // The shape read by LoadSettings, once the window has its size: the debtor area's stored share of
+    // the height, or else its stored height; at the first start also whatever the window has above
+    // its classic height.
     m_layoutApplied = true;
     centralWidget()->layout()->activate();
+    const MainWindowLayout& stored = m_session.windowLayout;
     const int total = m_splitter1->height() - m_splitter1->handleWidth();
-    m_splitter1->setSizes(
-        {m_session.windowLayout.HeaderHeight, qMax(1, total - m_session.windowLayout.HeaderHeight)});
+    const bool firstStart = stored.Windows.count(objectName()) == 0 &&
+                            stored.HeaderHeight == MainWindowLayout::kDefaultHeaderHeight;
+    const int header = stored.HeaderPerMille > 0 ? qRound(total * stored.HeaderPerMille / 1000.0)
+                       : firstStart              ? stored.HeaderHeight + qMax(0, height() - kClassicHeight)
+                                                 : stored.HeaderHeight;
+    m_splitter1->setSizes({header, qMax(1, total - header)});
+    m_headerShare = headerShare();
     if (m_session.windowLayout.Maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     }
@@ -638,7 +675,14 @@ void TfrmMain::shutDown() {
     }
     m_shuttingDown = true;
     if (m_layoutApplied) {
-        m_session.windowLayout = {isMaximized(), m_panFirmy->height()};
+        m_session.windowLayout.Maximized = isMaximized();
+        m_session.windowLayout.HeaderHeight = m_panFirmy->height();
+        m_session.windowLayout.HeaderPerMille = qBound(1, qRound(m_headerShare * 1000), 999);
+        for (const QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible()) {
+                rememberWindowPlacement(window);
+            }
+        }
     }
     ShutDown(m_session, m_edtInputCSVFile->text(), m_session.tables.mtFirmy.recordCount(), *m_ui);
     m_waitWindow->hide();

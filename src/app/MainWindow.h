@@ -59,11 +59,19 @@ public:
     sending::TfrmEmailing& frmEmailing() { return *m_frmEmailing; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    // The window's size in the classic layout, which the stored debtor height belongs to.
+    static constexpr int kClassicWidth = 673;
+    static constexpr int kClassicHeight = 431;
+    static QSize firstSize();
+    // The debtor area's share of the height of both areas.
+    double headerShare() const;
+
     QWidget* createDebtorArea();
     QWidget* createDocumentArea();
     QWidget* createInputRow();
@@ -106,6 +114,7 @@ private:
     sending::TfrmEmailing* m_frmEmailing = nullptr;
     QPointer<TfrmNapoveda> m_frmNapoveda;  // made on first use, beside the window that asked for it
     bool m_layoutApplied = false;
+    double m_headerShare = 0;  // kept when the window is resized; the user changes it with the divider
     QCheckBox* m_chckOnlyMail = nullptr;
     QLabel* m_lblStavKeDniText = nullptr;
     QLabel* m_lblSouhrn = nullptr;           // the debtor count and remaining amounts per currency

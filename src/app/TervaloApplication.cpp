@@ -1,5 +1,7 @@
 #include "app/TervaloApplication.h"
 
+#include "app/CzechQtTranslation.h"
+#include "app/ProgramIcon.h"
 #include "platform/ShellOpen.h"
 
 #include <QDesktopServices>
@@ -14,6 +16,8 @@ namespace tervalo::app {
 TervaloApplication::TervaloApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Tervalo"));
     setApplicationDisplayName(QStringLiteral("Tervalo"));
+    setWindowIcon(programIcon());
+    installCzechQtTranslation(*this);
     // The last opener, after xdg-open and gio: the desktop portal where the program runs sandboxed.
     platform::SetDesktopServicesOpener([](const QString& target) {
         return QDesktopServices::openUrl(QFileInfo::exists(target) ? QUrl::fromLocalFile(target)

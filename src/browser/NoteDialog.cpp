@@ -2,6 +2,7 @@
 
 #include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -75,7 +76,7 @@ TfrmInformace::TfrmInformace(QWidget* parent) : QDialog(parent) {
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, &QDialog::accept);
     }
     layout->addWidget(buttons);
-    resize(460, 320);
+    app::keepWindowPlacement(this, {460, 320});
 }
 
 void TfrmInformace::prepare(const NoteDialogRequest& request) {

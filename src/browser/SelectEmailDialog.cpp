@@ -1,6 +1,7 @@
 #include "browser/SelectEmailDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -45,7 +46,7 @@ TfrmSelectEmail::TfrmSelectEmail(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSelectEmail::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TfrmSelectEmail::reject);
     layout->addWidget(buttons);
-    resize(420, sizeHint().height());
+    app::keepWindowPlacement(this, {420, 0});
 }
 
 void TfrmSelectEmail::prepare(const QString& debtorName, const QString& address) {

@@ -2,6 +2,7 @@
 
 #include "app/EditedPlainText.h"
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 #include "compose/EmailKlientModel.h"
 #include "compose/MailRoutesNote.h"
 #include "compose/QrAccount.h"
@@ -104,7 +105,7 @@ TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEma
     layout->addWidget(header);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
-    resize(560, 600);
+    app::keepWindowPlacement(this, {780, 600});
 }
 
 TfrmNastaveni::~TfrmNastaveni() = default;
@@ -292,8 +293,7 @@ QWidget* TfrmNastaveni::createSendingTab() {
         QStringLiteral("Bez šifrování se heslo posílá způsobem LOGIN nebo PLAIN tak, že si ho může přečíst "
                        "kdokoli na cestě k serveru. Povolte jen u důvěryhodného serveru v místní síti."));
     m_edtCAFile = lineEdit("edtCAFile", group);
-    m_edtCAFile->setPlaceholderText(
-        QStringLiteral("nepovinné: soubor s certifikátem firemní certifikační autority (PEM)"));
+    m_edtCAFile->setPlaceholderText(QStringLiteral("nepovinné, soubor PEM"));
     m_btnZkusebniEmail = new QPushButton(QStringLiteral("Odeslat zkušební e-mail"), group);
     m_btnZkusebniEmail->setObjectName(QStringLiteral("btnZkusebniEmail"));
     connect(m_btnZkusebniEmail, &QPushButton::clicked, this, &TfrmNastaveni::sendTestEmail);
@@ -322,15 +322,22 @@ QWidget* TfrmNastaveni::createSendingTab() {
     addRow("lblAdresaOdes", QStringLiteral("E-mail odesílatele"), m_edtAdresaOdes, m_serverControls);
     addRow("lblUserPass", QStringLiteral("Heslo"), m_edtUserPass, m_accountControls);
 
-    auto* groupLayout = new QVBoxLayout(group);
-    groupLayout->addWidget(m_rbVychozKlient);
-    groupLayout->addWidget(clientGroup, 1);
-    groupLayout->addWidget(m_rbSMTP);
-    groupLayout->addLayout(server);
+    // The two ways side by side, the mail client left and SMTP right, so that the tab fits the height
+    // of a 768-pixel screen.
+    auto* clientColumn = new QVBoxLayout;
+    clientColumn->addWidget(m_rbVychozKlient);
+    clientColumn->addWidget(clientGroup, 1);
+    auto* smtpColumn = new QVBoxLayout;
+    smtpColumn->addWidget(m_rbSMTP);
+    smtpColumn->addLayout(server);
     auto* testRow = new QHBoxLayout;
     testRow->addStretch(1);
     testRow->addWidget(m_btnZkusebniEmail);
-    groupLayout->addLayout(testRow);
+    smtpColumn->addLayout(testRow);
+    smtpColumn->addStretch(1);
+    auto* groupLayout = new QHBoxLayout(group);
+    groupLayout->addLayout(clientColumn, 2);
+    groupLayout->addLayout(smtpColumn, 3);
     m_serverControls << m_btnZkusebniEmail;
 
     const QList<QAbstractButton*> sendButtons = {

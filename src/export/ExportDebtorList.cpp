@@ -94,7 +94,7 @@ void ExportDebtorList(import::ExportTables& tables, const QString& appDir, UserI
     FileDialogRequest request;
     request.title = QStringLiteral("Exportovat do souboru");
     request.filter = QStringLiteral("Sešit Excel 97-2003 (*.xls)|*.xls");
-    request.defaultExtension = QStringLiteral("XLS");
+    request.defaultExtension = QStringLiteral("xls");
     request.fileName = QStringLiteral("Seznam dlužníků");
     const std::optional<QString> output = ui.chooseSaveFile(request);
     if (!output) {

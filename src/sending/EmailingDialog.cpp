@@ -1,6 +1,7 @@
 #include "sending/EmailingDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
 #include "sending/FirstEmailingHint.h"
 #include "sending/ProtokolDialog.h"
@@ -23,7 +24,8 @@ namespace tervalo::sending {
 namespace {
 
 QLabel* valueLabel(const char* name, QWidget* parent) {
-    auto* label = new QLabel(parent);
+    // Wrapped, so that a long name or address takes a second line instead of widening the dialog.
+    auto* label = wrappedLabel(QString(), parent);
     label->setObjectName(QString::fromLatin1(name));
     QFont bold = label->font();
     bold.setBold(true);
@@ -45,8 +47,8 @@ TfrmEmailing::TfrmEmailing(app::AppSession& session, UserInterface& ui, compose:
     : QDialog(parent), m_session(session), m_ui(ui), m_frmNastaveni(frmNastaveni) {
     setObjectName(QStringLiteral("frmEmailing"));
     setWindowTitle(QStringLiteral("Hromadný e-mailing"));
-    resize(460, 330);
-    m_frmProtokol = new TfrmProtokol(m_protocol, ui, session.locale.codec(), this);
+    app::keepWindowPlacement(this, {540, 330});
+    m_frmProtokol = new TfrmProtokol(m_protocol, ui, this);
     m_frmTestEmail = new TfrmTestEmail(ui, this);
 
     auto* layout = new QVBoxLayout(this);

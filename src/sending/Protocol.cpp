@@ -14,20 +14,22 @@ QStringList Protocol::linesFrom(qsizetype position) const {
     return lines;
 }
 
-bool SaveProtocol(const Protocol& protocol, UserInterface& ui, const platform::AnsiCodec& codec) {
+bool SaveProtocol(const Protocol& protocol, UserInterface& ui) {
     FileDialogRequest request;
     request.title = QStringLiteral("Uložit do souboru");
-    request.filter = QStringLiteral("Textové soubory (*.TXT)|*.TXT|Všechny soubory (*.*)|*.*");
-    request.defaultExtension = QStringLiteral("TXT");
+    request.filter = QStringLiteral("Textové soubory (*.txt)|*.txt|Všechny soubory (*.*)|*.*");
+    request.defaultExtension = QStringLiteral("txt");
     request.confirmOverwrite = false;
     std::optional<QString> path = ui.chooseSaveFile(request);
     if (!path) {
         return false;
     }
     if (QFileInfo(*path).suffix().isEmpty()) {
-        *path += QStringLiteral(".TXT");
+        *path += QStringLiteral(".txt");
     }
-    if (!platform::TextFile::writeAnsiAtomically(*path, protocol.text(), codec)) {
+    // The byte-order mark makes editors on every system take the file for UTF-8.
+    if (!platform::TextFile::writeBytesAtomically(*path,
+                                                  QByteArray("\xEF\xBB\xBF") + protocol.text().toUtf8())) {
         throw ProtocolFileError(*path);
     }
     return true;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/AnsiCodec.h"
 #include "platform/UserInterface.h"
 
 #include <QString>
@@ -35,9 +34,9 @@ public:
               (QStringLiteral("Soubor ") + path + QStringLiteral(" nelze zapsat.")).toStdString()) {}
 };
 
-// The protocol window's save button: asks for a file ("TXT" added to a name without extension) and
-// writes the text there in the ANSI code page, replacing an existing file. False when the user
-// cancelled. Throws ProtocolFileError when the file cannot be written.
-bool SaveProtocol(const Protocol& protocol, UserInterface& ui, const platform::AnsiCodec& codec);
+// The protocol window's save button: asks for a file (".txt" added to a name without extension) and
+// writes the text there in UTF-8 with a byte-order mark, replacing an existing file. False when the
+// user cancelled. Throws ProtocolFileError when the file cannot be written.
+bool SaveProtocol(const Protocol& protocol, UserInterface& ui);
 
 }  // namespace tervalo::sending

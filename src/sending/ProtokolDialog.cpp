@@ -1,6 +1,7 @@
 #include "sending/ProtokolDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,12 +12,11 @@
 
 namespace tervalo::sending {
 
-TfrmProtokol::TfrmProtokol(Protocol& protocol, UserInterface& ui, const platform::AnsiCodec& codec,
-                           QWidget* parent)
-    : QDialog(parent), m_protocol(protocol), m_ui(ui), m_codec(codec) {
+TfrmProtokol::TfrmProtokol(Protocol& protocol, UserInterface& ui, QWidget* parent)
+    : QDialog(parent), m_protocol(protocol), m_ui(ui) {
     setObjectName(QStringLiteral("frmProtokol"));
     setWindowTitle(QStringLiteral("Protokol"));
-    resize(520, 400);
+    app::keepWindowPlacement(this, {520, 400});
     auto* layout = new QVBoxLayout(this);
 
     auto* header = new QLabel(
@@ -75,7 +75,7 @@ void TfrmProtokol::textEdited() {
 // A file that cannot be written is reported like any error no operation caught; the text stays.
 void TfrmProtokol::save() {
     try {
-        SaveProtocol(m_protocol, m_ui, m_codec);
+        SaveProtocol(m_protocol, m_ui);
     } catch (const std::exception& e) {
         m_ui.error(QString::fromUtf8(e.what()));
     }

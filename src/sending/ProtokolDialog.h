@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/AnsiCodec.h"
 #include "platform/UserInterface.h"
 #include "sending/Protocol.h"
 
@@ -15,8 +14,7 @@ namespace tervalo::sending {
 class TfrmProtokol : public QDialog {
     Q_OBJECT
 public:
-    TfrmProtokol(Protocol& protocol, UserInterface& ui, const platform::AnsiCodec& codec,
-                 QWidget* parent = nullptr);
+    TfrmProtokol(Protocol& protocol, UserInterface& ui, QWidget* parent = nullptr);
 
     // Fills the text area from the protocol; then the window can be shown.
     void prepareShow();
@@ -32,7 +30,6 @@ private:
 
     Protocol& m_protocol;
     UserInterface& m_ui;
-    const platform::AnsiCodec& m_codec;
     QPlainTextEdit* m_edtProtokol = nullptr;
     bool m_filling = false;
 };

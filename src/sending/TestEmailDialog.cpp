@@ -1,6 +1,7 @@
 #include "sending/TestEmailDialog.h"
 
 #include "app/MinimizeApplication.h"
+#include "app/WindowPlacement.h"
 #include "sending/WrappedLabel.h"
 
 #include <QHBoxLayout>
@@ -22,6 +23,7 @@ TfrmTestEmail::TfrmTestEmail(UserInterface& ui, QWidget* parent) : QDialog(paren
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setMinimumWidth(420);
+    app::keepWindowPlacement(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(wrappedLabel(

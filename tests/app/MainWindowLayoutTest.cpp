@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 
 #include <QFrame>
+#include <QSplitter>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -31,8 +32,10 @@ struct LayoutFixture : test::AppFixture {
 TEST(MainWindowLayout, debtorAreaTakesTheStoredHeightAndGivesItBackAtTheClose) {
     const std::pair<const char*, int> cases[] = {
         {"HeaderHeight=250\r\n", 250}, {"HeaderHeight=39\r\n", 120}, {"HeaderHeight=40\r\n", 40}, {"", 193}};
-    for (const auto& [stored, expected] : cases) {
+    for (const auto& [stored, height] : cases) {
         LayoutFixture f(stored);
+        // At the first start the debtor area also gets what the window has above its classic height.
+        const int expected = *stored != 0 ? height : height + f.window->height() - 431;
         EXPECT_EQ(f.headerHeight(), expected) << stored;
         EXPECT_FALSE(f.window->isMaximized());
         QTest::keyClick(f.window.get(), Qt::Key_Escape);
@@ -43,12 +46,17 @@ TEST(MainWindowLayout, debtorAreaTakesTheStoredHeightAndGivesItBackAtTheClose) {
     }
 }
 
-TEST(MainWindowLayout, storedMaximizedWindowStartsMaximizedAndKeepsTheDebtorHeight) {
+// The stored height applies to the window's normal size; maximized, the debtor area keeps its share.
+TEST(MainWindowLayout, storedMaximizedWindowStartsMaximizedAndTheDebtorAreaKeepsItsShare) {
     LayoutFixture f("Maximized=1\r\nHeaderHeight=150\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return f.window->isMaximized(); }));
-    EXPECT_EQ(f.headerHeight(), 150);
+    const QList<int> sizes = f.window->findChild<QSplitter*>(QStringLiteral("Splitter1"))->sizes();
+    EXPECT_GT(f.headerHeight(), 150);
     f.window->close();
     EXPECT_EQ(f.savedIni().text(QStringLiteral("MAIN"), QStringLiteral("Maximized")), QStringLiteral("1"));
+    EXPECT_EQ(f.savedIni().integer(QStringLiteral("MAIN"), QStringLiteral("HeaderHeight"), 0), sizes[0]);
+    EXPECT_NEAR(f.savedIni().integer(QStringLiteral("MAIN"), QStringLiteral("HeaderPerMille"), 0),
+                sizes[0] * 1000.0 / (sizes[0] + sizes[1]), 2);
 }
 
 }  // namespace

@@ -77,11 +77,16 @@ TEST(LoadSettings, withoutFilesGivesTheDefaults) {
 TEST(LoadSettings, everyFieldSurvivesSaveAndLoad) {
     SettingsFixture f;
     f.session.settings = everyFieldChanged();
-    f.session.windowLayout = {true, 250};
+    const app::MainWindowLayout layout{true,
+                                       250,
+                                       420,
+                                       {{QStringLiteral("frmMain"), QRect(10, 20, 700, 500)},
+                                        {QStringLiteral("frmNastaveni"), QRect(-5, 0, 640, 560)}}};
+    f.session.windowLayout = layout;
     app::SaveSettings(f.session);
     auto next = f.reloaded();
     EXPECT_EQ(next->settings, everyFieldChanged());
-    EXPECT_EQ(next->windowLayout, (app::MainWindowLayout{true, 250}));
+    EXPECT_EQ(next->windowLayout, layout);
     // The body is written as it stands, without a line break added.
     EXPECT_EQ(f.file("EText"), test::cp1250().encode(everyFieldChanged().EText));
 }

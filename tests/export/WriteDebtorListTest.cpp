@@ -352,7 +352,7 @@ TEST(ExportDebtorList, asksForTheFileWritesFromTheProgramFolderAndOpensTheWorkbo
         const FileDialogRequest& request = f.ui.fileRequests().front();
         EXPECT_EQ(request.title, QStringLiteral("Exportovat do souboru"));
         EXPECT_EQ(request.filter, QStringLiteral("Sešit Excel 97-2003 (*.xls)|*.xls"));
-        EXPECT_EQ(request.defaultExtension, QStringLiteral("XLS"));
+        EXPECT_EQ(request.defaultExtension, QStringLiteral("xls"));
         EXPECT_EQ(request.fileName, QStringLiteral("Seznam dlužníků"));
 
         std::vector<Message> expected = c.messages;

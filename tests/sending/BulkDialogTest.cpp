@@ -61,6 +61,7 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
     EXPECT_EQ(ui.messages().size(), 1u);
     EXPECT_FALSE(f.session.settings.FirstEmailing);
     EXPECT_FALSE(child<QLabel>(dialog, "lblCapInfo")->isVisible());
+    const int openedWidth = dialog.width();
 
     auto* btnProvest = child<QPushButton>(dialog, "btnProvest");
     auto* btnZpet = child<QPushButton>(dialog, "btnZpet");
@@ -86,6 +87,8 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
     EXPECT_EQ(child<QProgressBar>(dialog, "pbSendEmail")->value(), 6);
     EXPECT_TRUE(btnProvest->isEnabled());
     EXPECT_EQ(f.currentDebtor(), QStringLiteral("Ema"));
+    // The run's texts wrap rather than widen the dialog.
+    EXPECT_EQ(dialog.width(), openedWidth);
 
     TfrmProtokol& frmProtokol = dialog.frmProtokol();
     frmProtokol.prepareShow();

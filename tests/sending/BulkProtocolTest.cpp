@@ -2,7 +2,6 @@
 #include "sending/Protocol.h"
 #include "sending/TestEmailAddress.h"
 #include "support/CaseName.h"
-#include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
 #include "support/TempAppDir.h"
 
@@ -45,22 +44,22 @@ struct SaveCase {
 
 class SaveProtocolTest : public ::testing::TestWithParam<SaveCase> {};
 
-TEST_P(SaveProtocolTest, writesTheTextInTheAnsiCodePageReplacingAnOldFile) {
+TEST_P(SaveProtocolTest, writesTheTextInUtf8WithAByteOrderMarkReplacingAnOldFile) {
     test::TempAppDir dir;
     dir.write(GetParam().written, "an older, longer protocol file");
     test::FakeUserInterface ui;
     ui.queueFile(dir.file(GetParam().chosen));
     const Protocol protocol = sampleProtocol();
 
-    EXPECT_TRUE(SaveProtocol(protocol, ui, test::cp1250()));
+    EXPECT_TRUE(SaveProtocol(protocol, ui));
 
-    EXPECT_EQ(fileBytes(dir.file(GetParam().written)), test::cp1250().encode(protocol.text()));
+    EXPECT_EQ(fileBytes(dir.file(GetParam().written)), QByteArray("\xEF\xBB\xBF") + protocol.text().toUtf8());
     EXPECT_EQ(protocol.text(), sampleProtocol().text());
     ASSERT_EQ(ui.fileRequests().size(), 1u);
     const FileDialogRequest& request = ui.fileRequests().front();
     EXPECT_EQ(request.title, QStringLiteral("Uložit do souboru"));
-    EXPECT_EQ(request.filter, QStringLiteral("Textové soubory (*.TXT)|*.TXT|Všechny soubory (*.*)|*.*"));
-    EXPECT_EQ(request.defaultExtension, QStringLiteral("TXT"));
+    EXPECT_EQ(request.filter, QStringLiteral("Textové soubory (*.txt)|*.txt|Všechny soubory (*.*)|*.*"));
+    EXPECT_EQ(request.defaultExtension, QStringLiteral("txt"));
     EXPECT_EQ(request.fileName, QString());
     EXPECT_FALSE(request.confirmOverwrite);
     EXPECT_EQ(ui.messages(), std::vector<Message>());
@@ -68,8 +67,8 @@ TEST_P(SaveProtocolTest, writesTheTextInTheAnsiCodePageReplacingAnOldFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, SaveProtocolTest,
-    ::testing::Values(SaveCase{"name_without_extension_gets_TXT", QStringLiteral("protokol"),
-                               QStringLiteral("protokol.TXT")},
+    ::testing::Values(SaveCase{"name_without_extension_gets_txt", QStringLiteral("protokol"),
+                               QStringLiteral("protokol.txt")},
                       SaveCase{"name_with_extension_is_kept", QStringLiteral("protokol.log"),
                                QStringLiteral("protokol.log")}),
     test::CaseName());
@@ -77,15 +76,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SaveProtocol, cancelWritesNothing) {
     test::FakeUserInterface ui;
     ui.queueFile(std::nullopt);
-    EXPECT_FALSE(SaveProtocol(sampleProtocol(), ui, test::cp1250()));
+    EXPECT_FALSE(SaveProtocol(sampleProtocol(), ui));
 }
 
 TEST(SaveProtocol, aFileThatCannotBeWrittenRaisesAnError) {
     test::TempAppDir dir;
     test::FakeUserInterface ui;
-    const QString path = dir.file(QStringLiteral("missing folder/protokol.TXT"));
+    const QString path = dir.file(QStringLiteral("missing folder/protokol.txt"));
     ui.queueFile(path);
-    EXPECT_THROW(SaveProtocol(sampleProtocol(), ui, test::cp1250()), ProtocolFileError);
+    EXPECT_THROW(SaveProtocol(sampleProtocol(), ui), ProtocolFileError);
 }
 
 struct AddressCase {
