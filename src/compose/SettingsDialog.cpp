@@ -332,14 +332,27 @@ QWidget* TfrmNastaveni::createSendingTab() {
     groupLayout->addLayout(testRow);
     m_serverControls << m_btnZkusebniEmail;
 
+    auto* single = new QGroupBox(QStringLiteral("Jednotlivá upomínka"), page);
+    single->setObjectName(QStringLiteral("gbJednotliva"));
+    m_rbJednotliveKlient = new QRadioButton(QStringLiteral("v okně poštovního klienta"), single);
+    m_rbJednotliveKlient->setObjectName(QStringLiteral("rbJednotliveKlient"));
+    m_rbJednotliveSMTP = new QRadioButton(QStringLiteral("v okně tohoto programu přes SMTP server"), single);
+    m_rbJednotliveSMTP->setObjectName(QStringLiteral("rbJednotliveSMTP"));
+    auto* singleLayout = new QHBoxLayout(single);
+    singleLayout->addWidget(m_rbJednotliveKlient);
+    singleLayout->addWidget(m_rbJednotliveSMTP);
+    singleLayout->addStretch(1);
+
     const QList<QAbstractButton*> sendButtons = {
-        m_rbVychozKlient, m_rbAutomaticRadioBtn, m_rbMapiRadioBtn, m_rbDirectRadioBtn, m_rbSMTP, m_chckAuth};
+        m_rbVychozKlient, m_rbAutomaticRadioBtn, m_rbMapiRadioBtn,  m_rbDirectRadioBtn, m_rbSMTP,
+        m_chckAuth,       m_rbJednotliveKlient,  m_rbJednotliveSMTP};
     for (QAbstractButton* button : sendButtons) {
         connect(button, &QAbstractButton::clicked, this, &TfrmNastaveni::UpdateSendControls);
     }
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group, 1);
+    layout->addWidget(single);
     layout->addWidget(shadedNote(QStringLiteral("lblKlientPoznamka"), kMailClientNote, page));
     return page;
 }
@@ -406,6 +419,7 @@ SettingsForm TfrmNastaveni::formFromControls() const {
     form.edtUserPass = m_edtUserPass->text();
     form.cbZabezpeceni = m_cbZabezpeceni->currentIndex();
     form.edtCAFile = m_edtCAFile->text();
+    form.rbJednotliveSMTP = m_rbJednotliveSMTP->isChecked();
     form.chckQRPlatba = m_chckQRPlatba->isChecked();
     form.edtQRUcet = m_edtQRUcet->text();
     form.edtQRBic = m_edtQRBic->text();
@@ -442,6 +456,7 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
     m_edtUserPass->setText(form.edtUserPass);
     m_cbZabezpeceni->setCurrentIndex(form.cbZabezpeceni);
     m_edtCAFile->setText(form.edtCAFile);
+    (form.rbJednotliveSMTP ? m_rbJednotliveSMTP : m_rbJednotliveKlient)->setChecked(true);
     m_chckQRPlatba->setChecked(form.chckQRPlatba);
     m_edtQRUcet->setText(form.edtQRUcet);
     m_edtQRBic->setText(form.edtQRBic);

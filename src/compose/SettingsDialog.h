@@ -97,6 +97,8 @@ private:
     QComboBox* m_cbZabezpeceni = nullptr;
     QLineEdit* m_edtCAFile = nullptr;
     QPushButton* m_btnZkusebniEmail = nullptr;
+    QRadioButton* m_rbJednotliveKlient = nullptr;
+    QRadioButton* m_rbJednotliveSMTP = nullptr;
     QCheckBox* m_chckQRPlatba = nullptr;
     QLineEdit* m_edtQRUcet = nullptr;
     QLineEdit* m_edtQRIban = nullptr;  // read-only: the IBAN of the account typed

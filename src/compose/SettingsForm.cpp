@@ -27,6 +27,7 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
     form.edtUserPass = s.SMTPPassword;
     form.cbZabezpeceni = s.SMTPSecurity;
     form.edtCAFile = s.SMTPCAFile;
+    form.rbJednotliveSMTP = s.SMTPJednotlive;
     form.chckQRPlatba = s.QRPlatba;
     form.edtQRUcet = s.QRUcet;
     form.edtQRBic = s.QRBic;
@@ -42,7 +43,14 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
 }
 
 std::optional<QString> settingsFormWarning(const SettingsForm& form) {
-    if (form.rbVychozKlient) {
+    // A control character is named by settingsTextWarning instead.
+    if (!transport::addressList(form.edtKopieEmailu).isEmpty() &&
+        !transport::controlCharacterProblem(form.edtKopieEmailu)) {
+        if (auto warning = transport::invalidAddressWarning(form.edtKopieEmailu)) {
+            return QStringLiteral("Políčko \"Kopii zaslat na e-mail\": ") + *warning;
+        }
+    }
+    if (form.rbVychozKlient && !form.rbJednotliveSMTP) {
         return std::nullopt;
     }
     const std::pair<const QString*, const char*> required[] = {
@@ -139,6 +147,7 @@ void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const Emai
     s.SMTPPassword = form.edtUserPass;
     s.SMTPSecurity = form.cbZabezpeceni;
     s.SMTPCAFile = form.edtCAFile;
+    s.SMTPJednotlive = form.rbJednotliveSMTP;
     s.QRPlatba = form.chckQRPlatba;
     s.QRUcet = form.edtQRUcet;
     s.QRBic = form.edtQRBic;
@@ -160,12 +169,12 @@ std::optional<int> proposedSmtpPort(int security, int port) {
 }
 
 SendControlStates UpdateSendControls(const SettingsForm& form) {
-    const bool smtp = !form.rbVychozKlient;
+    const bool smtp = !form.rbVychozKlient || form.rbJednotliveSMTP;
     SendControlStates states;
     states.server = smtp;
     states.account = smtp && form.chckAuth;
     states.clientChoices = form.rbVychozKlient;
-    states.clientGrid = !smtp && form.clientChoice == 3;
+    states.clientGrid = form.rbVychozKlient && form.clientChoice == 3;
     return states;
 }
 

@@ -39,6 +39,7 @@ struct SettingsForm {
     QString edtUserPass;
     int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start
     QString edtCAFile;
+    bool rbJednotliveSMTP = false;  // single reminders in the program's own window by SMTP
     // Tab 4 "QR platba"
     bool chckQRPlatba = false;
     QString edtQRUcet;
@@ -55,8 +56,9 @@ struct SettingsForm {
 // and a name that is not listed leaves the current row where it was.
 void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, EmailKlientTable& mtEmailKlient);
 
-// The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
-// the server, the sender's name and the sender's address required (blanks alone count as empty).
+// The warning of "OK", or none when the dialog may close. Only when bulk runs or single reminders go
+// by SMTP are the server, the sender's name and the sender's address required (blanks alone count as
+// empty). A copy address must be empty or a list of valid mailboxes.
 std::optional<QString> settingsFormWarning(const SettingsForm& form);
 
 // The warning of "OK" for the accounts of tab "QR platba", naming the field at fault, or none. They

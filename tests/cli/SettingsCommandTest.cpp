@@ -31,7 +31,7 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 33);
+    EXPECT_EQ(json.size(), 34);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());
     EXPECT_EQ(json.value(QStringLiteral("E_Predmet")).toString(),
@@ -41,6 +41,7 @@ TEST(CliSettings, printsEveryFieldWithItsDefault) {
     EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 193);
     EXPECT_EQ(json.value(QStringLiteral("ClientType")).toInt(), 2);
     EXPECT_EQ(json.value(QStringLiteral("DefaultSendMail")), QJsonValue(true));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPJednotlive")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("Maximized")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("SMTPPassword")).toString(), QString());
     EXPECT_TRUE(json.value(QStringLiteral("EText"))
@@ -59,6 +60,7 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
         {"HeaderHeight", QStringLiteral("300")},
         {"SMTPSecurity", QStringLiteral("2")},
         {"SMTPCAFile", QStringLiteral("/etc/firma/ca.pem")},
+        {"SMTPJednotlive", QStringLiteral("1")},
     };
     for (const auto& [field, value] : changes) {
         auto result = cli.run({QStringLiteral("set"), QString::fromLatin1(field), value});
@@ -74,10 +76,13 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
     EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 300);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 2);
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QStringLiteral("/etc/firma/ca.pem"));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPJednotlive")), QJsonValue(true));
     QFile ini(cli.dir.file(QStringLiteral("Vorbel.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray iniText = ini.readAll();
     EXPECT_TRUE(iniText.contains("SMTPSecurity=2\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"))
+        << iniText.toStdString();
+    EXPECT_TRUE(iniText.contains("[SEND]\r\nDefaultSendMail=1\r\nSMTPJednotlive=1\r\n"))
         << iniText.toStdString();
     for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
         QFile file(cli.dir.file(QString::fromLatin1(name)));
