@@ -159,6 +159,6 @@ TEST_F(SendReminderTest, everyAddressOfAFieldIsARecipientOfItsOwnOnEveryMailClie
               (QStringList{QStringLiteral("--"), QStringLiteral("a@firma.cz"), QStringLiteral("b@firma.cz"),
                            QStringLiteral("kopie@horak.cz"), QStringLiteral("archiv@horak.cz")}));
     const QByteArray message = desktop.sendmailInput();
-    EXPECT_TRUE(message.contains("\r\nTo: a@firma.cz , b@firma.cz\r\n")) << message.toStdString();
-    EXPECT_TRUE(message.contains("\r\nCC: kopie@horak.cz , archiv@horak.cz\r\n")) << message.toStdString();
+    EXPECT_TRUE(message.contains("\nTo: a@firma.cz , b@firma.cz\n")) << message.toStdString();
+    EXPECT_TRUE(message.contains("\nCC: kopie@horak.cz , archiv@horak.cz\n")) << message.toStdString();
 }
