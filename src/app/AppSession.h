@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace tervalo::app {
 
@@ -41,6 +42,9 @@ struct AppSession {
     compose::EmailKlientTable mtEmailKlient;  // installed mail clients, filled once at start-up
     // Where the desktop lists its mail clients: the process's environment, or a test's desktop.
     transport::MailClientEnvironment mailClients = transport::MailClientEnvironment::fromEnvironment();
+    // The answer to the offer of the program's own compose window when no mail client is found:
+    // asked once per run.
+    std::optional<bool> OwnComposeWindowAnswer;
 
     QString ExportFilePath;
     import::CellMatrix sgrCSV;

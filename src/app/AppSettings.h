@@ -28,6 +28,7 @@ struct AppSettings {
 
     // SEND
     bool DefaultSendMail = true;  // bulk runs through the mail client (yes) or SMTP (no)
+    bool SMTPJednotlive = false;  // single reminders in the program's own compose window by SMTP (yes)
     QString SMTPHost;
     int SMTPPort = 25;
     bool SMTPAuth = false;

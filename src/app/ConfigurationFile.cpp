@@ -72,6 +72,7 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
     s.EF_Mena = ini.text(kEmail, QStringLiteral("EF_Mena"));
 
     s.DefaultSendMail = ini.boolean(kSend, QStringLiteral("DefaultSendMail"), true);
+    s.SMTPJednotlive = ini.boolean(kSend, QStringLiteral("SMTPJednotlive"), false);
     s.SMTPHost = ini.text(kSend, QStringLiteral("SMTPHost"));
     s.SMTPPort = ini.integer(kSend, QStringLiteral("SMTPPort"), 25);
     s.SMTPAuth = ini.boolean(kSend, QStringLiteral("SMTPAuth"), false);
@@ -113,6 +114,7 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
     ini.setValue(kEmail, QStringLiteral("EF_Mena"), s.EF_Mena);
 
     ini.setBoolean(kSend, QStringLiteral("DefaultSendMail"), s.DefaultSendMail);
+    ini.setBoolean(kSend, QStringLiteral("SMTPJednotlive"), s.SMTPJednotlive);
     ini.setValue(kSend, QStringLiteral("SMTPHost"), s.SMTPHost);
     ini.setInteger(kSend, QStringLiteral("SMTPPort"), s.SMTPPort);
     ini.setBoolean(kSend, QStringLiteral("SMTPAuth"), s.SMTPAuth);

@@ -5,6 +5,7 @@
 #include "app/WaitMessageWindow.h"
 #include "browser/NoteDialog.h"
 #include "browser/SelectEmailDialog.h"
+#include "sending/ReminderComposeDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -31,19 +32,31 @@ GuiUserInterface::GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow,
       m_progressBar(progressBar),
       m_frmSelectEmail(new browser::TfrmSelectEmail(parent)),
       m_frmInformace(new browser::TfrmInformace(parent)) {
-    QObject::connect(m_frmSelectEmail, &browser::TfrmSelectEmail::emptyAddressRefused,
-                     [this] { warning(QStringLiteral("Musíte zadat e-mailovou adresu.")); });
+    QObject::connect(m_frmSelectEmail, &browser::TfrmSelectEmail::addressRefused,
+                     [this](const QString& text) { warning(text); });
 }
 
 // The dialogs belong to the parent window.
 GuiUserInterface::~GuiUserInterface() = default;
 
 std::optional<QString> GuiUserInterface::askEmailAddress(const QString& debtorName, const QString& address) {
+    hideWaitWindow();
     m_frmSelectEmail->prepare(debtorName, address);
     if (m_frmSelectEmail->exec() != QDialog::Accepted) {
         return std::nullopt;
     }
     return m_frmSelectEmail->address();
+}
+
+std::optional<ReminderDraft> GuiUserInterface::composeReminder(
+    const ReminderDraft& draft, const std::function<bool(ReminderDraft&)>& accept) {
+    hideWaitWindow();
+    sending::TfrmUpominkaEmailem dialog(m_parent);
+    dialog.prepare(draft, accept);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.draft();
 }
 
 std::optional<QString> GuiUserInterface::editNote(const NoteDialogRequest& request) {
@@ -54,19 +67,28 @@ std::optional<QString> GuiUserInterface::editNote(const NoteDialogRequest& reque
     return m_frmInformace->note();
 }
 
+// The waiting window never stands over a question, a message or a dialog: it goes before them.
+void GuiUserInterface::hideWaitWindow() {
+    m_waitWindow.hide();
+}
+
 void GuiUserInterface::information(const QString& text) {
+    hideWaitWindow();
     showBox(m_parent, QMessageBox::Information, QStringLiteral("Informace"), text);
 }
 
 void GuiUserInterface::warning(const QString& text) {
+    hideWaitWindow();
     showBox(m_parent, QMessageBox::Warning, QStringLiteral("Upozornění"), text);
 }
 
 void GuiUserInterface::error(const QString& text) {
+    hideWaitWindow();
     showBox(m_parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
 }
 
 bool GuiUserInterface::confirm(const QString& text) {
+    hideWaitWindow();
     QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), text, QMessageBox::NoButton,
                     m_parent);
     QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
@@ -119,6 +141,7 @@ QString GuiUserInterface::qtNameFilters(const QString& filter) {
 }
 
 std::optional<QString> GuiUserInterface::runFileDialog(const FileDialogRequest& request, bool save) {
+    hideWaitWindow();
     QFileDialog dialog(m_parent, request.title, request.initialFolder, qtNameFilters(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -15,8 +15,8 @@ namespace tervalo::app {
 
 class TfrmWaitMessage;
 
-// The port implemented with widgets: message boxes with Czech buttons, the waiting window, the main
-// window's progress bar and the file dialogs.
+// The port implemented with widgets: message boxes with Czech buttons, the waiting window (hidden
+// before every message box, question and dialog), the main window's progress bar and the dialogs.
 class GuiUserInterface : public UserInterface {
 public:
     GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar);
@@ -35,6 +35,9 @@ public:
 
     std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) override;
     std::optional<QString> editNote(const NoteDialogRequest& request) override;
+    // TfrmUpominkaEmailem, made for this one reminder.
+    std::optional<ReminderDraft> composeReminder(const ReminderDraft& draft,
+                                                 const std::function<bool(ReminderDraft&)>& accept) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
     // TfrmSetupVer, made for this one question.
@@ -44,6 +47,7 @@ public:
     static QString qtNameFilters(const QString& filter);
 
 private:
+    void hideWaitWindow();
     std::optional<QString> runFileDialog(const FileDialogRequest& request, bool save);
 
     QWidget* m_parent;

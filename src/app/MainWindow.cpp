@@ -82,7 +82,7 @@ QFrame* separator(QWidget* parent) {
 }  // namespace
 
 TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
-    : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>()), m_ui(userInterface) {
+    : m_session(session), m_waitWindow(std::make_unique<TfrmWaitMessage>(this)), m_ui(userInterface) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tervalo"));
 
@@ -612,6 +612,7 @@ void TfrmMain::sendSingleReminder() {
         compose::ReminderContext reminder = ReminderContextOf(m_session, *m_ui);
         sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
                                                m_session.TempDir};
+        context.ownWindowAnswer = &m_session.OwnComposeWindowAnswer;
         sending::SendSingleReminder(context);
     });
 }

@@ -6,7 +6,9 @@ class QLabel;
 
 namespace tervalo::app {
 
-// The borderless waiting window: an icon and one line of text, centred on the screen.
+// The borderless waiting window: an icon and one line of text, sized to the text and centred over the
+// main window (its parent), or on the screen without one. It is not modal and never stays on top of
+// other programs.
 class TfrmWaitMessage : public QWidget {
     Q_OBJECT
 public:

@@ -104,7 +104,10 @@ bool BrowserCommands::ChangeDebtorEmail() {
         if (!address) {
             return false;
         }
-        const auto warning = transport::addressFieldWarning(QStringLiteral("E-mailová adresa"), *address);
+        auto warning = transport::addressFieldWarning(QStringLiteral("E-mailová adresa"), *address);
+        if (!warning) {
+            warning = transport::invalidAddressWarning(*address);
+        }
         if (!warning) {
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "app/MinimizeApplication.h"
 #include "app/WindowPlacement.h"
+#include "transport/AddressText.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -62,7 +63,11 @@ QString TfrmSelectEmail::address() const {
 void TfrmSelectEmail::accept() {
     m_edtEmail->setText(m_edtEmail->text().trimmed());
     if (m_edtEmail->text().isEmpty()) {
-        Q_EMIT emptyAddressRefused();
+        Q_EMIT addressRefused(QStringLiteral("Musíte zadat e-mailovou adresu."));
+        return;
+    }
+    if (const auto warning = transport::invalidAddressWarning(m_edtEmail->text())) {
+        Q_EMIT addressRefused(*warning);
         return;
     }
     QDialog::accept();

@@ -16,14 +16,15 @@ public:
     void prepare(const QString& debtorName, const QString& address);
     QString address() const;
 
-    // OK: an empty or blank address is refused with a warning and the dialog stays open.
+    // OK: an empty or blank address, or text that is not a list of valid mailboxes, is refused with
+    // a warning and the dialog stays open.
     void accept() override;
 
 protected:
     void changeEvent(QEvent* event) override;
 
 Q_SIGNALS:
-    void emptyAddressRefused();
+    void addressRefused(const QString& warning);
 
 private:
     QLabel* m_lblNazevFirmy;

@@ -25,6 +25,10 @@ public:
     // Dialogs that ask for input are cancelled: a scripted run changes nothing by them.
     std::optional<QString> askEmailAddress(const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> editNote(const NoteDialogRequest&) override { return std::nullopt; }
+    std::optional<ReminderDraft> composeReminder(const ReminderDraft&,
+                                                 const std::function<bool(ReminderDraft&)>&) override {
+        return std::nullopt;
+    }
     std::optional<QString> chooseOpenFile(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> chooseSaveFile(const FileDialogRequest&) override { return std::nullopt; }
     // The choice belongs to the user of the desktop program: it stays due.

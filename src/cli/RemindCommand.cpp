@@ -11,9 +11,11 @@ namespace tervalo::cli {
 // Prints {"debtor": ID, "address": ..., "result": 0 | -2 | null} once the export is loaded, also
 // after an error of the mail-client interface (shown as the window's general error handler shows
 // it); null when nothing was handed to the mail client. Exit status 0 unless start-up or the load
-// ended the program.
+// ended the program. With --smtp the reminder goes by SMTP at once, as a bulk run sends it.
 int runRemind(CliContext& context) {
-    const auto arguments = parseDebtorArguments(context, QStringLiteral("remind EXPORT --debtor ID"), false);
+    const bool smtp = context.args.removeAll(QStringLiteral("--smtp")) > 0;
+    const auto arguments =
+        parseDebtorArguments(context, QStringLiteral("remind EXPORT --debtor ID [--smtp]"), false);
     if (!arguments) {
         return Usage;
     }
@@ -27,6 +29,8 @@ int runRemind(CliContext& context) {
     // A caller reading our error output to its end must not wait for the mail client.
     reminder.mailClientErrors = transport::DetachedErrorOutput::Discarded;
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
+    single.smtpWithoutWindow = smtp;
+    single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
     std::optional<int> result;
     try {
         result = sending::SendSingleReminder(single);

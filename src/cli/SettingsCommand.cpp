@@ -134,6 +134,7 @@ const std::vector<Field>& fields() {
         text("EF_ZbyvaUhr", &app::AppSettings::EF_ZbyvaUhr),
         text("EF_Mena", &app::AppSettings::EF_Mena),
         flag("DefaultSendMail", &app::AppSettings::DefaultSendMail),
+        flag("SMTPJednotlive", &app::AppSettings::SMTPJednotlive),
         text("SMTPHost", &app::AppSettings::SMTPHost),
         number("SMTPPort", &app::AppSettings::SMTPPort),
         flag("SMTPAuth", &app::AppSettings::SMTPAuth),

@@ -1,6 +1,8 @@
 #include "compose/SendReminder.h"
 
 #include "compose/MakeMessageId.h"
+#include "transport/AddressText.h"
+#include "transport/BuildReminderMime.h"
 #include "transport/MailClientErrors.h"
 #include "transport/MimeEnvironment.h"
 #include "transport/TJclEmail.h"
@@ -85,9 +87,12 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
                                       ? WithPaymentDetails(CurrentDebtorValues(context.tables), *payments)
                                       : CurrentDebtorValues(context.tables);
     email.Clear();
-    email.AddMailRecipient(request.recipient, QString(), transport::rcTo);
-    if (!request.copy.isEmpty()) {
-        email.AddMailRecipient(request.copy, request.copy, transport::rcCc);
+    // Each address of a field is a recipient of its own: a client's address field takes one each.
+    for (const QString& address : transport::addressList(request.recipient)) {
+        email.AddMailRecipient(address, QString(), transport::rcTo);
+    }
+    for (const QString& address : transport::addressList(request.copy)) {
+        email.AddMailRecipient(address, address, transport::rcCc);
     }
     email.SetMailSubject(ReplaceTemplateVariables(request.subjectTemplate, values));
     if (request.withBody) {
@@ -110,12 +115,22 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
 
 std::unique_ptr<transport::TMimeMess> RenderSmtpReminder(const ReminderRequest& request,
                                                          ReminderContext& context) {
+    return RenderEditedSmtpReminder(request, context, [](transport::OutgoingMail&) { return true; });
+}
+
+std::unique_ptr<transport::TMimeMess> RenderEditedSmtpReminder(
+    const ReminderRequest& request, ReminderContext& context,
+    const std::function<bool(transport::OutgoingMail&)>& edit) {
     try {
         const auto payments = request.withBody ? ReminderPaymentsFor(context.tables, context.settings,
                                                                      context.ui, context.paymentNotes)
                                                : std::nullopt;
-        return ComposeSmtpReminder(request, CurrentDebtorValues(context.tables), context.settings,
-                                   transport::MimeEnvironment::forSystem(context.locale), payments);
+        transport::OutgoingMail mail =
+            ComposeReminderMail(request, CurrentDebtorValues(context.tables), context.settings, payments);
+        if (!edit(mail)) {
+            return nullptr;
+        }
+        return transport::BuildReminderMime(mail, transport::MimeEnvironment::forSystem(context.locale));
     } catch (const std::exception& e) {
         // An archive that cannot be read or unusable payment accounts fail this reminder like a
         // failed send, with both messages.

@@ -47,6 +47,12 @@ struct ReminderContext {
 std::unique_ptr<transport::TMimeMess> RenderSmtpReminder(const ReminderRequest& request,
                                                          ReminderContext& context);
 
+// RenderSmtpReminder with `edit` given the composed mail before it is rendered; nothing is rendered
+// when `edit` answers false (the user has nothing to be told).
+std::unique_ptr<transport::TMimeMess> RenderEditedSmtpReminder(
+    const ReminderRequest& request, ReminderContext& context,
+    const std::function<bool(transport::OutgoingMail&)>& edit);
+
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through
 // the mail client as the request says. 0 when the message was accepted for delivery, -2 otherwise
 // (the user has been told of an SMTP failure; a cancel in the mail client is silent). Errors of the

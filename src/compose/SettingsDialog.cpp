@@ -340,14 +340,27 @@ QWidget* TfrmNastaveni::createSendingTab() {
     groupLayout->addLayout(smtpColumn, 3);
     m_serverControls << m_btnZkusebniEmail;
 
+    auto* single = new QGroupBox(QStringLiteral("Jednotlivá upomínka"), page);
+    single->setObjectName(QStringLiteral("gbJednotliva"));
+    m_rbJednotliveKlient = new QRadioButton(QStringLiteral("v okně poštovního klienta"), single);
+    m_rbJednotliveKlient->setObjectName(QStringLiteral("rbJednotliveKlient"));
+    m_rbJednotliveSMTP = new QRadioButton(QStringLiteral("v okně tohoto programu přes SMTP server"), single);
+    m_rbJednotliveSMTP->setObjectName(QStringLiteral("rbJednotliveSMTP"));
+    auto* singleLayout = new QHBoxLayout(single);
+    singleLayout->addWidget(m_rbJednotliveKlient);
+    singleLayout->addWidget(m_rbJednotliveSMTP);
+    singleLayout->addStretch(1);
+
     const QList<QAbstractButton*> sendButtons = {
-        m_rbVychozKlient, m_rbAutomaticRadioBtn, m_rbMapiRadioBtn, m_rbDirectRadioBtn, m_rbSMTP, m_chckAuth};
+        m_rbVychozKlient, m_rbAutomaticRadioBtn, m_rbMapiRadioBtn,  m_rbDirectRadioBtn, m_rbSMTP,
+        m_chckAuth,       m_rbJednotliveKlient,  m_rbJednotliveSMTP};
     for (QAbstractButton* button : sendButtons) {
         connect(button, &QAbstractButton::clicked, this, &TfrmNastaveni::UpdateSendControls);
     }
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group, 1);
+    layout->addWidget(single);
     // Filled when the dialog opens, with the clients found at start-up.
     m_lblKlientPoznamka = shadedNote(QStringLiteral("lblKlientPoznamka"), QString(), page);
     layout->addWidget(m_lblKlientPoznamka);
@@ -418,6 +431,7 @@ SettingsForm TfrmNastaveni::formFromControls() const {
     form.cbZabezpeceni = m_cbZabezpeceni->currentIndex();
     form.chckPlainAuth = m_chckPlainAuth->isChecked();
     form.edtCAFile = m_edtCAFile->text();
+    form.rbJednotliveSMTP = m_rbJednotliveSMTP->isChecked();
     form.chckQRPlatba = m_chckQRPlatba->isChecked();
     form.edtQRUcet = m_edtQRUcet->text();
     form.edtQRBic = m_edtQRBic->text();
@@ -455,6 +469,7 @@ void TfrmNastaveni::showForm(const SettingsForm& form) {
     m_cbZabezpeceni->setCurrentIndex(form.cbZabezpeceni);
     m_chckPlainAuth->setChecked(form.chckPlainAuth);
     m_edtCAFile->setText(form.edtCAFile);
+    (form.rbJednotliveSMTP ? m_rbJednotliveSMTP : m_rbJednotliveKlient)->setChecked(true);
     m_chckQRPlatba->setChecked(form.chckQRPlatba);
     m_edtQRUcet->setText(form.edtQRUcet);
     m_edtQRBic->setText(form.edtQRBic);

@@ -99,6 +99,8 @@ private:
     QCheckBox* m_chckPlainAuth = nullptr;
     QLineEdit* m_edtCAFile = nullptr;
     QPushButton* m_btnZkusebniEmail = nullptr;
+    QRadioButton* m_rbJednotliveKlient = nullptr;
+    QRadioButton* m_rbJednotliveSMTP = nullptr;
     QCheckBox* m_chckQRPlatba = nullptr;
     QLineEdit* m_edtQRUcet = nullptr;
     QLineEdit* m_edtQRIban = nullptr;  // read-only: the IBAN of the account typed

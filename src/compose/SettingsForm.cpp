@@ -28,6 +28,7 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
     form.cbZabezpeceni = s.SMTPSecurity >= 0 && s.SMTPSecurity <= 2 ? s.SMTPSecurity : -1;
     form.chckPlainAuth = s.SMTPPlainAuth;
     form.edtCAFile = s.SMTPCAFile;
+    form.rbJednotliveSMTP = s.SMTPJednotlive;
     form.chckQRPlatba = s.QRPlatba;
     form.edtQRUcet = s.QRUcet;
     form.edtQRBic = s.QRBic;
@@ -43,7 +44,14 @@ void fillSettingsForm(SettingsForm& form, const app::AppSettings& s, EmailKlient
 }
 
 std::optional<QString> settingsFormWarning(const SettingsForm& form) {
-    if (form.rbVychozKlient) {
+    // A control character is named by settingsTextWarning instead.
+    if (!transport::addressList(form.edtKopieEmailu).isEmpty() &&
+        !transport::controlCharacterProblem(form.edtKopieEmailu)) {
+        if (auto warning = transport::invalidAddressWarning(form.edtKopieEmailu)) {
+            return QStringLiteral("Políčko \"Kopii zaslat na e-mail\": ") + *warning;
+        }
+    }
+    if (form.rbVychozKlient && !form.rbJednotliveSMTP) {
         return std::nullopt;
     }
     const std::pair<const QString*, const char*> required[] = {
@@ -64,7 +72,7 @@ std::optional<QString> settingsFormWarning(const SettingsForm& form) {
 }
 
 std::optional<QString> settingsFormNotice(const SettingsForm& form) {
-    if (form.rbVychozKlient || !form.chckAuth || form.cbZabezpeceni != 0) {
+    if ((form.rbVychozKlient && !form.rbJednotliveSMTP) || !form.chckAuth || form.cbZabezpeceni != 0) {
         return std::nullopt;
     }
     if (form.chckPlainAuth) {
@@ -162,6 +170,7 @@ void storeSettingsForm(const SettingsForm& form, app::AppSettings& s, const Emai
     }
     s.SMTPPlainAuth = form.chckPlainAuth;
     s.SMTPCAFile = form.edtCAFile;
+    s.SMTPJednotlive = form.rbJednotliveSMTP;
     s.QRPlatba = form.chckQRPlatba;
     s.QRUcet = form.edtQRUcet;
     s.QRBic = form.edtQRBic;
@@ -183,12 +192,12 @@ std::optional<int> proposedSmtpPort(int security, int port) {
 }
 
 SendControlStates UpdateSendControls(const SettingsForm& form) {
-    const bool smtp = !form.rbVychozKlient;
+    const bool smtp = !form.rbVychozKlient || form.rbJednotliveSMTP;
     SendControlStates states;
     states.server = smtp;
     states.account = smtp && form.chckAuth;
     states.clientChoices = form.rbVychozKlient;
-    states.clientGrid = !smtp && form.clientChoice == 3;
+    states.clientGrid = form.rbVychozKlient && form.clientChoice == 3;
     return states;
 }
 

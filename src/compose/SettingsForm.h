@@ -40,6 +40,7 @@ struct SettingsForm {
     int cbZabezpeceni = 0;  // SMTPSecurity: 0 none, 1 STARTTLS, 2 TLS from the start; -1 none chosen
     bool chckPlainAuth = false;
     QString edtCAFile;
+    bool rbJednotliveSMTP = false;  // single reminders in the program's own window by SMTP
     // Tab 4 "QR platba"
     bool chckQRPlatba = false;
     QString edtQRUcet;
@@ -57,9 +58,9 @@ struct SettingsForm {
 // row where it was.
 void fillSettingsForm(SettingsForm& form, const app::AppSettings& settings, EmailKlientTable& mtEmailKlient);
 
-// The warning of "OK", or none when the dialog may close. Only with "pomocí SMTP serveru" selected are
-// the server, the sender's name and the sender's address required (blanks alone count as empty), and
-// a security chosen.
+// The warning of "OK", or none when the dialog may close. Only when bulk runs or single reminders go
+// by SMTP are the server, the sender's name and the sender's address required (blanks alone count as
+// empty), and a security chosen. A copy address must be empty or a list of valid mailboxes.
 std::optional<QString> settingsFormWarning(const SettingsForm& form);
 
 // What "OK" tells the user before closing when the password would go to the SMTP server over an

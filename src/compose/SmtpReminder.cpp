@@ -1,22 +1,19 @@
 #include "compose/SmtpReminder.h"
 
 #include "compose/MakeMessageId.h"
+#include "transport/AddressText.h"
 #include "transport/BuildReminderMime.h"
 
 namespace tervalo::compose {
 
-std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest& request,
-                                                          const TemplateValues& values,
-                                                          const app::AppSettings& settings,
-                                                          transport::MimeEnvironment environment,
-                                                          const std::optional<ReminderPayments>& payments) {
+transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, const TemplateValues& values,
+                                            const app::AppSettings& settings,
+                                            const std::optional<ReminderPayments>& payments) {
     transport::OutgoingMail mail;
     mail.senderName = settings.SMTPFromName;
     mail.senderAddress = settings.SMTPFromAddress;
-    mail.to = {request.recipient};
-    if (!request.copy.isEmpty()) {
-        mail.cc = {request.copy};
-    }
+    mail.to = transport::addressList(request.recipient);
+    mail.cc = transport::addressList(request.copy);
     mail.subject = ReplaceTemplateVariables(request.subjectTemplate, values);
     if (request.withBody) {
         mail.body = ReplaceTemplateVariables(settings.EText,
@@ -30,11 +27,21 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest&
         mail.attachments = {request.attachmentPath};
     }
     mail.messageIdentifier = MakeMessageId(settings.SMTPFromAddress);
-    return transport::BuildReminderMime(mail, std::move(environment));
+    return mail;
+}
+
+std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest& request,
+                                                          const TemplateValues& values,
+                                                          const app::AppSettings& settings,
+                                                          transport::MimeEnvironment environment,
+                                                          const std::optional<ReminderPayments>& payments) {
+    return transport::BuildReminderMime(ComposeReminderMail(request, values, settings, payments),
+                                        std::move(environment));
 }
 
 QString EnvelopeRecipients(const ReminderRequest& request) {
-    return request.copy.isEmpty() ? request.recipient : request.recipient + QLatin1Char(',') + request.copy;
+    return (transport::addressList(request.recipient) + transport::addressList(request.copy))
+        .join(QLatin1Char(','));
 }
 
 transport::SmtpSessionOptions SecuredSessionOptions(const app::AppSettings& settings,

@@ -4,6 +4,7 @@
 #include "compose/QrPlatbaReminder.h"
 #include "compose/TemplateVariables.h"
 #include "platform/UserInterface.h"
+#include "transport/BuildReminderMime.h"
 #include "transport/MimeEnvironment.h"
 #include "transport/SmtpSender.h"
 #include "transport/TMimeMess.h"
@@ -16,25 +17,31 @@
 namespace tervalo::compose {
 
 // What the caller decides about one reminder.
+// The address fields may hold several addresses separated by "," or ";".
 struct ReminderRequest {
     QString recipient;
     QString subjectTemplate;
     QString attachmentPath;  // not empty when `attach` is set
     bool withBody = true;
     bool attach = true;
-    QString copy;             // empty: no copy; blanks alone still count as an address
+    QString copy;             // empty or blanks alone: no copy
     bool showDialog = false;  // the mail client shows its compose window first
     bool smtp = true;         // by SMTP; otherwise through the mail client
 };
 
-// The rendered reminder for the SMTP route: header from the SMTP settings, the body from EText, the
-// payment codes' images when there are payments, and the archive as its file part. Throws
-// transport::AttachmentOpenError when the archive cannot be read.
+// The reminder for the SMTP route before it is rendered: sender from the SMTP settings, every
+// address of the recipient and copy fields, the subject and the body from EText with the values,
+// the payment codes' images when there are payments, and the archive as its file.
+transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, const TemplateValues& values,
+                                            const app::AppSettings& settings,
+                                            const std::optional<ReminderPayments>& payments = {});
+
+// ComposeReminderMail rendered. Throws transport::AttachmentOpenError when the archive cannot be read.
 std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(
     const ReminderRequest& request, const TemplateValues& values, const app::AppSettings& settings,
     transport::MimeEnvironment environment, const std::optional<ReminderPayments>& payments = {});
 
-// The envelope recipients: the recipient, and the copy address after a comma when there is one.
+// The envelope recipients: the addresses of the recipient and then of the copy, joined by commas.
 QString EnvelopeRecipients(const ReminderRequest& request);
 
 // `options` with the encryption, the CA file and the clear-text password permission the settings choose.

@@ -25,6 +25,10 @@ public:
     std::optional<QString> editNote(const NoteDialogRequest&) override {
         return speak(std::optional<QString>());
     }
+    std::optional<ReminderDraft> composeReminder(const ReminderDraft&,
+                                                 const std::function<bool(ReminderDraft&)>&) override {
+        return speak(std::optional<ReminderDraft>());
+    }
     std::optional<QString> chooseOpenFile(const FileDialogRequest&) override {
         return speak(std::optional<QString>());
     }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace tervalo {
@@ -27,6 +28,19 @@ struct NoteDialogRequest {
     bool showLastSend = false;
     QString lastSend;  // lblNadpis4
     QString note;      // memPoznamka
+};
+
+// A reminder in the program's own compose window, sent by SMTP once the user confirms it: the
+// sender is shown only, the address fields, the subject and the body may be edited, and the files
+// and payment codes the message carries are listed.
+struct ReminderDraft {
+    QString sender;  // "Name <address>"
+    QString to;      // several addresses separated by "," or ";"
+    QString copy;
+    QString subject;
+    QString body;
+    QStringList attachments;   // file names
+    QStringList paymentCodes;  // the payment codes' image names
 };
 
 // What the version chooser of the first start gave. A front end that cannot show it (tervalo-cli)
@@ -63,6 +77,11 @@ public:
     virtual std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) = 0;
     // The note dialog: the edited note on OK, nothing on cancel.
     virtual std::optional<QString> editNote(const NoteDialogRequest& request) = 0;
+
+    // The compose window "Upomínka e-mailem": the draft as the user left it on "Odeslat", nothing
+    // on "Storno". `accept` decides whether the draft may go; the window stays open while it says no.
+    virtual std::optional<ReminderDraft> composeReminder(
+        const ReminderDraft& draft, const std::function<bool(ReminderDraft&)>& accept) = 0;
 
     // Empty when the user cancels.
     virtual std::optional<QString> chooseOpenFile(const FileDialogRequest& request) = 0;

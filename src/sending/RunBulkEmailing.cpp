@@ -6,6 +6,7 @@
 #include "platform/SilentUserInterface.h"
 #include "platform/WorkerThread.h"
 #include "sending/SubmissionStatusNote.h"
+#include "transport/AddressText.h"
 
 #include <chrono>
 #include <future>
@@ -150,7 +151,7 @@ private:
             const bool taken =
                 m_test || (commands.RequireDebtorEmail(false) && !compose::DebtorHasNothingToSend(m_tables));
             std::optional<PreparedReminder> early;
-            if (taken && m_inFlight) {
+            if (taken && m_inFlight && !invalidAddress()) {
                 early = prepareAhead();
             }
             if (early && early->message) {
@@ -194,6 +195,11 @@ private:
 
     QString currentAddress() const { return m_test ? m_test->address : m_tables.mtFirmy.text(u"OdbEmail"); }
 
+    // Why the current debtor's address field cannot be sent to, or nothing.
+    std::optional<QString> invalidAddress() const {
+        return transport::invalidAddressWarning(currentAddress());
+    }
+
     // Shows the current debtor, makes its reminder ready unless that was done ahead, and sends it
     // unless it is already with the server: by SMTP it is left with the server, through the mail
     // client it is concluded here. False when the user stopped the run after its failure.
@@ -206,6 +212,13 @@ private:
         m_ui.processEvents();
         PreparedReminder reminder;
         if (!m_held) {
+            if (const auto warning = invalidAddress()) {
+                // Fails like a reminder the server refused, before anything is made or sent.
+                m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
+                                           QStringLiteral(" (") + address + QLatin1Char(')'));
+                m_protocol.AddProtocolLine(QStringLiteral("... ") + *warning);
+                return conclude(position, address, {}, -2);
+            }
             reminder = early ? std::move(*early) : prepare(m_ui);
             if (reminder.archive.isEmpty()) {
                 count(position, false);

@@ -3,7 +3,9 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "sending/OwnComposeWindow.h"
 #include "sending/ShownWaitMessage.h"
+#include "transport/AddressText.h"
 
 namespace tervalo::sending {
 
@@ -11,11 +13,77 @@ namespace {
 
 const QString kStartingMailClient = QStringLiteral("Spouštění e-mailového klienta, čekejte prosím...");
 
+const QString kPreparing = QStringLiteral("Příprava e-mailu, čekejte prosím...");
+
+const QString kOfferOwnWindow = QStringLiteral(
+    "Na tomto počítači nebyl nalezen žádný e-mailový klient. Chcete upomínku napsat a odeslat přímo v "
+    "tomto programu přes SMTP server nastavený pro hromadný e-mailing?");
+
 const QString kOfferEmptyMessage = QStringLiteral(
     "Tato firma (její e-mailová adresa) byla vyřazena z e-mailingu (nebo byly z e-mailingu vyřazeny "
     "všechny doklady u ní uvedené) Chcete nabídnout prázdný e-mail k odeslání ?");
 
-std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient) {
+enum class Route { MailClient, OwnWindow, SmtpWithoutWindow };
+
+Route chooseRoute(SingleReminderContext& context) {
+    const app::AppSettings& settings = context.reminder.settings;
+    if (context.smtpWithoutWindow) {
+        return Route::SmtpWithoutWindow;
+    }
+    if (settings.SMTPJednotlive) {
+        return Route::OwnWindow;
+    }
+    if (!NoDesktopMailClient(context.reminder.mtEmailKlient) || !SmtpConfigured(settings)) {
+        return Route::MailClient;
+    }
+    std::optional<bool> asked;
+    std::optional<bool>& answer = context.ownWindowAnswer ? *context.ownWindowAnswer : asked;
+    if (!answer) {
+        answer = context.reminder.ui.confirm(kOfferOwnWindow);
+    }
+    return *answer ? Route::OwnWindow : Route::MailClient;
+}
+
+// The recipient and the copy address must be lists of valid mailboxes before anything starts.
+std::optional<QString> addressWarning(const QString& recipient, const app::AppSettings& settings) {
+    if (auto warning = transport::invalidAddressWarning(recipient)) {
+        return warning;
+    }
+    if (!transport::addressList(settings.E_KopieEmailu).isEmpty()) {
+        return transport::invalidAddressWarning(settings.E_KopieEmailu);
+    }
+    return std::nullopt;
+}
+
+std::optional<int> recordIfSent(SingleReminderContext& context, const QString& recipient, int result) {
+    if (result == 0) {
+        context.stateTables.MarkAddressSent(recipient);
+    }
+    return result;
+}
+
+std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& recipient, Route route) {
+    compose::ReminderContext& reminder = context.reminder;
+    QString archive;
+    {
+        const ShownWaitMessage wait(reminder.ui, kPreparing);
+        archive = compose::BuildDocumentList(reminder.tables.mtFirmy.intValue(u"ID"), reminder.tables,
+                                             reminder.settings, context.TempDir, reminder.ui);
+    }
+    if (archive.isEmpty()) {
+        return std::nullopt;
+    }
+    const compose::ReminderRequest request =
+        compose::DebtorReminderRequest(recipient, archive, reminder.settings);
+    return recordIfSent(context, recipient,
+                        SendOwnComposedReminder(request, reminder, route == Route::OwnWindow));
+}
+
+std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient,
+                                        Route route) {
+    if (route != Route::MailClient) {
+        return sendBySmtp(context, recipient, route);
+    }
     compose::ReminderContext& reminder = context.reminder;
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
     const QString archive =
@@ -27,18 +95,18 @@ std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QS
     compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
     request.showDialog = true;
     request.smtp = false;
-    const int result = context.sendReminder(request, reminder);
-    if (result == 0) {
-        context.stateTables.MarkAddressSent(recipient);
-    }
-    return result;
+    return recordIfSent(context, recipient, context.sendReminder(request, reminder));
 }
 
 // Nothing is recorded for the empty message, whatever its outcome.
-std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QString& recipient) {
+std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QString& recipient, Route route) {
     compose::ReminderContext& reminder = context.reminder;
     if (!reminder.ui.confirm(kOfferEmptyMessage)) {
         return std::nullopt;
+    }
+    if (route != Route::MailClient) {
+        return SendOwnComposedReminder(compose::EmptyMessageRequest(recipient, reminder.settings), reminder,
+                                       route == Route::OwnWindow);
     }
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
     return context.sendReminder(compose::EmptyMessageRequest(recipient, reminder.settings), reminder);
@@ -65,10 +133,15 @@ std::optional<int> SendSingleReminder(SingleReminderContext& context) {
     }
     // As it stands now: possibly the address just entered, which holds for this run only.
     const QString recipient = tables.mtFirmy.text(u"OdbEmail");
-    if (!compose::DebtorHasNothingToSend(tables)) {
-        return sendWithDocumentList(context, recipient);
+    if (const auto warning = addressWarning(recipient, context.reminder.settings)) {
+        context.reminder.ui.warning(*warning);
+        return std::nullopt;
     }
-    return offerEmptyMessage(context, recipient);
+    const Route route = chooseRoute(context);
+    if (!compose::DebtorHasNothingToSend(tables)) {
+        return sendWithDocumentList(context, recipient, route);
+    }
+    return offerEmptyMessage(context, recipient, route);
 }
 
 }  // namespace tervalo::sending

@@ -22,13 +22,20 @@ struct SingleReminderContext {
     browser::BrowserCommands& commands;
     QString TempDir;
     SendReminderFunction sendReminder = compose::SendReminder;
+    // By SMTP at once, without any compose window (tervalo-cli remind --smtp).
+    bool smtpWithoutWindow = false;
+    // Where the answer to the offer of the program's own compose window is kept for the run; none:
+    // the offer is made every time.
+    std::optional<bool>* ownWindowAnswer = nullptr;
 };
 
-// The reminder to the debtor of the current mtFirmy row, always through the mail client with its
-// compose window. A debtor with nothing to send is offered an empty message instead. The result of
-// SendReminder (0 sent, -2 not sent), or nothing when the command ended before handing anything to
-// the mail client (no debtor, no document list, the catch-all group, no address, the offer
-// declined, the document list failed). Only a sent reminder records today's date for the
+// The reminder to the debtor of the current mtFirmy row: through the mail client with its compose
+// window, or by SMTP after the program's own compose window when the settings say so (SMTPJednotlive)
+// or when no mail client is found, SMTP is set up and the user takes the offer, or by SMTP at once
+// (`smtpWithoutWindow`). A debtor with nothing to send is offered an empty message instead. The
+// result of the send (0 sent, -2 not sent), or nothing when the command ended before handing
+// anything over (no debtor, no document list, the catch-all group, no address, an address that is
+// not valid, the offer declined, the document list failed). Only a sent reminder records today's date for the
 // recipient. Errors of the mail-client interface and of the files and tables are not caught: they
 // reach the caller's error boundary, with the waiting window hidden and nothing recorded.
 std::optional<int> SendSingleReminder(SingleReminderContext& context);

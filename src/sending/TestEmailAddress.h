@@ -15,7 +15,8 @@ struct TestMode {
 };
 
 // The test dialog's "Provést": trims the address in place; an empty one or one without "@" is
-// refused with the information message, and false.
+// refused with the information message, other text that is not a list of valid mailboxes with its
+// warning, and false.
 bool AcceptTestAddress(QString& address, UserInterface& ui);
 
 }  // namespace tervalo::sending

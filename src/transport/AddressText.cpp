@@ -1,5 +1,9 @@
 #include "transport/AddressText.h"
 
+#include <QUrl>
+
+#include <algorithm>
+
 namespace tervalo::transport {
 
 QString trimControl(QStringView text) {
@@ -53,6 +57,95 @@ QString controlCharactersAsSpaces(QStringView text) {
         }
     }
     return result;
+}
+
+}  // namespace tervalo::transport
+
+namespace tervalo::transport {
+
+namespace {
+
+bool isAtomCharacter(QChar ch) {
+    static const QStringView kSpecials = u"!#$%&'*+-/=?^_`{|}~";
+    return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9') ||
+           kSpecials.contains(ch);
+}
+
+// Dot-separated runs of atom characters, none of them empty.
+bool isDotAtom(QStringView text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    for (QStringView atom : text.split(u'.')) {
+        if (atom.isEmpty() || !std::all_of(atom.begin(), atom.end(), isAtomCharacter)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isHostLabel(QStringView label) {
+    return !label.isEmpty() && label.size() <= 63 && !label.startsWith(u'-') && !label.endsWith(u'-') &&
+           std::all_of(label.begin(), label.end(), [](QChar ch) {
+               return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') ||
+                      (ch >= u'0' && ch <= u'9') || ch == u'-';
+           });
+}
+
+// The domain in its ASCII form (an internationalised one as its "xn--" labels) must be a host name
+// of two labels or more.
+bool isMailDomain(QStringView domain) {
+    if (domain.isEmpty() ||
+        std::any_of(domain.begin(), domain.end(), [](QChar ch) { return ch.isSpace(); })) {
+        return false;
+    }
+    const QByteArray ace = QUrl::toAce(domain.toString(), QUrl::AceTransitionalProcessing);
+    if (ace.isEmpty() || ace.size() > 253) {
+        return false;
+    }
+    const QStringList labels = QString::fromLatin1(ace).split(u'.');
+    return labels.size() >= 2 &&
+           std::all_of(labels.begin(), labels.end(), [](const QString& label) { return isHostLabel(label); });
+}
+
+}  // namespace
+
+QStringList addressList(QStringView field) {
+    QStringList addresses;
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i <= field.size(); ++i) {
+        if (i == field.size() || field[i] == u',' || field[i] == u';') {
+            if (QString entry = trimControl(field.mid(begin, i - begin)); !entry.isEmpty()) {
+                addresses.append(entry);
+            }
+            begin = i + 1;
+        }
+    }
+    return addresses;
+}
+
+bool isValidMailbox(QStringView address) {
+    const qsizetype at = address.lastIndexOf(u'@');
+    if (at <= 0 || at > 64) {
+        return false;
+    }
+    return isDotAtom(address.first(at)) && isMailDomain(address.sliced(at + 1));
+}
+
+std::optional<QString> invalidAddressWarning(QStringView field) {
+    const QStringList addresses = addressList(field);
+    if (addresses.isEmpty()) {
+        return QStringLiteral("Musíte zadat platnou e-mailovou adresu.");
+    }
+    for (const QString& address : addresses) {
+        if (!isValidMailbox(address)) {
+            return QStringLiteral("„") + controlCharactersAsSpaces(address) +
+                   QStringLiteral(
+                       "“ není platná e-mailová adresa. Zadejte adresu ve tvaru "
+                       "jmeno@domena.cz, více adres oddělte čárkou nebo středníkem.");
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace tervalo::transport

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -29,5 +30,21 @@ std::optional<QString> addressFieldWarning(const QString& caption, QStringView a
 
 // The text with every control character replaced by a space, so that it stays on one line.
 QString controlCharactersAsSpaces(QStringView text);
+
+}  // namespace tervalo::transport
+
+namespace tervalo::transport {
+
+// The addresses of an address field: the entries between "," and ";", trimmed, empty ones left out.
+QStringList addressList(QStringView field);
+
+// A mailbox the program sends to: a dot-atom local part (ASCII), "@", and a domain of at least two
+// labels separated by dots, letters of any script allowed in the domain; no blanks anywhere.
+bool isValidMailbox(QStringView address);
+
+// The Czech warning for a field that is not a list of valid mailboxes ("," or ";" between them),
+// naming the first entry at fault, or nothing when every entry is valid. A field without any
+// address is refused too.
+std::optional<QString> invalidAddressWarning(QStringView field);
 
 }  // namespace tervalo::transport

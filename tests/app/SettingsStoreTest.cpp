@@ -50,6 +50,7 @@ AppSettings everyFieldChanged() {
     s.EF_ZbyvaUhr = QStringLiteral("Zbývá");
     s.EF_Mena = QStringLiteral("Měna (ISO)");
     s.DefaultSendMail = false;
+    s.SMTPJednotlive = true;
     s.SMTPHost = QStringLiteral("smtp.firma.cz");
     s.SMTPPort = 587;
     s.SMTPAuth = true;
@@ -165,6 +166,7 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
         "[send]\r\n"
         "SMTPHost=novy.server\r\n"
         "DefaultSendMail=1\r\n"
+        "SMTPJednotlive=0\r\n"
         "SMTPPort=25\r\n");
     EXPECT_EQ(saved.left(expectedStart.size()), expectedStart);
     EXPECT_TRUE(saved.endsWith(

@@ -156,23 +156,31 @@ TEST(BrowserCommands, addressNoteShowsTheLastSendDate) {
               QStringLiteral("Poznámka se váže k e-mailové adrese - tato firma ji však nemá přiřazenou."));
 }
 
-// An address with a control character would break the commands and headers of a reminder: the
-// dialog is shown again with it, and the row changes only with the corrected address.
-TEST(BrowserCommands, addressWithAControlCharacterIsOfferedAgain) {
+// An address with a control character would break the commands and headers of a reminder, and text
+// that names no mailbox reaches no one: the dialog is shown again with it, and the row changes only
+// with the corrected address.
+TEST(BrowserCommands, anAddressThatIsNoListOfMailboxesIsOfferedAgain) {
     CommandsFixture f;
     f.selectDebtor("Alfa Stavby s.r.o.");
     const QString hostile = QStringLiteral("nova@firma.cz\r\nBcc: cizi@jinde.cz");
+    const QString words = QStringLiteral("recepce hotel-dablice");
     f.ui.queueEmailAddress(hostile);
-    f.ui.queueEmailAddress(QStringLiteral("nova@firma.cz"));
+    f.ui.queueEmailAddress(words);
+    f.ui.queueEmailAddress(QStringLiteral("nova@firma.cz; druha@firma.cz"));
     f.commands.ChangeAddress();
-    EXPECT_EQ(
-        f.ui.messages(),
-        (std::vector<Message>{{QStringLiteral("warning"),
-                               QStringLiteral("Pole „E-mailová adresa“ obsahuje nepovolený řídicí znak (kód "
-                                              "13). Opravte ho prosím.")}}));
-    ASSERT_EQ(f.ui.emailRequests().size(), 2u);
+    EXPECT_EQ(f.ui.messages(),
+              (std::vector<Message>{
+                  {QStringLiteral("warning"),
+                   QStringLiteral("Pole „E-mailová adresa“ obsahuje nepovolený řídicí znak (kód "
+                                  "13). Opravte ho prosím.")},
+                  {QStringLiteral("warning"),
+                   QStringLiteral("„recepce hotel-dablice“ není platná e-mailová adresa. Zadejte "
+                                  "adresu ve tvaru jmeno@domena.cz, více adres oddělte čárkou nebo "
+                                  "středníkem.")}}));
+    ASSERT_EQ(f.ui.emailRequests().size(), 3u);
     EXPECT_EQ(f.ui.emailRequests()[1].address, hostile);
-    EXPECT_EQ(f.tables.mtFirmy.text(u"OdbEmail"), QStringLiteral("nova@firma.cz"));
+    EXPECT_EQ(f.ui.emailRequests()[2].address, words);
+    EXPECT_EQ(f.tables.mtFirmy.text(u"OdbEmail"), QStringLiteral("nova@firma.cz; druha@firma.cz"));
 }
 
 // Characters the code page cannot hold would be stored as "?": the note dialog is shown again with

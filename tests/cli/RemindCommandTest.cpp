@@ -1,10 +1,12 @@
 #include "CliRunner.h"
 #include "support/DemoData.h"
+#include "support/RealSmtpServer.h"
 
 #include <QtCore/qtestsupport_core.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrl>
@@ -115,13 +117,16 @@ class RemindCommandTest : public ::testing::Test {
 protected:
     RemindCommandTest() { test::writeDemoDefFile(dir); }
 
-    test::CliResult remind(int debtor, bool yes = false, const QString& exportPath = test::demoExportPath()) {
+    test::CliResult remind(int debtor, bool yes = false, const QString& exportPath = test::demoExportPath(),
+                           const QStringList& more = {}) {
         QStringList args{QStringLiteral("--app-dir"), dir.path()};
         if (yes) {
             args << QStringLiteral("--yes");
         }
-        return test::runCli(args + QStringList{QStringLiteral("remind"), exportPath,
-                                               QStringLiteral("--debtor"), QString::number(debtor)});
+        return test::runCli(args +
+                            QStringList{QStringLiteral("remind"), exportPath, QStringLiteral("--debtor"),
+                                        QString::number(debtor)} +
+                            more);
     }
     void cli(const QStringList& args) {
         const auto result = test::runCli(QStringList{QStringLiteral("--app-dir"), dir.path()} + args);
@@ -254,7 +259,7 @@ TEST_F(RemindCommandTest, anExportWithoutTheDocumentListSendsNothing) {
 
 TEST_F(RemindCommandTest, wrongUsageAndUnknownDebtor) {
     const QString usage =
-        QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] remind EXPORT --debtor ID\n");
+        QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] remind EXPORT --debtor ID [--smtp]\n");
     for (const QStringList& args :
          {QStringList{QStringLiteral("remind"), test::demoExportPath()},
           QStringList{QStringLiteral("remind"), test::demoExportPath(), QStringLiteral("--debtor"),
@@ -377,6 +382,83 @@ TEST_F(RemindCommandTest, aCallerReadingTheOutputToItsEndDoesNotWaitForTheMailCl
                            QStringLiteral("2 -> /dev/null")}));
     ::kill(client, SIGKILL);
     ::close(pipes[0][1]);
+}
+
+// --smtp: the reminder a bulk run would send, payment codes included, goes to the SMTP server
+// without any window; only an accepted one is recorded.
+TEST_F(RemindCommandTest, withSmtpTheBulkRunsMessageGoesToTheServerAtOnce) {
+    using transport::testing::RealSmtpServer;
+    const QString address = QStringLiteral("rehor@gastro-rehor.cz");
+    RealSmtpServer server(QStringList{QStringLiteral("--refuse"), QStringLiteral("kopie@odmitnuta.cz")});
+    ASSERT_TRUE(server.isRunning());
+    for (const auto& [field, value] :
+         {std::pair{QStringLiteral("SMTPHost"), QStringLiteral("127.0.0.1")},
+          {QStringLiteral("SMTPPort"), QString::number(server.port())},
+          {QStringLiteral("SMTPFromAddress"), QStringLiteral("upominky@horak.cz")},
+          {QStringLiteral("SMTPFromName"), QStringLiteral("Horák")},
+          {QStringLiteral("E_KopieEmailu"), QStringLiteral("kopie@odmitnuta.cz")},
+          {QStringLiteral("QRPlatba"), QStringLiteral("1")},
+          {QStringLiteral("QRUcet"), QStringLiteral("19-2000145399/0800")}}) {
+        cli({QStringLiteral("settings"), QStringLiteral("set"), field, value});
+    }
+    const QStringList smtp{QStringLiteral("--smtp")};
+
+    // The server refuses the copy address: nothing is recorded, the single reminder's errors follow.
+    const auto refused = remind(7, false, test::demoExportPath(), smtp);
+    EXPECT_EQ(refused.exitCode, 0);
+    EXPECT_EQ(json(refused), printed(7, address, -2));
+    EXPECT_TRUE(refused.err.endsWith(
+        QStringLiteral("error: Odeslání e-mailu na adresu rehor@gastro-rehor.cz se nezdařilo.\n")))
+        << refused.err.toStdString();
+    EXPECT_EQ(lastSend(address), QJsonValue());
+    EXPECT_TRUE(server.messageFiles().isEmpty());
+
+    cli({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("E_KopieEmailu"),
+         QStringLiteral("kopie@horak.cz")});
+    const auto sent = remind(7, false, test::demoExportPath(), smtp);
+    EXPECT_EQ(sent.exitCode, 0);
+    EXPECT_EQ(json(sent), printed(7, address, 0));
+    EXPECT_EQ(sent.err, QString());
+    EXPECT_EQ(lastSend(address), QDate::currentDate().toString(Qt::ISODate));
+    EXPECT_FALSE(QFile::exists(mailClient.started()));
+
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(server.envelope(files[0]).value(QStringLiteral("rcpt_tos")).toArray(),
+              (QJsonArray{address, QStringLiteral("kopie@horak.cz")}));
+    const QJsonObject message = transport::testing::summarizeMessage(files[0]);
+    EXPECT_EQ(message.value(QStringLiteral("defects")).toArray(), QJsonArray());
+    EXPECT_EQ(message.value(QStringLiteral("to")).toString(), address);
+    EXPECT_EQ(message.value(QStringLiteral("from")).toString(), QStringLiteral("Horák <upominky@horak.cz>"));
+    QStringList parts;
+    for (const QJsonValue& part : message.value(QStringLiteral("parts")).toArray()) {
+        const QJsonObject p = part.toObject();
+        parts.append(p.value(QStringLiteral("content_type")).toString() + QLatin1Char(' ') +
+                     p.value(QStringLiteral("filename")).toString());
+    }
+    EXPECT_EQ(parts.first(), QStringLiteral("text/plain "));
+    EXPECT_TRUE(parts.contains(QStringLiteral("image/png qr-platba.png"))) << parts.join(u'|').toStdString();
+    EXPECT_EQ(parts.last(), QStringLiteral("application/zip Doklady.zip")) << parts.join(u'|').toStdString();
+}
+
+TEST_F(RemindCommandTest, anInvalidAddressInTheExportStopsBeforeAnythingStarts) {
+    QFile demo(test::demoExportPath());
+    ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+    QByteArray bytes = demo.readAll();
+    ASSERT_TRUE(bytes.contains("rehor@gastro-rehor.cz"));
+    bytes.replace("rehor@gastro-rehor.cz", "recepce hotel-rehor");
+    dir.write(QStringLiteral("neplatna.csv"), bytes);
+    for (const QStringList& more : {QStringList(), QStringList{QStringLiteral("--smtp")}}) {
+        const auto result = remind(7, true, dir.file(QStringLiteral("neplatna.csv")), more);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(json(result), printed(7, QStringLiteral("recepce hotel-rehor"), QJsonValue()));
+        EXPECT_EQ(result.err,
+                  QStringLiteral("warning: „recepce hotel-rehor“ není platná e-mailová adresa. Zadejte "
+                                 "adresu ve tvaru jmeno@domena.cz, více adres oddělte čárkou nebo "
+                                 "středníkem.\n"));
+        EXPECT_FALSE(QDir(dir.file(QStringLiteral("Temp/7"))).exists());
+    }
+    EXPECT_FALSE(QFile::exists(mailClient.started()));
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ TEST(CliSettings, printsEveryFieldWithItsDefault) {
     EXPECT_EQ(json.value(QStringLiteral("HeaderHeight")).toInt(), 193);
     EXPECT_EQ(json.value(QStringLiteral("ClientType")).toInt(), 2);
     EXPECT_EQ(json.value(QStringLiteral("DefaultSendMail")), QJsonValue(true));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPJednotlive")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("Maximized")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("SMTPPassword")).toString(), QString());
     EXPECT_TRUE(json.value(QStringLiteral("EText"))
@@ -62,6 +63,7 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
         {"SMTPSecurity", QStringLiteral("2")},
         {"SMTPPlainAuth", QStringLiteral("1")},
         {"SMTPCAFile", QStringLiteral("/etc/firma/ca.pem")},
+        {"SMTPJednotlive", QStringLiteral("1")},
     };
     for (const auto& [field, value] : changes) {
         auto result = cli.run({QStringLiteral("set"), QString::fromLatin1(field), value});
@@ -78,10 +80,13 @@ TEST(CliSettings, setChangesOneFieldAndSavesThePasswordUnseen) {
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 2);
     EXPECT_EQ(json.value(QStringLiteral("SMTPPlainAuth")), QJsonValue(true));
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QStringLiteral("/etc/firma/ca.pem"));
+    EXPECT_EQ(json.value(QStringLiteral("SMTPJednotlive")), QJsonValue(true));
     QFile ini(cli.dir.file(QStringLiteral("Vorbel.ini")));
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray iniText = ini.readAll();
     EXPECT_TRUE(iniText.contains("SMTPSecurity=2\r\nSMTPPlainAuth=1\r\nSMTPCAFile=/etc/firma/ca.pem\r\n"))
+        << iniText.toStdString();
+    EXPECT_TRUE(iniText.contains("[SEND]\r\nDefaultSendMail=1\r\nSMTPJednotlive=1\r\n"))
         << iniText.toStdString();
     for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
         QFile file(cli.dir.file(QString::fromLatin1(name)));

@@ -236,3 +236,45 @@ TEST(MailClientRoutes, theGridStartsOnTheDefaultClientOrOnNoRow) {
 }
 
 }  // namespace
+
+TEST_F(SendReminderTest, everyAddressOfAFieldIsARecipientOfItsOwnOnEveryMailClientRoute) {
+    settings.E_KopieEmailu = QStringLiteral("kopie@horak.cz; archiv@horak.cz");
+    ReminderRequest request = DebtorReminderRequest(QStringLiteral("a@firma.cz, b@firma.cz"),
+                                                    desktop.file(QStringLiteral("Doklady.zip")), settings);
+    request.smtp = false;
+    request.showDialog = true;
+
+    // The Thunderbird family: one "to" value, its commas encoded so that the client splits it into
+    // addresses only after it has split the pairs.
+    settings.ClientType = 3;
+    settings.ClientDirectName = QStringLiteral("posta");
+    ui.queueConfirmation(true);
+    EXPECT_EQ(send(request), 0);
+    const QStringList thunderbird = desktop.recordedArguments(QStringLiteral("thunderbird"));
+    ASSERT_EQ(thunderbird.size(), 2);
+    EXPECT_TRUE(thunderbird[1].startsWith(
+        QStringLiteral("to=a%40firma.cz%2Cb%40firma.cz,cc=kopie%40horak.cz%2Carchiv%40horak.cz,")))
+        << thunderbird[1].toStdString();
+
+    // A plain mailto client: the addresses as the URI's list, the copies in its cc field.
+    settings.ClientType = 2;
+    ui.queueConfirmation(true);
+    EXPECT_EQ(send(request), 0);
+    const QStringList mailto = desktop.recordedArguments(QStringLiteral("jinyklient"));
+    ASSERT_EQ(mailto.size(), 1);
+    EXPECT_TRUE(mailto[0].startsWith(
+        QStringLiteral("mailto:a@firma.cz,b@firma.cz?cc=kopie%40horak.cz%2Carchiv%40horak.cz&subject=")))
+        << mailto[0].toStdString();
+
+    // Without a window: every address an argument of the system's mail submission.
+    settings.ClientType = 1;
+    request.showDialog = false;
+    EXPECT_EQ(send(request), 0);
+    const QStringList sendmail = desktop.recordedArguments(QStringLiteral("sendmail"));
+    EXPECT_EQ(sendmail.mid(3, 5),
+              (QStringList{QStringLiteral("--"), QStringLiteral("a@firma.cz"), QStringLiteral("b@firma.cz"),
+                           QStringLiteral("kopie@horak.cz"), QStringLiteral("archiv@horak.cz")}));
+    const QByteArray message = desktop.sendmailInput();
+    EXPECT_TRUE(message.contains("\nTo: a@firma.cz , b@firma.cz\n")) << message.toStdString();
+    EXPECT_TRUE(message.contains("\nCC: kopie@horak.cz , archiv@horak.cz\n")) << message.toStdString();
+}

@@ -134,6 +134,46 @@ TEST(TfrmNastaveni, okWithSmtpRequiresServerAndSenderAndStaysOpen) {
     EXPECT_EQ(f.ui.messages().size(), 3u);
 }
 
+// The single reminder's way: the program's own window needs the SMTP server as a bulk run by SMTP
+// does, and the copy address must name mailboxes.
+TEST(TfrmNastaveni, singleRemindersBySmtpAreStoredAndNeedTheServer) {
+    DialogFixture f;
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    EXPECT_TRUE(f.child<QRadioButton>("rbJednotliveKlient")->isChecked());
+    EXPECT_FALSE(f.enabled("edtHost"));
+    f.click("rbJednotliveSMTP");
+    EXPECT_TRUE(f.enabled("edtHost"));
+    EXPECT_TRUE(f.enabled("rbAutomaticRadioBtn"));
+    f.click("btnOk");
+    f.type("edtHost", QStringLiteral("smtp.firma.cz"));
+    f.type("edtJmenoOdes", QStringLiteral("Účtárna"));
+    f.type("edtAdresaOdes", QStringLiteral("ucetni@firma.cz"));
+    f.type("edtKopieEmailu", QStringLiteral("kopie@firma.cz; archiv"));
+    f.click("btnOk");
+    EXPECT_TRUE(f.dialog.isVisible());
+    f.type("edtKopieEmailu", QStringLiteral("kopie@firma.cz; archiv@firma.cz"));
+    f.click("btnOk");
+    EXPECT_EQ(
+        f.ui.messages(),
+        (std::vector<Message>{
+            {QStringLiteral("warning"),
+             QStringLiteral("Musíte vyplnit políčko \"SMTP adresa\" na záložce Odesílání e-mailu.")},
+            {QStringLiteral("warning"),
+             QStringLiteral("Políčko \"Kopii zaslat na e-mail\": „archiv“ není platná e-mailová adresa. "
+                            "Zadejte adresu ve tvaru jmeno@domena.cz, více adres oddělte čárkou nebo "
+                            "středníkem.")}}));
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_TRUE(f.settings.SMTPJednotlive);
+    EXPECT_TRUE(f.settings.DefaultSendMail);
+    EXPECT_EQ(f.settings.E_KopieEmailu, QStringLiteral("kopie@firma.cz; archiv@firma.cz"));
+
+    f.open(TfrmNastaveni::OdesilaniEmailu);
+    EXPECT_TRUE(f.child<QRadioButton>("rbJednotliveSMTP")->isChecked());
+    f.click("rbJednotliveKlient");
+    f.click("btnOk");
+    EXPECT_FALSE(f.settings.SMTPJednotlive);
+}
+
 TEST(TfrmNastaveni, sendControlsFollowTheChoices) {
     DialogFixture f;
     f.open(TfrmNastaveni::OdesilaniEmailu);

@@ -111,7 +111,7 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
               QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
 }
 
-TEST(TfrmTestEmail, keepsTheTrimmedAddressAndRefusesOneWithoutAtSign) {
+TEST(TfrmTestEmail, keepsTheTrimmedAddressAndRefusesOneThatIsNoMailbox) {
     test::FakeUserInterface ui;
     TfrmTestEmail dialog(ui);
     dialog.open();
@@ -128,6 +128,16 @@ TEST(TfrmTestEmail, keepsTheTrimmedAddressAndRefusesOneWithoutAtSign) {
     EXPECT_EQ(ui.messages(),
               (std::vector<Message>{{QStringLiteral("information"),
                                      QStringLiteral("Musíte zadat platnou e-mailovou adresu.")}}));
+
+    // Text that is not a list of mailboxes is refused with its warning.
+    edtEmail->setText(QStringLiteral("ja@horak.cz; recepce"));
+    QTest::keyClick(edtEmail, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(ui.messages()[1],
+              (Message{QStringLiteral("warning"),
+                       QStringLiteral("„recepce“ není platná e-mailová adresa. Zadejte adresu ve tvaru "
+                                      "jmeno@domena.cz, více adres oddělte čárkou nebo středníkem.")}));
 
     edtEmail->setText(QStringLiteral(" ja@horak.cz "));
     edtPocet->setValue(-3);

@@ -92,30 +92,43 @@ struct AddressCase {
     QString typed;
     bool accepted;
     QString kept;
+    QString warning;  // text with an "@" that is no list of mailboxes
 };
 
 class TestAddressTest : public ::testing::TestWithParam<AddressCase> {};
 
-TEST_P(TestAddressTest, isTrimmedAndNeedsAnAtSign) {
+TEST_P(TestAddressTest, isTrimmedAndMustNameMailboxes) {
     const AddressCase& c = GetParam();
     test::FakeUserInterface ui;
     QString address = c.typed;
     EXPECT_EQ(AcceptTestAddress(address, ui), c.accepted);
     EXPECT_EQ(address, c.kept);
     const std::vector<Message> refused{
-        {QStringLiteral("information"), QStringLiteral("Musíte zadat platnou e-mailovou adresu.")}};
+        c.warning.isEmpty() ? Message{QStringLiteral("information"),
+                                      QStringLiteral("Musíte zadat platnou e-mailovou adresu.")}
+                            : Message{QStringLiteral("warning"), c.warning}};
     EXPECT_EQ(ui.messages(), c.accepted ? std::vector<Message>() : refused);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, TestAddressTest,
-    ::testing::Values(AddressCase{"blanks_around_are_removed", QStringLiteral("  ja@horak.cz \t"), true,
-                                  QStringLiteral("ja@horak.cz")},
-                      AddressCase{"at_sign_alone_is_enough", QStringLiteral("@"), true, QStringLiteral("@")},
-                      AddressCase{"empty", QString(), false, QString()},
-                      AddressCase{"blanks_only", QStringLiteral("   "), false, QString()},
-                      AddressCase{"no_at_sign", QStringLiteral(" horak.cz "), false,
-                                  QStringLiteral("horak.cz")}),
+    ::testing::Values(
+        AddressCase{"blanks_around_are_removed",
+                    QStringLiteral("  ja@horak.cz \t"),
+                    true,
+                    QStringLiteral("ja@horak.cz"),
+                    {}},
+        AddressCase{"several_addresses",
+                    QStringLiteral("ja@horak.cz; ty@horak.cz"),
+                    true,
+                    QStringLiteral("ja@horak.cz; ty@horak.cz"),
+                    {}},
+        AddressCase{"at_sign_alone_is_no_mailbox", QStringLiteral("@"), false, QStringLiteral("@"),
+                    QStringLiteral("„@“ není platná e-mailová adresa. Zadejte adresu ve tvaru "
+                                   "jmeno@domena.cz, více adres oddělte čárkou nebo středníkem.")},
+        AddressCase{"empty", QString(), false, QString(), {}},
+        AddressCase{"blanks_only", QStringLiteral("   "), false, QString(), {}},
+        AddressCase{"no_at_sign", QStringLiteral(" horak.cz "), false, QStringLiteral("horak.cz"), {}}),
     test::CaseName());
 
 TEST(FirstEmailingHint, isShownOnceAndClearsTheFlag) {

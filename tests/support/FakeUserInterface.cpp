@@ -21,11 +21,10 @@ T takeFront(std::deque<T>& queue) {
 }  // namespace
 
 FakeUserInterface::~FakeUserInterface() {
-    const std::pair<const char*, std::size_t> unused[] = {{"confirmation", m_confirmations.size()},
-                                                          {"file dialog", m_files.size()},
-                                                          {"address dialog", m_addresses.size()},
-                                                          {"note dialog", m_notes.size()},
-                                                          {"version chooser", m_setupVersions.size()}};
+    const std::pair<const char*, std::size_t> unused[] = {
+        {"confirmation", m_confirmations.size()}, {"file dialog", m_files.size()},
+        {"address dialog", m_addresses.size()},   {"note dialog", m_notes.size()},
+        {"compose window", m_drafts.size()},      {"version chooser", m_setupVersions.size()}};
     for (const auto& [dialog, count] : unused) {
         if (count != 0) {
             ADD_FAILURE() << count << " queued answer(s) of the " << dialog << " never asked for";
@@ -72,6 +71,21 @@ std::optional<QString> FakeUserInterface::editNote(const NoteDialogRequest& requ
         return std::nullopt;
     }
     return takeFront(m_notes);
+}
+
+std::optional<ReminderDraft> FakeUserInterface::composeReminder(
+    const ReminderDraft& draft, const std::function<bool(ReminderDraft&)>& accept) {
+    m_shownDrafts.push_back(draft);
+    for (;;) {
+        if (m_drafts.empty()) {
+            ADD_FAILURE() << "unexpected compose window for " << draft.to.toStdString();
+            return std::nullopt;
+        }
+        std::optional<ReminderDraft> answer = takeFront(m_drafts);
+        if (!answer || accept(*answer)) {
+            return answer;
+        }
+    }
 }
 
 std::optional<QString> FakeUserInterface::chooseOpenFile(const FileDialogRequest& request) {

@@ -46,6 +46,10 @@ public:
 
     std::optional<QString> askEmailAddress(const QString& debtorName, const QString& address) override;
     std::optional<QString> editNote(const NoteDialogRequest& request) override;
+    // Offers the queued drafts to `accept` in turn, as a user correcting a refused one would, up to
+    // the first it takes or the first cancel.
+    std::optional<ReminderDraft> composeReminder(const ReminderDraft& draft,
+                                                 const std::function<bool(ReminderDraft&)>& accept) override;
     std::optional<QString> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<QString> chooseSaveFile(const FileDialogRequest& request) override;
     SetupVersionAnswer chooseSetupVersion(const QStringList& versions) override;
@@ -56,6 +60,10 @@ public:
     // Answers of the address and note dialogs (nothing: the user cancels).
     void queueEmailAddress(std::optional<QString> address) { m_addresses.push_back(std::move(address)); }
     void queueNote(std::optional<QString> note) { m_notes.push_back(std::move(note)); }
+    // The compose window's answers: the draft as the user leaves it (nothing: "Storno").
+    void queueReminderDraft(std::optional<ReminderDraft> draft) { m_drafts.push_back(std::move(draft)); }
+    // The drafts the compose window was opened with.
+    const std::vector<ReminderDraft>& shownDrafts() const { return m_shownDrafts; }
 
     // What the dialogs were shown with.
     struct EmailRequest {
@@ -89,6 +97,8 @@ private:
     std::deque<std::optional<QString>> m_notes;
     std::vector<EmailRequest> m_emailRequests;
     std::vector<NoteDialogRequest> m_noteRequests;
+    std::deque<std::optional<ReminderDraft>> m_drafts;
+    std::vector<ReminderDraft> m_shownDrafts;
     std::vector<FileDialogRequest> m_fileRequests;
     std::deque<SetupVersionAnswer> m_setupVersions;
     std::vector<QStringList> m_setupVersionRequests;

@@ -1,0 +1,94 @@
+#include "sending/OwnComposeWindow.h"
+
+#include "sending/ShownWaitMessage.h"
+#include "transport/AddressText.h"
+#include "transport/ComposeFields.h"
+#include "transport/TJclSimpleMapi.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace tervalo::sending {
+
+namespace {
+
+const QString kSending = QStringLiteral("Odesílání e-mailu, čekejte prosím...");
+
+ReminderDraft draftOf(const transport::OutgoingMail& mail, const compose::ReminderRequest& request) {
+    ReminderDraft draft;
+    draft.sender = mail.senderName + QStringLiteral(" <") + mail.senderAddress + QLatin1Char('>');
+    draft.to = request.recipient;
+    draft.copy = request.copy;
+    draft.subject = mail.subject;
+    draft.body = mail.body.value_or(QString());
+    for (const QString& path : mail.attachments) {
+        draft.attachments.append(QFileInfo(path).fileName());
+    }
+    for (const transport::InlineImage& image : mail.images) {
+        draft.paymentCodes.append(image.name);
+    }
+    return draft;
+}
+
+}  // namespace
+
+bool NoDesktopMailClient(const compose::EmailKlientTable& clients) {
+    return std::all_of(clients.rows.begin(), clients.rows.end(), [](const compose::EmailKlientRow& row) {
+        return row.Client == transport::TJclSimpleMapi::sendmailTitle();
+    });
+}
+
+bool SmtpConfigured(const app::AppSettings& settings) {
+    return !settings.SMTPHost.trimmed().isEmpty() && !settings.SMTPFromAddress.trimmed().isEmpty();
+}
+
+bool AcceptReminderDraft(ReminderDraft& draft, UserInterface& ui) {
+    draft.to = draft.to.trimmed();
+    draft.copy = draft.copy.trimmed();
+    std::optional<QString> warning = transport::invalidAddressWarning(draft.to);
+    if (!warning && !transport::addressList(draft.copy).isEmpty()) {
+        warning = transport::invalidAddressWarning(draft.copy);
+    }
+    if (warning) {
+        ui.warning(*warning);
+        return false;
+    }
+    return true;
+}
+
+int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::ReminderContext& context,
+                            bool showWindow) {
+    compose::ReminderRequest sent = request;
+    sent.smtp = true;
+    sent.showDialog = false;
+    const auto edit = [&](transport::OutgoingMail& mail) {
+        if (!showWindow) {
+            return true;
+        }
+        UserInterface& ui = context.ui;
+        const std::optional<ReminderDraft> edited = ui.composeReminder(
+            draftOf(mail, sent), [&ui](ReminderDraft& draft) { return AcceptReminderDraft(draft, ui); });
+        if (!edited) {
+            return false;
+        }
+        sent.recipient = edited->to;
+        sent.copy = edited->copy;
+        mail.to = transport::addressList(edited->to);
+        mail.cc = transport::addressList(edited->copy);
+        mail.subject = edited->subject;
+        if (mail.body || !edited->body.isEmpty()) {
+            mail.body = transport::withCrLf(edited->body);
+        }
+        return true;
+    };
+    const std::unique_ptr<transport::TMimeMess> message =
+        compose::RenderEditedSmtpReminder(sent, context, edit);
+    if (!message) {
+        return -2;
+    }
+    const ShownWaitMessage wait(context.ui, kSending);
+    return compose::DeliverSmtpReminder(*message, sent, context.settings, context.ui, context.smtpOptions);
+}
+
+}  // namespace tervalo::sending
