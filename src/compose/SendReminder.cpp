@@ -59,12 +59,6 @@ void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payme
     }
 }
 
-// A reminder to be shown before sending when no desktop mail client can show it: the user is told
-// what to install or choose instead.
-int sendWithoutDesktopMailClient(const ReminderRequest& /*request*/, ReminderContext& /*context*/) {
-    transport::RaiseNoDesktopMailClient();
-}
-
 int sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
     const app::AppSettings& settings = context.settings;
     transport::TJclEmail email(context.mailClients);
@@ -76,8 +70,9 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     if (context.mtEmailKlient.current >= 0) {
         email.SelectMailClient(context.mtEmailKlient.current);
     }
+    // No desktop mail client can show the reminder: the user is told what to install or choose.
     if (request.showDialog && email.ComposeClientPos() < 0) {
-        return sendWithoutDesktopMailClient(request, context);
+        transport::RaiseNoDesktopMailClient();
     }
 
     const auto payments =
