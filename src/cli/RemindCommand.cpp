@@ -27,6 +27,8 @@ int runRemind(CliContext& context) {
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     std::optional<int> result;
     try {
+        state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
+        single.journal = &journal;
         result = sending::SendSingleReminder(single);
     } catch (const std::exception& e) {
         context.ui.error(QString::fromUtf8(e.what()));

@@ -88,7 +88,13 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     }
     const transport::MailClientContext mailContext{
         context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,
-        settings.SMTPFromAddress, [](const QString& sender) { return MakeMessageId(sender); }};
+        settings.SMTPFromAddress, [out = context.messageId](const QString& sender) {
+            QString identifier = MakeMessageId(sender);
+            if (out != nullptr) {
+                *out = identifier;
+            }
+            return identifier;
+        }};
     return email.SendThroughMailClient(request.showDialog, mailContext) ? 0 : -2;
 }
 

@@ -36,6 +36,9 @@ struct ReminderContext {
     // Where the reasons a payment code was not made go instead of information boxes: a bulk run
     // writes them into its protocol rather than stopping at a box for every debtor.
     QStringList* paymentNotes = nullptr;
+    // Where the Message-ID of a message this program renders for the mail program goes, for the
+    // send journal.
+    QString* messageId = nullptr;
 };
 
 // The SMTP route's first half: the reminder to the debtor of the current mtFirmy row rendered, or

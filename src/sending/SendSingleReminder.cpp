@@ -3,6 +3,7 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
 
 namespace tervalo::sending {
@@ -14,6 +15,12 @@ const QString kStartingMailClient = QStringLiteral("Spouštění e-mailového kl
 const QString kOfferEmptyMessage = QStringLiteral(
     "Tato firma (její e-mailová adresa) byla vyřazena z e-mailingu (nebo byly z e-mailingu vyřazeny "
     "všechny doklady u ní uvedené) Chcete nabídnout prázdný e-mail k odeslání ?");
+
+// Every single reminder leaves here, recorded in the journal.
+int send(SingleReminderContext& context, const compose::ReminderRequest& request) {
+    return SendJournalled(context.journal, JournalRecordOf(context.reminder.tables, request),
+                          context.reminder, [&] { return context.sendReminder(request, context.reminder); });
+}
 
 std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient) {
     compose::ReminderContext& reminder = context.reminder;
@@ -27,7 +34,7 @@ std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QS
     compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
     request.showDialog = true;
     request.smtp = false;
-    const int result = context.sendReminder(request, reminder);
+    const int result = send(context, request);
     if (result == 0) {
         context.stateTables.MarkAddressSent(recipient);
     }
@@ -41,7 +48,7 @@ std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QStri
         return std::nullopt;
     }
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
-    return context.sendReminder(compose::EmptyMessageRequest(recipient, reminder.settings), reminder);
+    return send(context, compose::EmptyMessageRequest(recipient, reminder.settings));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "browser/BrowserCommands.h"
 #include "compose/SendReminder.h"
+#include "state/SendJournal.h"
 #include "state/StateTables.h"
 
 #include <functional>
@@ -22,6 +23,8 @@ struct SingleReminderContext {
     browser::BrowserCommands& commands;
     QString TempDir;
     SendReminderFunction sendReminder = compose::SendReminder;
+    // Where the reminder is recorded; none: not recorded.
+    state::SendJournal* journal = nullptr;
 };
 
 // The reminder to the debtor of the current mtFirmy row, always through the mail client with its
