@@ -27,8 +27,10 @@ BulkRunPlan PlanBulkRun(import::ExportTables& tables, state::StateTables& stateT
             continue;
         }
         const QString address = firmy.text(u"OdbEmail");
-        const std::optional<state::SendResult> journalled =
-            journal != nullptr ? journal->resultOn(address, today) : std::nullopt;
+        // No reminder today counts as a refused one: neither holds the debtor back.
+        const state::SendResult journalled =
+            journal != nullptr ? journal->resultOn(address, today).value_or(state::SendResult::Refused)
+                               : state::SendResult::Refused;
         if (journalled == state::SendResult::Accepted ||
             stateTables.readAddressNote(address).lastSend == today) {
             plan.remindedToday.insert(position);
