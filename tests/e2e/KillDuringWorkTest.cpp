@@ -68,16 +68,19 @@ QStringList acceptedFrom(const RealSmtpServer& server, const QString& sender) {
 }
 
 // The journal's records as an independent reader (Python's sqlite3) sees them: the upper-cased
-// recipient and the result of each.
+// recipient and the result of each. A run killed at its start may have left no journal, or one
+// without its table yet.
 std::vector<std::pair<QString, QString>> journalRecords(const QString& appDir) {
-    const QByteArray printed =
-        test::runPython({QStringLiteral("-c"),
-                         QStringLiteral("import os, sqlite3, sys\n"
-                                        "if os.path.exists(sys.argv[1]):\n"
-                                        "    for r, s in sqlite3.connect(sys.argv[1]).execute('SELECT "
-                                        "recipient, result FROM reminders'):\n"
-                                        "        print(r.upper(), s)\n"),
-                         appDir + QStringLiteral("Upominky.db")});
+    const QByteArray printed = test::runPython(
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import os, sqlite3, sys\n"
+             "db = sqlite3.connect(sys.argv[1]) if os.path.exists(sys.argv[1]) else None\n"
+             "if db and db.execute(\"SELECT 1 FROM sqlite_master WHERE name = 'reminders'\").fetchone():\n"
+             "    for r, s in sqlite3.connect(sys.argv[1]).execute('SELECT "
+             "recipient, result FROM reminders'):\n"
+             "        print(r.upper(), s)\n"),
+         appDir + QStringLiteral("Upominky.db")});
     std::vector<std::pair<QString, QString>> records;
     for (const QString& line : QString::fromUtf8(printed).split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(u' ');
@@ -90,18 +93,23 @@ std::vector<std::pair<QString, QString>> journalRecords(const QString& appDir) {
 // an accepted message the server did not get; a run killed leaves at most one record unsure.
 void expectJournalMatches(const QString& appDir, const QStringList& accepted, bool killed) {
     int unsure = 0;
-    std::map<QString, int> standing;  // accepted or unsure records per recipient
+    std::map<QString, int> claimed;   // accepted records per recipient
+    std::map<QString, int> possible;  // accepted or unsure records per recipient
     for (const auto& [recipient, result] : journalRecords(appDir)) {
         EXPECT_NE(result, QStringLiteral("refused")) << recipient.toStdString();
-        if (result == QStringLiteral("accepted")) {
-            EXPECT_TRUE(accepted.contains(recipient)) << recipient.toStdString() << " recorded, not received";
-        }
+        claimed[recipient] += result == QStringLiteral("accepted");
         unsure += result == QStringLiteral("unsure");
-        ++standing[recipient];
+        ++possible[recipient];
     }
     EXPECT_LE(unsure, killed ? 1 : 0);
+    // Two debtors share an address: counted per address, an unsure record may stand for a message
+    // that never arrived.
+    for (const auto& [recipient, count] : claimed) {
+        EXPECT_LE(count, accepted.count(recipient)) << recipient.toStdString() << " recorded, not received";
+    }
     for (const QString& recipient : accepted) {
-        EXPECT_EQ(standing[recipient], accepted.count(recipient)) << recipient.toStdString();
+        EXPECT_LE(accepted.count(recipient), possible[recipient])
+            << recipient.toStdString() << " without a record";
     }
 }
 
