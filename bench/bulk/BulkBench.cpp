@@ -133,6 +133,14 @@ int main(int argc, char** argv) {
     sending::BulkEmailingTexts view;
     compose::ReminderContext reminder{session.tables, settings, session.mtEmailKlient, session.locale, ui};
     sending::BulkEmailingContext context{reminder, *session.stateTables, session.TempDir, protocol, view};
+    // Every reminder recorded, as the program does (--no-journal: none, for comparison); the later runs
+    // of the same day stand for the monthly runs, so the question whether to send again to the debtors
+    // reminded today is answered Yes.
+    state::SendJournal journal(state::SendJournal::pathIn(appDir));
+    if (!application.arguments().contains(QStringLiteral("--no-journal"))) {
+        context.journal = &journal;
+    }
+    context.confirmResend = [](const QString&) { return true; };
 
     // The SMTP route's two halves, timed: rendering on the run's thread, transmission on the thread
     // the run hands it to. The first run's rendered messages are kept in memory for smtplib and written

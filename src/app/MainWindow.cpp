@@ -20,6 +20,7 @@
 #include "import/ShowNoDocumentsMessage.h"
 #include "platform/ShellOpen.h"
 #include "sending/EmailingDialog.h"
+#include "sending/HistoryDialog.h"
 #include "sending/SendSingleReminder.h"
 
 #include <QAction>
@@ -407,6 +408,8 @@ void TfrmMain::createActions() {
     };
     action("acZaslatMail", QStringLiteral("Zaslat upomínkový e-mail"),
            {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, [this] { sendSingleReminder(); });
+    action("acHistorie", QStringLiteral("Historie upomínek"), {QKeySequence(Qt::CTRL | Qt::Key_H)},
+           [this] { showReminderHistory(); });
     action("acKonec", QStringLiteral("Konec"), {QKeySequence(Qt::Key_Escape)}, [this] { shutDown(); });
     action("acNapoveda", QStringLiteral("Nápověda"), {QKeySequence(Qt::Key_F1)}, [this] { showAboutBox(); });
     action("acPoznAdr", QString(), {QKeySequence(Qt::CTRL | Qt::Key_F5)}, [this] {
@@ -434,6 +437,8 @@ void TfrmMain::createMenus() {
                     runCommand([this] { m_commands->ChangeAddress(); });
                 }
             });
+    connect(add(m_popupFirmy, "Historieupominek1", QStringLiteral("Historie upomínek")), &QAction::triggered,
+            this, &TfrmMain::showReminderHistory);
     m_popupFirmy->addSeparator();
     m_vyrZar = add(m_popupFirmy, "Vyr_Zar", QStringLiteral("Vyřadit z e-mailingu"));
     connect(m_vyrZar, &QAction::triggered, this, [this] {
@@ -613,7 +618,25 @@ void TfrmMain::sendSingleReminder() {
         sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
                                                m_session.TempDir};
         context.ownWindowAnswer = &m_session.OwnComposeWindowAnswer;
+        state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
+        context.journal = &journal;
         sending::SendSingleReminder(context);
+    });
+}
+
+// The send journal's records of the current debtor, test runs' included, newest first.
+void TfrmMain::showReminderHistory() {
+    if (!m_debtorMenuAllowed) {
+        return;
+    }
+    runCommand([this] {
+        const memtable::MemTable& firmy = m_session.tables.mtFirmy;
+        const QString name = firmy.text(u"OdbNazev");
+        const std::vector<state::JournalRecord> records =
+            state::SendJournal(state::SendJournal::pathIn(m_session.AppDir))
+                .debtorRecords(firmy.text(u"OdbEmail"), firmy.intValue(u"ID"), name);
+        sending::TfrmHistorie history(name, sending::HistoryRowsOf(records, m_session.locale), this);
+        history.exec();
     });
 }
 

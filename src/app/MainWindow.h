@@ -95,6 +95,7 @@ private:
     bool guarded(const std::function<void()>& command);
     void runCommand(const std::function<void()>& command);
     void sendSingleReminder();
+    void showReminderHistory();
     void showAboutBox();
     void showHelpTopic(const QString& topic);
 

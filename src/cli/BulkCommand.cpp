@@ -6,6 +6,7 @@
 #include "sending/FirstEmailingHint.h"
 #include "sending/RunBulkEmailing.h"
 
+#include <csignal>
 #include <optional>
 
 namespace tervalo::cli {
@@ -17,6 +18,7 @@ constexpr int kStoppedBeforeFirstDebtor = 3;
 struct BulkArguments {
     QString exportPath;
     bool onlyWithEmail = false;
+    bool resend = false;
     std::optional<sending::TestMode> testMode;
 };
 
@@ -28,6 +30,8 @@ std::optional<BulkArguments> parse(const QStringList& args) {
         const bool valueFollows = i + 1 < args.size();
         if (arg == QStringLiteral("--only-with-email")) {
             parsed.onlyWithEmail = true;
+        } else if (arg == QStringLiteral("--resend")) {
+            parsed.resend = true;
         } else if (arg == QStringLiteral("--test") && valueFollows && !parsed.testMode) {
             parsed.testMode = sending::TestMode{args[++i], QStringLiteral("5"), 5};
         } else if (arg == QStringLiteral("--count") && valueFollows && !count) {
@@ -52,6 +56,24 @@ std::optional<BulkArguments> parse(const QStringList& args) {
     return parsed;
 }
 
+// SIGINT and SIGTERM held back from the start of the command, so that neither ends the program in
+// the middle of a reminder: the run asks whether one is pending and stops after the reminder being
+// sent. Held back before the load starts its thread, so every thread of the program holds them back.
+sigset_t stopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+bool stopSignalPending() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    return sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1;
+}
+
 int run(CliContext& context, BulkArguments& arguments) {
     app::AppSession& session = context.session;
     sending::ShowFirstEmailingHint(session.settings, context.ui);
@@ -62,6 +84,12 @@ int run(CliContext& context, BulkArguments& arguments) {
     sending::BulkEmailingTexts view;
     compose::ReminderContext reminder = app::ReminderContextOf(session, context.ui);
     sending::BulkEmailingContext bulk{reminder, *session.stateTables, session.TempDir, protocol, view};
+    state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
+    bulk.journal = &journal;
+    bulk.stopWanted = stopSignalPending;
+    bulk.confirmResend = [&](const QString& question) {
+        return context.ui.confirmWith(question, arguments.resend);
+    };
     auto printProtocol = [&] {
         for (const QString& line : protocol.linesFrom(0)) {
             context.out << line << '\n';
@@ -87,9 +115,11 @@ int runBulk(CliContext& context) {
     if (!arguments) {
         context.ui.error(QStringLiteral(
             "usage: tervalo-cli [--app-dir DIR] [--yes] bulk EXPORT [--only-with-email] [--test ADDRESS] "
-            "[--count N]"));
+            "[--count N] [--resend]"));
         return Usage;
     }
+    const sigset_t signals = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     app::AppSession& session = context.session;
     if (!app::LoadExport(session, arguments->exportPath, context.ui)) {
         return Ended;

@@ -13,6 +13,11 @@ bool CliUserInterface::confirm(const QString& text) {
     return m_answerYes;
 }
 
+bool CliUserInterface::confirmWith(const QString& text, bool answer) {
+    line(QStringLiteral("confirmation"), text);
+    return answer;
+}
+
 void CliUserInterface::line(const QString& kind, const QString& text) {
     // One line per message: line breaks inside the text are written as blanks.
     QString flat = text;

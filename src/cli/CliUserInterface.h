@@ -16,6 +16,8 @@ public:
     void warning(const QString& text) override { line(QStringLiteral("warning"), text); }
     void error(const QString& text) override { line(QStringLiteral("error"), text); }
     bool confirm(const QString& text) override;
+    // A question that --yes does not answer: written as confirm writes it, answered by `answer`.
+    bool confirmWith(const QString& text, bool answer);
 
     void showWaitMessage(const QString&, bool) override {}
     void processEvents() override {}

@@ -33,6 +33,8 @@ int runRemind(CliContext& context) {
     single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
     std::optional<int> result;
     try {
+        state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
+        single.journal = &journal;
         result = sending::SendSingleReminder(single);
     } catch (const std::exception& e) {
         context.ui.error(QString::fromUtf8(e.what()));

@@ -8,6 +8,7 @@
 #include "cli/CliContext.h"
 #include "cli/DocumentListCommand.h"
 #include "cli/ExportXlsCommand.h"
+#include "cli/HistoryCommand.h"
 #include "cli/InspectCommand.h"
 #include "cli/QrCommand.h"
 #include "cli/RemindCommand.h"
@@ -42,6 +43,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("bulk"), cli::runBulk},
         {QStringLiteral("smtp-test"), cli::runSmtpTest},
         {QStringLiteral("qr"), cli::runQr},
+        {QStringLiteral("history"), cli::runHistory},
     };
     return table;
 }
@@ -70,8 +72,11 @@ int usage(QTextStream& err) {
            "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
            "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
            "                    send that reminder through the stored SMTP server\n"
-           "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N]\n"
-           "                    the bulk run (or a test run to ADDRESS); prints the protocol lines\n"
+           "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N] [--resend]\n"
+           "                    the bulk run (or a test run to ADDRESS); prints the protocol lines;\n"
+           "                    debtors reminded today are skipped unless --resend is given\n"
+           "  history [--address ADDRESS] [--since YYYY-MM-DD]\n"
+           "                    print the send journal's records, newest first, as JSON lines\n"
 
            "  smtp-test [--to ADDRESS]\n"
            "                    send a test e-mail through the stored SMTP server (to the sender by "

@@ -101,7 +101,13 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
     }
     transport::MailClientContext mailContext{
         context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,
-        settings.SMTPFromAddress, [](const QString& sender) { return MakeMessageId(sender); }};
+        settings.SMTPFromAddress, [out = context.messageId](const QString& sender) {
+            QString identifier = MakeMessageId(sender);
+            if (out != nullptr) {
+                *out = identifier;
+            }
+            return identifier;
+        }};
     mailContext.clientErrorOutput = context.mailClientErrors;
     return email.SendThroughMailClient(request.showDialog, mailContext) ? 0 : -2;
 }

@@ -39,6 +39,9 @@ struct ReminderContext {
     QStringList* paymentNotes = nullptr;
     // Where a mail client started for its compose window writes its errors.
     transport::DetachedErrorOutput mailClientErrors = transport::DetachedErrorOutput::Ours;
+    // Where the Message-ID of a message this program renders for the mail program goes, for the
+    // send journal.
+    QString* messageId = nullptr;
 };
 
 // The SMTP route's first half: the reminder to the debtor of the current mtFirmy row rendered, or

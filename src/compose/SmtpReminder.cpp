@@ -86,8 +86,14 @@ int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderReque
         ui.showWaitMessage(QString(), false);
     }
     if (!outcome.delivered) {
+        // The server's reply, or the reason there was none, ends the message; a session error has
+        // just been told with its reason.
+        const QString reply = outcome.reply.simplified();
         ui.error(QStringLiteral("Odeslání e-mailu na adresu ") + request.recipient +
-                 QStringLiteral(" se nezdařilo."));
+                 (outcome.sessionError || reply.isEmpty()
+                      ? QStringLiteral(" se nezdařilo.")
+                      : QStringLiteral(" se nezdařilo (") + transport::stageCaption(outcome.stage) +
+                            QStringLiteral("): ") + reply));
         ui.showWaitMessage(QString(), false);
         return -2;
     }

@@ -3,6 +3,7 @@
 #include "app/MinimizeApplication.h"
 #include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
+#include "sending/BulkRunPlan.h"
 #include "sending/FirstEmailingHint.h"
 #include "sending/ProtokolDialog.h"
 #include "sending/RunBulkEmailing.h"
@@ -13,6 +14,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -22,6 +24,9 @@
 namespace tervalo::sending {
 
 namespace {
+
+const QString kStopQuestion =
+    QStringLiteral("Chcete hromadný e-mailing zastavit po odeslání právě odesílané upomínky?");
 
 QLabel* valueLabel(const char* name, QWidget* parent) {
     // Wrapped, so that a long name or address takes a second line instead of widening the dialog.
@@ -62,9 +67,17 @@ TfrmEmailing::TfrmEmailing(app::AppSession& session, UserInterface& ui, compose:
 
     // The main area's own text lies under the information group, which covers it once a run starts.
     m_mainArea = new QStackedWidget(this);
-    m_mainArea->addWidget(wrappedLabel(
-        QStringLiteral("Chcete-li hromadně odeslat vybrané e-maily, klepněte na tlačítko Provést"),
-        m_mainArea));
+    auto* start = new QWidget(m_mainArea);
+    auto* startLayout = new QVBoxLayout(start);
+    startLayout->setContentsMargins(0, 0, 0, 0);
+    startLayout->addWidget(wrappedLabel(
+        QStringLiteral("Chcete-li hromadně odeslat vybrané e-maily, klepněte na tlačítko Provést"), start));
+    m_lblPlan = wrappedLabel(QString(), start);
+    m_lblPlan->setObjectName(QStringLiteral("lblPlan"));
+    m_lblPlan->setTextFormat(Qt::PlainText);
+    startLayout->addWidget(m_lblPlan);
+    startLayout->addStretch(1);
+    m_mainArea->addWidget(start);
     m_information = new QWidget(m_mainArea);
     m_information->setObjectName(QStringLiteral("grInformace"));
     auto* grid = new QGridLayout(m_information);
@@ -128,7 +141,21 @@ TfrmEmailing::~TfrmEmailing() = default;
 
 void TfrmEmailing::prepareOpen() {
     setInformationVisible(false);
+    m_closeAfterRun = false;
+    showPlan();
     ShowFirstEmailingHint(m_session.settings, m_ui);
+}
+
+// Before a run: how many reminders it will send, and whom it skips and why. A journal that cannot be
+// read leaves the line empty; the run itself then says why.
+void TfrmEmailing::showPlan() {
+    try {
+        const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
+        m_lblPlan->setText(BulkRunPlanText(
+            PlanBulkRun(m_session.tables, *m_session.stateTables, &journal, QDate::currentDate())));
+    } catch (const std::exception&) {
+        m_lblPlan->clear();
+    }
 }
 
 void TfrmEmailing::OpenBulkEmailing() {
@@ -154,6 +181,7 @@ void TfrmEmailing::provest() {
     SetBulkButtons(true);
     firmy.gotoBookmark(current);
     showError(error);
+    closeIfAsked();
 }
 
 // After a test run the current debtor stays the one at which the run stopped.
@@ -165,6 +193,16 @@ void TfrmEmailing::testovaciRezim() {
     }
     SetBulkButtons(true);
     showError(error);
+    closeIfAsked();
+}
+
+// The user asked to close during the run and let it go on: the dialog closes now that it is over.
+void TfrmEmailing::closeIfAsked() {
+    m_stopAsked = false;
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QDialog::reject();
+    }
 }
 
 // An error of the mail-client interface ends the run. Its text comes back so that the button's
@@ -172,15 +210,48 @@ void TfrmEmailing::testovaciRezim() {
 std::optional<QString> TfrmEmailing::run(const std::optional<TestMode>& testMode) {
     compose::ReminderContext reminder = app::ReminderContextOf(m_session, m_ui);
     BulkEmailingContext context{reminder, *m_session.stateTables, m_session.TempDir, m_protocol, *this};
+    context.stopWanted = [this] { return stopWanted(); };
+    context.confirmResend = [this](const QString& question) { return confirmResend(question); };
     std::optional<QString> error;
     m_running = true;
+    // Esc and the close box reach the dialog during the run, as "Zpět" does.
+    setProperty("tervaloAliveDuringWork", true);
     try {
+        state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
+        context.journal = &journal;
         RunBulkEmailing(context, testMode);
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
     }
+    setProperty("tervaloAliveDuringWork", false);
     m_running = false;
     return error;
+}
+
+// Asked by the run between its steps, outside the pass that lets events through, so the question
+// takes the user's answer.
+bool TfrmEmailing::stopWanted() {
+    if (!m_stopAsked) {
+        return false;
+    }
+    m_stopAsked = false;
+    if (m_ui.confirm(kStopQuestion)) {
+        return true;
+    }
+    m_closeAfterRun = true;
+    return false;
+}
+
+// No is the default: sending the same reminder twice a day must be chosen.
+bool TfrmEmailing::confirmResend(const QString& question) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), question, QMessageBox::NoButton,
+                    this);
+    QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Ne"), QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void TfrmEmailing::showError(const std::optional<QString>& error) {
@@ -189,15 +260,19 @@ void TfrmEmailing::showError(const std::optional<QString>& error) {
     }
 }
 
-// "Zpět", Esc and the close box end the dialog only once a run is over.
+// "Zpět", Esc and the close box during a run ask whether to stop it (the run asks at its next step);
+// otherwise they end the dialog.
 void TfrmEmailing::reject() {
-    if (!m_running) {
-        QDialog::reject();
+    if (m_running) {
+        m_stopAsked = true;
+        return;
     }
+    QDialog::reject();
 }
 
 void TfrmEmailing::closeEvent(QCloseEvent* event) {
     if (m_running) {
+        m_stopAsked = true;
         event->ignore();
         return;
     }

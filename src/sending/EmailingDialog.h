@@ -57,6 +57,10 @@ private:
     void provest();
     void testovaciRezim();
     std::optional<QString> run(const std::optional<TestMode>& testMode);
+    bool stopWanted();
+    bool confirmResend(const QString& question);
+    void showPlan();
+    void closeIfAsked();
     void showError(const std::optional<QString>& error);
     void placeLink();
 
@@ -78,8 +82,11 @@ private:
     TfrmProtokol* m_frmProtokol = nullptr;
     TfrmTestEmail* m_frmTestEmail = nullptr;
     bool m_running = false;
+    bool m_stopAsked = false;      // "Zpět", Esc or the close box during a run, not yet answered
+    bool m_closeAfterRun = false;  // the user chose to let the run end, then close
 
     QStackedWidget* m_mainArea = nullptr;
+    QLabel* m_lblPlan = nullptr;
     QWidget* m_information = nullptr;
     QLabel* m_lblCapInfo = nullptr;
     QLabel* m_lblZde = nullptr;

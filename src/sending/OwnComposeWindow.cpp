@@ -1,5 +1,6 @@
 #include "sending/OwnComposeWindow.h"
 
+#include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
 #include "transport/AddressText.h"
 #include "transport/ComposeFields.h"
@@ -58,11 +59,16 @@ bool AcceptReminderDraft(ReminderDraft& draft, UserInterface& ui) {
 }
 
 int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::ReminderContext& context,
-                            bool showWindow) {
+                            bool showWindow, state::SendJournal* journal) {
     compose::ReminderRequest sent = request;
     sent.smtp = true;
     sent.showDialog = false;
+    // What the journal keeps of the message as it goes out, the user's edits included.
+    QString subject;
+    QString messageId;
     const auto edit = [&](transport::OutgoingMail& mail) {
+        messageId = mail.messageIdentifier;
+        subject = mail.subject;
         if (!showWindow) {
             return true;
         }
@@ -77,6 +83,7 @@ int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::Re
         mail.to = transport::addressList(edited->to);
         mail.cc = transport::addressList(edited->copy);
         mail.subject = edited->subject;
+        subject = edited->subject;
         if (mail.body || !edited->body.isEmpty()) {
             mail.body = transport::withCrLf(edited->body);
         }
@@ -88,7 +95,20 @@ int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::Re
         return -2;
     }
     const ShownWaitMessage wait(context.ui, kSending);
-    return compose::DeliverSmtpReminder(*message, sent, context.settings, context.ui, context.smtpOptions);
+    if (journal == nullptr) {
+        return compose::DeliverSmtpReminder(*message, sent, context.settings, context.ui,
+                                            context.smtpOptions);
+    }
+    state::JournalRecord record = JournalRecordOf(context.tables, sent);
+    record.subject = subject;
+    record.time = QDateTime::currentDateTime();
+    // Stored before the message goes out, so that a kill leaves it unsure rather than unrecorded.
+    const qint64 id = journal->begin(record);
+    transport::SmtpSender session = compose::SmtpSenderFor(context.settings, context.smtpOptions);
+    const transport::SmtpOutcome outcome =
+        compose::TransmitSmtpReminder(*message, sent, session, context.settings);
+    journal->finish(id, JournalResultOf(outcome), outcome.reply, messageId);
+    return compose::ReportSmtpOutcome(outcome, sent, context.ui);
 }
 
 }  // namespace tervalo::sending

@@ -5,11 +5,17 @@
 #include "compose/DebtorHasNothingToSend.h"
 #include "platform/SilentUserInterface.h"
 #include "platform/WorkerThread.h"
+#include "sending/BulkRunPlan.h"
+#include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
 #include "transport/AddressText.h"
 
+#include <QUuid>
+
 #include <chrono>
+#include <exception>
 #include <future>
+#include <set>
 
 namespace tervalo::sending {
 
@@ -20,6 +26,8 @@ const QString kNoConnection = QStringLiteral(
     "připojení na internet).");
 const QString kGeneratedCaption = QStringLiteral("Vygenerovaných e-mailů celkem:");
 const QString kSkippedCaption = QStringLiteral("Vynechaných e-mailů celkem:");
+const QString kFailedCaption = QStringLiteral("Chybou neodeslaných e-mailů celkem:");
+const QString kStoppedLine = QStringLiteral("Hromadný e-mailing zastavil uživatel.");
 
 // A debtor made ready to send: the archive of its document list and, by SMTP, the rendered reminder.
 struct PreparedReminder {
@@ -27,7 +35,8 @@ struct PreparedReminder {
     compose::ReminderRequest request;
     std::unique_ptr<transport::TMimeMess> message;  // by SMTP; none when it could not be rendered
     QStringList paymentNotes;
-    QString listBefore;  // the debtor's TextNeuhrDokl before, for a run that ends before its turn
+    QString listBefore;           // the debtor's TextNeuhrDokl before, for a run that ends before its turn
+    state::JournalRecord record;  // what the journal is to keep of it
 };
 
 // A reminder with the SMTP server while the run makes the next debtor ready.
@@ -41,6 +50,9 @@ struct InFlight {
     // before it is committed until `goAhead` is given: true sends it, false withdraws it.
     bool held = false;
     std::promise<bool> goAhead;
+    // Its journal record, written by the delivery thread just before the message is committed.
+    qint64 journalId = 0;
+    std::exception_ptr journalError;
 
     void release(bool go) {
         if (held) {
@@ -64,7 +76,8 @@ public:
           m_settings(context.reminder.settings),
           m_ui(context.reminder.ui),
           m_view(context.view),
-          m_protocol(context.protocol) {}
+          m_protocol(context.protocol),
+          m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
     int run() {
         writeHeader();
@@ -75,6 +88,9 @@ public:
             m_view.setStatusText(QStringLiteral("Připraven"));
             m_protocol.AddProtocolLine(kNoConnection);
             return -1;
+        }
+        if (!m_test) {
+            askAboutSentToday();
         }
         if (m_settings.DefaultSendMail) {
             visitDebtors();
@@ -108,6 +124,37 @@ public:
     }
 
 private:
+    // The debtors reminded today are skipped unless the user wants them sent to again.
+    void askAboutSentToday() {
+        const BulkRunPlan plan = PlanBulkRun(m_tables, m_c.stateTables, m_c.journal, m_c.now().date());
+        if (plan.sentToday() == 0 || (m_c.confirmResend && m_c.confirmResend(ResendQuestion(plan)))) {
+            return;
+        }
+        m_sentToday = plan.remindedToday;
+        m_unsureToday = plan.unsure;
+    }
+
+    bool sentToday(int position) const {
+        return m_sentToday.count(position) != 0 || m_unsureToday.count(position) != 0;
+    }
+
+    void writeSkippedAsSentToday(int position) {
+        const memtable::MemTable& firmy = m_tables.mtFirmy;
+        m_protocol.AddProtocolLine(QStringLiteral("Vynecháno: ") + firmy.text(u"OdbNazev") +
+                                   QStringLiteral(" (") + firmy.text(u"OdbEmail") + QStringLiteral(") - ") +
+                                   (m_unsureToday.count(position) != 0
+                                        ? QStringLiteral("dnešní upomínka má nejistý výsledek")
+                                        : QStringLiteral("upomínka již dnes odeslána")));
+    }
+
+    // True once the user asked the run to end; asked again until then.
+    bool stopRequested() {
+        if (!m_stopped && m_c.stopWanted && m_c.stopWanted()) {
+            m_stopped = true;
+        }
+        return m_stopped;
+    }
+
     void writeHeader() {
         const QDateTime now = m_c.now();
         const platform::SystemLocale& locale = m_c.reminder.locale;
@@ -147,9 +194,13 @@ private:
         // nor a way to open addresses.
         browser::BrowserCommands commands(m_tables, m_c.stateTables, m_ui, {});
         for (int position = 0; position < rows; ++position) {
+            if (stopRequested()) {
+                break;
+            }
             firmy.moveTo(position);
-            const bool taken =
-                m_test || (commands.RequireDebtorEmail(false) && !compose::DebtorHasNothingToSend(m_tables));
+            const bool skippedToday = !m_test && sentToday(position);
+            const bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
+                                                            !compose::DebtorHasNothingToSend(m_tables)));
             std::optional<PreparedReminder> early;
             if (taken && m_inFlight && !invalidAddress()) {
                 early = prepareAhead();
@@ -160,7 +211,8 @@ private:
                 m_held = startTransmission(position, currentAddress(), std::move(*early), true);
                 early.reset();
             }
-            if (!settleInFlight()) {
+            if (!settleInFlight() || m_stopped) {
+                // A failure the user stopped at, or the user's stop: the next reminder is withdrawn.
                 if (m_held) {
                     m_held->release(false);
                     m_held->wait();
@@ -182,6 +234,9 @@ private:
                 m_held->release(true);
             }
             if (!taken) {
+                if (skippedToday) {
+                    writeSkippedAsSentToday(position);
+                }
                 count(position, false);
             } else if (!present(position, std::move(early))) {
                 return;  // the user stopped the run: this debtor counts neither way
@@ -233,10 +288,10 @@ private:
         }
         if (m_session == nullptr) {
             const int result = sendThroughMailClient(reminder);
-            return conclude(position, address, reminder.paymentNotes, result);
+            return conclude(position, address, reminder.paymentNotes, result, QString());
         }
         if (!reminder.message) {
-            return conclude(position, address, reminder.paymentNotes, -2);
+            return conclude(position, address, reminder.paymentNotes, -2, QString());
         }
         m_inFlight = startTransmission(position, address, std::move(reminder), false);
         return true;
@@ -256,6 +311,9 @@ private:
         reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
         reminder.request.showDialog = false;
         reminder.request.smtp = m_session != nullptr;
+        reminder.record = JournalRecordOf(m_tables, reminder.request);
+        reminder.record.runId = m_runId;
+        reminder.record.test = m_test.has_value();
         if (m_session != nullptr) {
             compose::ReminderContext& shared = m_c.reminder;
             compose::ReminderContext context{
@@ -301,16 +359,55 @@ private:
         flight->address = address;
         flight->reminder = std::move(reminder);
         flight->held = held;
-        std::function<bool()> mayCommit;
-        if (held) {
-            mayCommit = [decision = flight->goAhead.get_future().share()] { return decision.get(); };
-        }
         InFlight& f = *flight;
+        std::function<bool()> mayCommit;
+        if (held || m_c.journal != nullptr) {
+            // Asked before the end mark goes out (before anything, on a new session): held back
+            // until the reminder before is concluded, then recorded as in flight.
+            std::shared_future<bool> decision;
+            if (held) {
+                decision = flight->goAhead.get_future().share();
+            }
+            mayCommit = [this, &f, decision] {
+                return (!decision.valid() || decision.get()) && beginRecord(f);
+            };
+        }
         f.done = m_delivery->run([this, &f, mayCommit] {
             f.outcome = m_c.transmitSmtpReminder(*f.reminder.message, f.reminder.request, *m_session,
                                                  m_settings, mayCommit);
+            finishRecord(f);
         });
         return flight;
+    }
+
+    // On the delivery thread: the reminder's record stored as in flight, once. False (the message is
+    // withdrawn) when the journal cannot be written: nothing leaves without its record.
+    bool beginRecord(InFlight& f) {
+        if (m_c.journal == nullptr || f.journalId != 0) {
+            return true;
+        }
+        try {
+            state::JournalRecord record = f.reminder.record;
+            record.time = m_c.now();
+            record.messageId = f.reminder.message->Header.MessageIdentifier;
+            f.journalId = m_c.journal->begin(record);
+            return true;
+        } catch (const std::exception&) {
+            f.journalError = std::current_exception();
+            return false;
+        }
+    }
+
+    // On the delivery thread: the record completed with the server's reply.
+    void finishRecord(InFlight& f) {
+        if (f.journalId == 0) {
+            return;
+        }
+        try {
+            m_c.journal->finish(f.journalId, JournalResultOf(f.outcome), f.outcome.reply);
+        } catch (const std::exception&) {
+            f.journalError = std::current_exception();
+        }
     }
 
     // Waits for the reminder with the server, if any, and concludes it; the window repaints
@@ -322,19 +419,29 @@ private:
         }
         while (m_inFlight->done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
             m_ui.processEvents();
+            stopRequested();
         }
         const std::unique_ptr<InFlight> flight = std::move(m_inFlight);
         flight->done.get();  // passes on what the transmission threw
         const transport::SmtpOutcome& outcome = flight->outcome;
         if (outcome.delivered) {
-            return conclude(flight->position, flight->address, flight->reminder.paymentNotes, 0);
+            const bool goOn =
+                conclude(flight->position, flight->address, flight->reminder.paymentNotes, 0, {});
+            if (flight->journalError) {
+                std::rethrow_exception(flight->journalError);  // recorded as sent, the journal is behind
+            }
+            return goOn;
+        }
+        if (flight->journalError) {
+            std::rethrow_exception(flight->journalError);  // withdrawn: the journal could not be written
         }
         // The failure is told with its debtor current, and a run the user stops stays there.
         memtable::MemTable& firmy = m_tables.mtFirmy;
         const int current = firmy.currentPosition();
         firmy.moveTo(flight->position);
         const int result = compose::ReportSmtpOutcome(outcome, flight->reminder.request, m_ui);
-        if (!conclude(flight->position, flight->address, flight->reminder.paymentNotes, result)) {
+        if (!conclude(flight->position, flight->address, flight->reminder.paymentNotes, result,
+                      outcome.reply)) {
             return false;
         }
         firmy.moveTo(current);
@@ -348,12 +455,17 @@ private:
             ~Collecting() { reminder.paymentNotes = nullptr; }
         } collecting{m_c.reminder};
         m_c.reminder.paymentNotes = &reminder.paymentNotes;
-        return compose::SendReminder(reminder.request, m_c.reminder);
+        state::JournalRecord record = reminder.record;
+        record.time = m_c.now();
+        return SendJournalled(m_c.journal, record, m_c.reminder,
+                              [&] { return compose::SendReminder(reminder.request, m_c.reminder); });
     }
 
-    // Writes what came of a debtor's reminder, records the sending and counts the debtor. False when
-    // the user answered No to going on after a failure.
-    bool conclude(int position, const QString& address, const QStringList& paymentNotes, int result) {
+    // Writes what came of a debtor's reminder (with the server's reply or the reason of a failure),
+    // records the sending and counts the debtor. False when the user answered No to going on after a
+    // failure.
+    bool conclude(int position, const QString& address, const QStringList& paymentNotes, int result,
+                  const QString& failure) {
         for (const QString& note : paymentNotes) {
             m_protocol.AddProtocolLine(QStringLiteral("... ") + note);
         }
@@ -364,7 +476,10 @@ private:
             count(position, true);
             return true;
         }
-        m_protocol.AddProtocolLine(QStringLiteral("... došlo k chybě"));
+        ++m_failed;
+        m_protocol.AddProtocolLine(
+            QStringLiteral("... došlo k chybě") +
+            (failure.trimmed().isEmpty() ? QString() : QStringLiteral(": ") + failure.simplified()));
         if (!m_ui.confirm(QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?"))) {
             return false;
         }
@@ -387,8 +502,12 @@ private:
     void writeTotals() {
         m_view.setProgress(m_tables.mtFirmy.recordCount());
         m_protocol.AddProtocolLine(QStringLiteral("..."));
+        if (m_stopped) {
+            m_protocol.AddProtocolLine(kStoppedLine);
+        }
         m_protocol.AddProtocolLine(kGeneratedCaption + QLatin1Char(' ') + QString::number(m_generated));
         m_protocol.AddProtocolLine(kSkippedCaption + QLatin1Char(' ') + QString::number(m_skipped));
+        m_protocol.AddProtocolLine(kFailedCaption + QLatin1Char(' ') + QString::number(m_failed));
         m_protocol.AddProtocolLine(QStringLiteral("Dokončeno"));
         m_view.setLinkVisible(true);
         QString status = QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)");
@@ -411,8 +530,13 @@ private:
     platform::WorkerThread* m_delivery = nullptr;  // by SMTP, hands the reminders to the server
     std::unique_ptr<InFlight> m_inFlight;
     std::unique_ptr<InFlight> m_held;  // the next debtor's reminder, handed over ahead
+    QString m_runId;
+    std::set<int> m_sentToday;    // positions skipped as reminded today
+    std::set<int> m_unsureToday;  // positions skipped as their reminder of today is unsure
+    bool m_stopped = false;
     int m_generated = 0;
     int m_skipped = 0;
+    int m_failed = 0;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "sending/BulkEmailingView.h"
 #include "sending/Protocol.h"
 #include "sending/TestEmailAddress.h"
+#include "state/SendJournal.h"
 #include "state/StateTables.h"
 
 #include <QDateTime>
@@ -32,12 +33,21 @@ struct BulkEmailingContext {
                                          const std::function<bool()>&)>
         transmitSmtpReminder = compose::TransmitSmtpReminder;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+    // Where every reminder of the run is recorded; none: nothing is recorded and only LASTSEND tells
+    // who was reminded today.
+    state::SendJournal* journal = nullptr;
+    // Asked between reminders and while one is with the server: true when the user wants the run to
+    // end once the reminder being sent is concluded. May ask the user.
+    std::function<bool()> stopWanted = {};
+    // Whether to send again to the debtors reminded today (the question is given); empty: No.
+    std::function<bool(const QString& question)> confirmResend = {};
 };
 
 // Sends a reminder to every debtor of mtFirmy's current view that has an address, is included and
 // has an included document (in test mode: to the first `count` debtors, all to the test address),
-// by SMTP (one session for the run) or through the mail client as DefaultSendMail says, and writes
-// the protocol. 0 when it went
+// by SMTP (one session for the run) or through the mail client as DefaultSendMail says, records each
+// reminder in the journal and writes the protocol. A normal run skips the debtors reminded today
+// unless `confirmResend` says to send again, and ends early when `stopWanted` says so. 0 when it went
 // through the debtors, -1 when it stopped before the first one (SMTP without a connection). The
 // current mtFirmy row is left at the last debtor visited. An error of the mail-client interface is
 // not caught: the run ends there without totals.

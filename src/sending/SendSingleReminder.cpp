@@ -4,6 +4,7 @@
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
 #include "sending/OwnComposeWindow.h"
+#include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
 #include "transport/AddressText.h"
 
@@ -44,6 +45,12 @@ Route chooseRoute(SingleReminderContext& context) {
     return *answer ? Route::OwnWindow : Route::MailClient;
 }
 
+// Every reminder through the mail client leaves here, recorded in the journal.
+int send(SingleReminderContext& context, const compose::ReminderRequest& request) {
+    return SendJournalled(context.journal, JournalRecordOf(context.reminder.tables, request),
+                          context.reminder, [&] { return context.sendReminder(request, context.reminder); });
+}
+
 // The recipient and the copy address must be lists of valid mailboxes before anything starts.
 std::optional<QString> addressWarning(const QString& recipient, const app::AppSettings& settings) {
     if (auto warning = transport::invalidAddressWarning(recipient)) {
@@ -75,8 +82,9 @@ std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& rec
     }
     const compose::ReminderRequest request =
         compose::DebtorReminderRequest(recipient, archive, reminder.settings);
-    return recordIfSent(context, recipient,
-                        SendOwnComposedReminder(request, reminder, route == Route::OwnWindow));
+    return recordIfSent(
+        context, recipient,
+        SendOwnComposedReminder(request, reminder, route == Route::OwnWindow, context.journal));
 }
 
 std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient,
@@ -95,7 +103,7 @@ std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QS
     compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
     request.showDialog = true;
     request.smtp = false;
-    return recordIfSent(context, recipient, context.sendReminder(request, reminder));
+    return recordIfSent(context, recipient, send(context, request));
 }
 
 // Nothing is recorded for the empty message, whatever its outcome.
@@ -106,10 +114,10 @@ std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QStri
     }
     if (route != Route::MailClient) {
         return SendOwnComposedReminder(compose::EmptyMessageRequest(recipient, reminder.settings), reminder,
-                                       route == Route::OwnWindow);
+                                       route == Route::OwnWindow, context.journal);
     }
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
-    return context.sendReminder(compose::EmptyMessageRequest(recipient, reminder.settings), reminder);
+    return send(context, compose::EmptyMessageRequest(recipient, reminder.settings));
 }
 
 }  // namespace

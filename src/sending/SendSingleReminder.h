@@ -2,6 +2,7 @@
 
 #include "browser/BrowserCommands.h"
 #include "compose/SendReminder.h"
+#include "state/SendJournal.h"
 #include "state/StateTables.h"
 
 #include <functional>
@@ -27,6 +28,8 @@ struct SingleReminderContext {
     // Where the answer to the offer of the program's own compose window is kept for the run; none:
     // the offer is made every time.
     std::optional<bool>* ownWindowAnswer = nullptr;
+    // Where the reminder is recorded; none: not recorded.
+    state::SendJournal* journal = nullptr;
 };
 
 // The reminder to the debtor of the current mtFirmy row: through the mail client with its compose

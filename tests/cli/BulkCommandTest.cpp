@@ -3,8 +3,13 @@
 #include "support/DemoData.h"
 #include "support/RealSmtpServer.h"
 
+#include <QDate>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -92,14 +97,93 @@ TEST_F(CliBulkTest, runsOverTheDebtorsWithAnAddressAndShowsTheHintOnlyOnce) {
     EXPECT_TRUE(
         lines.contains(QStringLiteral("Odesílání e-mailu na Bělohradský a syn; stavební firma "
                                       "(belohradsky@seznam.cz)")));
-    EXPECT_EQ(lines.mid(lines.size() - 3, 2), (QStringList{QStringLiteral("Vygenerovaných e-mailů celkem: 8"),
-                                                           QStringLiteral("Vynechaných e-mailů celkem: 4")}));
+    EXPECT_EQ(lines.mid(lines.size() - 4, 3),
+              (QStringList{QStringLiteral("Vygenerovaných e-mailů celkem: 8"),
+                           QStringLiteral("Vynechaných e-mailů celkem: 4"),
+                           QStringLiteral("Chybou neodeslaných e-mailů celkem: 0")}));
 
-    const test::CliResult second = bulk({QStringLiteral("--only-with-email")});
+    // The same day again: --yes does not answer the question, the debtors reminded today are skipped.
+    const test::CliResult again = bulk({QStringLiteral("--only-with-email")}, true);
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(again.err, QStringLiteral("confirmation: Dlužníkům, kterým byla dnes již upomínka odeslána: 8. "
+                                        "Chcete jim upomínku odeslat znovu?\n"));
+    EXPECT_EQ(server.messageFiles().size(), 8);
+    const QStringList againLines = outLines(again);
+    EXPECT_TRUE(
+        againLines.contains(QStringLiteral("Vynecháno: Bělohradský a syn; stavební firma "
+                                           "(belohradsky@seznam.cz) - upomínka již dnes odeslána")));
+    EXPECT_EQ(againLines.filter(QStringLiteral("upomínka již dnes odeslána")).size(), 8);
+    EXPECT_TRUE(againLines.contains(QStringLiteral("Vynechaných e-mailů celkem: 8")));
+
+    const test::CliResult second = bulk({QStringLiteral("--only-with-email"), QStringLiteral("--resend")});
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
-    EXPECT_EQ(second.err, QString());
+    EXPECT_TRUE(
+        second.err.startsWith(QStringLiteral("confirmation: Dlužníkům, kterým byla dnes již upomínka")));
     EXPECT_TRUE(outLines(second).contains(QStringLiteral("Vynechaných e-mailů celkem: 0")));
     EXPECT_EQ(server.messageFiles().size(), 16);
+
+    // The journal: every reminder with what it listed and what the server answered, newest first.
+    const test::CliResult history =
+        test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"),
+                      QStringLiteral("--address"), QStringLiteral("BELOHRADSKY@seznam.cz"),
+                      QStringLiteral("--since"), QDate::currentDate().toString(Qt::ISODate)});
+    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const QStringList records = outLines(history);
+    ASSERT_EQ(records.size(), 2);
+    const QJsonObject newest = QJsonDocument::fromJson(records[0].toUtf8()).object();
+    const QJsonObject oldest = QJsonDocument::fromJson(records[1].toUtf8()).object();
+    EXPECT_GT(newest.value(QStringLiteral("id")).toInteger(), oldest.value(QStringLiteral("id")).toInteger());
+    EXPECT_NE(newest.value(QStringLiteral("runId")), oldest.value(QStringLiteral("runId")));
+    EXPECT_EQ(newest.value(QStringLiteral("result")).toString(), QStringLiteral("accepted"));
+    EXPECT_EQ(newest.value(QStringLiteral("route")).toString(), QStringLiteral("smtp"));
+    EXPECT_EQ(newest.value(QStringLiteral("test")).toBool(), false);
+    EXPECT_EQ(newest.value(QStringLiteral("recipient")).toString(), QStringLiteral("belohradsky@seznam.cz"));
+    EXPECT_TRUE(newest.value(QStringLiteral("reply")).toString().startsWith(QStringLiteral("250")))
+        << newest.value(QStringLiteral("reply")).toString().toStdString();
+    EXPECT_FALSE(newest.value(QStringLiteral("documents")).toArray().isEmpty());
+    EXPECT_FALSE(newest.value(QStringLiteral("subject")).toString().isEmpty());
+    // The Message-ID is the one of a message the server stored.
+    const QString messageId = newest.value(QStringLiteral("messageId")).toString();
+    ASSERT_FALSE(messageId.isEmpty());
+    int carrying = 0;
+    for (const QString& file : server.messageFiles()) {
+        QFile message(file);
+        ASSERT_TRUE(message.open(QIODevice::ReadOnly));
+        carrying += message.readAll().contains(messageId.toUtf8());
+    }
+    EXPECT_EQ(carrying, 1);
+}
+
+// SIGTERM during a run: the reminder with the server is concluded, then the run ends with its totals.
+TEST_F(CliBulkTest, sigtermStopsTheRunAfterTheReminderInFlight) {
+    RealSmtpServer server(
+        authenticatingArguments({QStringLiteral("--reply-delay-ms"), QStringLiteral("150")}));
+    useServer(server);
+    test::ChildProcess run({.program = QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"),
+                            .arguments = {QStringLiteral("--app-dir"), dir.path(), QStringLiteral("bulk"),
+                                          test::demoExportPath()}});
+    ASSERT_TRUE(run.started());
+    QElapsedTimer waited;
+    waited.start();
+    while (server.messageFiles().isEmpty() && waited.elapsed() < 60000) {
+        QThread::msleep(20);
+    }
+    run.terminate();
+    const test::ProcessResult result = run.finish();
+
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QStringList lines = QString::fromUtf8(result.out).split(u'\n');
+    const int sent = int(server.messageFiles().size());
+    EXPECT_LT(sent, 8);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Hromadný e-mailing zastavil uživatel.")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Vygenerovaných e-mailů celkem: %1").arg(sent)));
+    EXPECT_EQ(lines.last(), QString());
+    EXPECT_EQ(lines[lines.size() - 2], QStringLiteral("Dokončeno"));
+    // Each message the server took has its accepted record, and there is no other.
+    const test::CliResult history =
+        test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history")});
+    EXPECT_EQ(outLines(history).size(), sent);
+    EXPECT_EQ(outLines(history).filter(QStringLiteral("\"result\":\"accepted\"")).size(), sent);
 }
 
 TEST_F(CliBulkTest, testRunSendsTheFirstDebtorsToTheTrimmedAddress) {
@@ -129,7 +213,14 @@ TEST_F(CliBulkTest, aRefusedRecipientIsAnsweredNoWithoutYes) {
         no.err.endsWith(QStringLiteral("confirmation: Pokračovat dále v odesílání dalších e-mailů ?\n")))
         << no.err.toStdString();
     EXPECT_TRUE(server.messageFiles().isEmpty());
-    EXPECT_TRUE(outLines(no).contains(QStringLiteral("... došlo k chybě")));
+    // The server's reply ends the failure's message and its protocol line; the totals count it.
+    EXPECT_TRUE(
+        no.err.contains(QStringLiteral("error: Odeslání e-mailu na adresu uctarna@alfastavby.cz se "
+                                       "nezdařilo (adresa příjemce): 550")))
+        << no.err.toStdString();
+    const QStringList failed = outLines(no).filter(QStringLiteral("... došlo k chybě: 550"));
+    ASSERT_EQ(failed.size(), 1) << no.out.toStdString();
+    EXPECT_TRUE(outLines(no).contains(QStringLiteral("Chybou neodeslaných e-mailů celkem: 1")));
 
     const test::CliResult yes = bulk({}, true);
     ASSERT_EQ(yes.exitCode, 0) << yes.err.toStdString();
@@ -174,13 +265,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("--count"), QStringLiteral("2")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N]")},
+                 QStringLiteral("[--count N] [--resend]")},
         StopCase{"count_that_is_no_number",
                  {QStringLiteral("--test"), QStringLiteral("a@b.cz"), QStringLiteral("--count"),
                   QStringLiteral("x")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N]")}),
+                 QStringLiteral("[--count N] [--resend]")}),
     test::CaseName());
 
 }  // namespace

@@ -128,7 +128,8 @@ TEST_F(CliReminderTest, smtpSendThatIsRefusedEndsWithTheMessages) {
 
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains(
-        QStringLiteral("error: Odeslání e-mailu na adresu belohradsky@seznam.cz se nezdařilo.")))
+        QStringLiteral("error: Odeslání e-mailu na adresu belohradsky@seznam.cz se nezdařilo (adresa "
+                       "odesílatele): 530 5.7.0 Authentication required\n")))
         << result.err.toStdString();
     EXPECT_TRUE(server.messageFiles().isEmpty());
 }

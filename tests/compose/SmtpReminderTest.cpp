@@ -194,10 +194,12 @@ TEST(DeliverSmtpReminder, failedSendIsReportedAndHidesTheWaitingWindow) {
     ui.showWaitMessage(QStringLiteral("Odesílám"), true);
 
     EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), -2);
-    EXPECT_EQ(ui.messages(),
-              (std::vector<test::FakeUserInterface::Message>{
-                  {QStringLiteral("error"),
-                   QStringLiteral("Odeslání e-mailu na adresu dluznik@firma.cz se nezdařilo.")}}));
+    EXPECT_EQ(
+        ui.messages(),
+        (std::vector<test::FakeUserInterface::Message>{
+            {QStringLiteral("error"),
+             QStringLiteral("Odeslání e-mailu na adresu dluznik@firma.cz se nezdařilo (připojení k serveru): "
+                            "server odmítl spojení (na zadaném portu nic neběží).")}}));
     EXPECT_FALSE(ui.waitWindowVisible());
 }
 

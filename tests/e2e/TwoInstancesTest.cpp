@@ -186,6 +186,55 @@ TEST(TwoInstances, aBulkRunWhileAnotherProgramEditsNotesLosesNothing) {
                 2 * 2 * kDebtors);
 }
 
+// Two test runs on one folder at once both keep every reminder in the send journal: a write that
+// meets the other's waits for it.
+TEST(TwoInstances, twoBulkRunsAtOnceBothWriteTheJournal) {
+    RealSmtpServer server({QStringLiteral("--lifetime"), QStringLiteral("86400")});
+    ASSERT_TRUE(server.isRunning());
+    test::TempAppDir dir;
+    const QString sender = QStringLiteral("denik@horak.cz");
+    test::prepareSmtpFolder(dir, server.port(), sender);
+    dir.write(QStringLiteral("Pohledavky.csv"), test::reliabilityExport(kDebtors));
+    auto testRun = [&](const QString& address) {
+        return test::ChildProcess(
+            {.program = kCli,
+             .arguments = {QStringLiteral("--app-dir"), dir.path(), QStringLiteral("--yes"),
+                           QStringLiteral("bulk"), dir.file(QStringLiteral("Pohledavky.csv")),
+                           QStringLiteral("--test"), address, QStringLiteral("--count"),
+                           QString::number(kDebtors)},
+             .timeoutMs = 600000});
+    };
+    test::ChildProcess a = testRun(QStringLiteral("a@horak.cz"));
+    test::ChildProcess b = testRun(QStringLiteral("b@horak.cz"));
+    const test::ProcessResult aResult = a.finish();
+    const test::ProcessResult bResult = b.finish();
+    ASSERT_EQ(aResult.exitCode, 0) << aResult.err.toStdString();
+    ASSERT_EQ(bResult.exitCode, 0) << bResult.err.toStdString();
+
+    std::map<QString, int> received;
+    for (const QString& file : server.messageFiles()) {
+        const QJsonObject envelope = server.envelope(file);
+        if (envelope.value(QStringLiteral("mail_from")).toString() == sender) {
+            ++received[envelope.value(QStringLiteral("rcpt_tos")).toArray().first().toString()];
+        }
+    }
+    ASSERT_GT(received[QStringLiteral("a@horak.cz")], 1);
+    EXPECT_EQ(received[QStringLiteral("a@horak.cz")], received[QStringLiteral("b@horak.cz")]);
+    // Python's sqlite3 reads the journal: one accepted test record per message, none other.
+    const QByteArray counted = test::runPython(
+        {QStringLiteral("-c"),
+         QStringLiteral(
+             "import sqlite3, sys\n"
+             "for row in sqlite3.connect(sys.argv[1]).execute('SELECT recipient, result, test, COUNT(*)"
+             " FROM reminders GROUP BY 1, 2, 3 ORDER BY 1'):\n"
+             "    print(*row)\n"),
+         dir.file(QStringLiteral("Upominky.db"))});
+    EXPECT_EQ(QString::fromUtf8(counted),
+              QStringLiteral("a@horak.cz accepted 1 %1\nb@horak.cz accepted 1 %2\n")
+                  .arg(received[QStringLiteral("a@horak.cz")])
+                  .arg(received[QStringLiteral("b@horak.cz")]));
+}
+
 // Every key the close writes, and the foreign ones, each on one whole line.
 void expectWholeIni(const QByteArray& ini) {
     const QString text = test::cp1250().decode(ini);

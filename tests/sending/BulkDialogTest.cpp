@@ -23,12 +23,14 @@ using transport::testing::RealSmtpServer;
 
 namespace {
 
-// The user acts while the run lets events through: `duringRun` happens at the first chance.
+// The user acts while the run lets events through: `duringRun` happens at the first chance `when`
+// allows (by default the first).
 struct UserDuringRun : test::FakeUserInterface {
     std::function<void()> duringRun;
+    std::function<bool()> when;
     void processEvents() override {
         FakeUserInterface::processEvents();
-        if (duringRun) {
+        if (duringRun && (!when || when())) {
             std::function<void()> action = std::move(duringRun);
             duringRun = nullptr;
             action();
@@ -70,18 +72,26 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
         buttonsOffDuringRun =
             !btnProvest->isEnabled() && !child<QPushButton>(dialog, "btnNastaveni")->isEnabled() &&
             !child<QPushButton>(dialog, "btnTestovaciRezim")->isEnabled() && btnZpet->isEnabled();
+        // Zpět and Esc ask once whether to stop; No lets the run go on.
         QTest::mouseClick(btnZpet, Qt::LeftButton);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     };
+    ui.queueConfirmation(false);
     QTest::mouseClick(btnProvest, Qt::LeftButton);
 
     EXPECT_TRUE(buttonsOffDuringRun);
-    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(ui.messages().back(),
+              (Message{QStringLiteral("confirmation"),
+                       QStringLiteral(
+                           "Chcete hromadný e-mailing zastavit po odeslání právě odesílané upomínky?")}));
+    // The run went on to its end, then the dialog closed as the user asked.
+    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(server.messageFiles().size(), 2);
     EXPECT_EQ(child<QLabel>(dialog, "lblCapInfo")->text(),
               QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
-    EXPECT_TRUE(child<QLabel>(dialog, "lblZde")->isVisible());
-    EXPECT_FALSE(child<QLabel>(dialog, "lblNazevFirmy")->isVisible());
+    EXPECT_TRUE(child<QLabel>(dialog, "lblZde")->isVisibleTo(&dialog));
+    EXPECT_FALSE(child<QLabel>(dialog, "lblNazevFirmy")->isVisibleTo(&dialog));
     EXPECT_EQ(child<QLabel>(dialog, "lblPocetVygenerovanych")->text(), QStringLiteral("2"));
     EXPECT_EQ(child<QLabel>(dialog, "lblPocetVynechanych")->text(), QStringLiteral("4"));
     EXPECT_EQ(child<QProgressBar>(dialog, "pbSendEmail")->value(), 6);
@@ -101,14 +111,50 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
     edtProtokol->setPlainText(QStringLiteral("vlastní\npoznámka"));
     EXPECT_EQ(dialog.protocol().text(), QStringLiteral("vlastní\r\npoznámka"));
 
-    QTest::mouseClick(btnZpet, Qt::LeftButton);
-    EXPECT_FALSE(dialog.isVisible());
-
-    // A later opening hides the information group again and shows no hint.
+    // A later opening hides the information group again, shows no hint, and tells what a run would
+    // do: both reminders went out today.
     dialog.prepareOpen();
-    EXPECT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages().size(), 2u);
+    EXPECT_EQ(child<QLabel>(dialog, "lblPlan")->text(),
+              QStringLiteral("Bude odesláno upomínek: 0. Vynecháno bude dlužníků: 6 (bez e-mailové adresy 2, "
+                             "vyřazeno z e-mailingu 1, nic k odeslání 1, upomenuto již dnes 2)."));
     EXPECT_EQ(child<QLabel>(dialog, "lblCapInfo")->text(),
               QStringLiteral("Dokončeno (protokol zobrazíte klepnutím zde)"));
+}
+
+// "Zpět" while Alfa's reminder is being sent, and Yes: the run ends once it is concluded.
+TEST(TfrmEmailing, zpetAndYesStopTheRunAfterTheReminderBeingSent) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    test::BulkFixture f;
+    f.useServer(server);
+    f.load();
+    f.session.settings.FirstEmailing = false;
+    UserDuringRun ui;
+    compose::TfrmNastaveni frmNastaveni(f.session.settings, f.session.mtEmailKlient, ui, f.session.locale);
+    TfrmEmailing dialog(f.session, ui, frmNastaveni);
+    dialog.prepareOpen();
+    dialog.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_EQ(child<QLabel>(dialog, "lblPlan")->text(),
+              QStringLiteral("Bude odesláno upomínek: 2. Vynecháno bude dlužníků: 4 (bez e-mailové adresy 2, "
+                             "vyřazeno z e-mailingu 1, nic k odeslání 1, upomenuto již dnes 0)."));
+    auto* btnZpet = child<QPushButton>(dialog, "btnZpet");
+    ui.when = [&] { return child<QLabel>(dialog, "lblNazevFirmy")->text() == QStringLiteral("Alfa"); };
+    ui.duringRun = [&] { QTest::mouseClick(btnZpet, Qt::LeftButton); };
+    ui.queueConfirmation(true);
+
+    QTest::mouseClick(child<QPushButton>(dialog, "btnProvest"), Qt::LeftButton);
+
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(server.messageFiles().size(), 1);
+    EXPECT_EQ(child<QLabel>(dialog, "lblPocetVygenerovanych")->text(), QStringLiteral("1"));
+    const QStringList lines = dialog.protocol().linesFrom(0);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Hromadný e-mailing zastavil uživatel.")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Vygenerovaných e-mailů celkem: 1")));
+    // The run is over: Zpět closes the dialog without a question.
+    QTest::mouseClick(btnZpet, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(ui.messages().size(), 1u);
 }
 
 TEST(TfrmTestEmail, keepsTheTrimmedAddressAndRefusesOneThatIsNoMailbox) {

@@ -25,6 +25,12 @@ namespace {
 
 const QString kTime = QStringLiteral("9:05:07");
 const QString kTestAddress = QStringLiteral("test@horak.cz");
+// What the server answers to Alfa, whom it refuses, in the message and the protocol.
+const QString kAlfaReply =
+    QStringLiteral("550 5.1.1 <alfa@alfa.cz>: Recipient address rejected: User unknown");
+const QString kAlfaRefused =
+    QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo (adresa příjemce): ") + kAlfaReply;
+const QString kAlfaFailedLine = QStringLiteral("... došlo k chybě: ") + kAlfaReply;
 
 QString sendingLine(const QString& name, const QString& address) {
     return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address + QLatin1Char(')');
@@ -224,34 +230,31 @@ TEST_P(BulkRefusalTest, asksWhetherToGoOnAndCountsByTheAnswer) {
     EXPECT_EQ(f.run(), 0);
 
     EXPECT_EQ(firstRecipients(server), c.sent);
-    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped));
+    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped, {}, 1));
     ASSERT_GE(f.ui.messages().size(), 2u);
     EXPECT_EQ(f.ui.messages().back(),
               (Message{QStringLiteral("confirmation"),
                        QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?")}));
-    EXPECT_EQ(f.ui.messages()[f.ui.messages().size() - 2],
-              (Message{QStringLiteral("error"),
-                       QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo.")}));
+    EXPECT_EQ(f.ui.messages()[f.ui.messages().size() - 2], (Message{QStringLiteral("error"), kAlfaRefused}));
     EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend.isValid());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, BulkRefusalTest,
-    ::testing::Values(RefusalCase{"yes_goes_on_counting_the_debtor_as_skipped",
-                                  true,
-                                  {QStringLiteral("ema@ema.cz")},
-                                  {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
-                                   QStringLiteral("... došlo k chybě"),
-                                   sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
-                                  1,
-                                  5},
-                      RefusalCase{"no_stops_without_counting_the_debtor",
-                                  false,
-                                  {},
-                                  {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
-                                   QStringLiteral("... došlo k chybě")},
-                                  0,
-                                  0}),
+    ::testing::Values(
+        RefusalCase{"yes_goes_on_counting_the_debtor_as_skipped",
+                    true,
+                    {QStringLiteral("ema@ema.cz")},
+                    {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")), kAlfaFailedLine,
+                     sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
+                    1,
+                    5},
+        RefusalCase{"no_stops_without_counting_the_debtor",
+                    false,
+                    {},
+                    {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")), kAlfaFailedLine},
+                    0,
+                    0}),
     test::CaseName());
 
 // ---- The next debtor made ready while the server takes the last reminder
@@ -304,14 +307,14 @@ TEST_P(BulkAheadTest, theUserHearsOfEachDebtorInItsTurn) {
 
     EXPECT_EQ(firstRecipients(server), c.sent);
     std::vector<Message> expected{
-        {QStringLiteral("error"), QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo.")},
+        {QStringLiteral("error"), kAlfaRefused},
         {QStringLiteral("confirmation"), QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?")}};
     if (c.toldOfBeta) {
         expected.push_back({QStringLiteral("error"),
                             QStringLiteral("Chyba : nelze vytvořit dočasný adresář ") + betaFolder + u'/'});
     }
     EXPECT_EQ(f.ui.messages(), expected);
-    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped));
+    EXPECT_EQ(f.protocolLines(), test::runLines(kTime, c.middle, c.generated, c.skipped, {}, 1));
     EXPECT_EQ(f.currentDebtor(), c.lastDebtor);
     if (!c.goOn) {
         // The run ended before Beta's turn: Beta keeps what it had.
@@ -321,7 +324,7 @@ TEST_P(BulkAheadTest, theUserHearsOfEachDebtorInItsTurn) {
 }
 
 const QString kAlfaLine = sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"));
-const QString kFailed = QStringLiteral("... došlo k chybě");
+const QString kFailed = kAlfaFailedLine;
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, BulkAheadTest,
@@ -633,6 +636,105 @@ TEST(BulkRun, aDocumentListThatCannotBeMadeSkipsTheDebtor) {
     EXPECT_EQ(
         f.protocolLines(),
         test::runLines(kTime, {sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))}, 1, 5));
+}
+
+}  // namespace
+
+// ---- The send journal, the debtors reminded today, and the user's stop
+
+namespace {
+
+const QDateTime kRunTime(QDate(2026, 12, 10), QTime(9, 5, 7));
+
+state::JournalRecord journalled(const QString& recipient) {
+    state::JournalRecord record;
+    record.time = kRunTime.addSecs(-3600);
+    record.recipient = recipient;
+    record.route = QStringLiteral("smtp");
+    return record;
+}
+
+TEST(BulkRun, debtorsRemindedTodayAreSkippedUnlessTheUserAsksToSendAgain) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    state::SendJournal& journal = f.openJournal();
+    // Alfa got its reminder this morning; Ema's run was killed with its reminder in flight.
+    journal.finish(journal.begin(journalled(QStringLiteral("alfa@alfa.cz"))), state::SendResult::Accepted,
+                   QStringLiteral("250 OK"));
+    journal.begin(journalled(QStringLiteral("EMA@ema.cz")));
+    QStringList questions;
+    bool answer = false;
+    f.confirmResend = [&](const QString& question) {
+        questions << question;
+        return answer;
+    };
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(questions, QStringList{QStringLiteral(
+                             "Dlužníkům, kterým byla dnes již upomínka odeslána: 2.\n"
+                             "U těchto není jisté, zda server upomínku přijal: Ema (ema@ema.cz).\n"
+                             "Chcete jim upomínku odeslat znovu?")});
+    EXPECT_TRUE(server.messageFiles().isEmpty());
+    EXPECT_EQ(
+        f.protocolLines(),
+        test::runLines(kTime,
+                       {QStringLiteral("Vynecháno: Alfa (alfa@alfa.cz) - upomínka již dnes odeslána"),
+                        QStringLiteral("Vynecháno: Ema (ema@ema.cz) - dnešní upomínka má nejistý výsledek")},
+                       0, 6));
+    EXPECT_EQ(journal.records().size(), 2u);
+
+    // Yes sends them again, each recorded with what it listed and what the server answered.
+    f.session.tables.mtFirmy.first();
+    answer = true;
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(firstRecipients(server),
+              (QStringList{QStringLiteral("alfa@alfa.cz"), QStringLiteral("ema@ema.cz")}));
+    const std::vector<state::JournalRecord> records = journal.records(QStringLiteral("alfa@alfa.cz"));
+    ASSERT_EQ(records.size(), 2u);
+    const state::JournalRecord& alfa = records.front();
+    EXPECT_EQ(alfa.result, state::SendResult::Accepted);
+    EXPECT_EQ(alfa.time, kRunTime);
+    EXPECT_EQ(alfa.debtorName, QStringLiteral("Alfa"));
+    EXPECT_EQ(alfa.copy, f.session.settings.E_KopieEmailu);
+    EXPECT_EQ(alfa.route, QStringLiteral("smtp"));
+    EXPECT_FALSE(alfa.test);
+    EXPECT_TRUE(alfa.reply.startsWith(QStringLiteral("250"))) << alfa.reply.toStdString();
+    EXPECT_TRUE(alfa.messageId.contains(u'@')) << alfa.messageId.toStdString();
+    ASSERT_EQ(alfa.documents.size(), 2u);
+    EXPECT_EQ(alfa.documents[0].number, QStringLiteral("FV1"));
+    EXPECT_EQ(alfa.documents[1].number, QStringLiteral("FV2"));
+    EXPECT_EQ(journal.records(QStringLiteral("ema@ema.cz")).front().runId, alfa.runId);
+}
+
+TEST(BulkRun, theUserStopsTheRunAfterTheReminderBeingSent) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    state::SendJournal& journal = f.openJournal();
+    // Asked to stop while Alfa's reminder is with the server.
+    int asked = 0;
+    f.stopWanted = [&] {
+        ++asked;
+        return !f.view.debtorName.isEmpty() || f.view.generatedCount == QStringLiteral("1");
+    };
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_GT(asked, 0);
+    EXPECT_EQ(firstRecipients(server), QStringList{QStringLiteral("alfa@alfa.cz")});
+    QStringList expected =
+        test::runLines(kTime, {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz"))}, 1, 0);
+    expected.insert(expected.indexOf(QStringLiteral("Vygenerovaných e-mailů celkem: 1")),
+                    QStringLiteral("Hromadný e-mailing zastavil uživatel."));
+    EXPECT_EQ(f.protocolLines(), expected);
+    EXPECT_EQ(journal.records().size(), 1u);
+    EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("ema@ema.cz")).lastSend.isValid());
 }
 
 }  // namespace

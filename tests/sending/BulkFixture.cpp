@@ -84,7 +84,15 @@ int BulkFixture::run(const std::optional<sending::TestMode>& testMode) {
     if (transmitSmtpReminder) {
         context.transmitSmtpReminder = transmitSmtpReminder;
     }
+    context.journal = journal.get();
+    context.stopWanted = stopWanted;
+    context.confirmResend = confirmResend;
     return sending::RunBulkEmailing(context, testMode);
+}
+
+state::SendJournal& BulkFixture::openJournal() {
+    journal = std::make_unique<state::SendJournal>(state::SendJournal::pathIn(dir.path()));
+    return *journal;
 }
 
 QStringList authenticatingServerArguments(const QStringList& more) {
@@ -111,7 +119,7 @@ QJsonObject readReminder(const QString& messageFile) {
 }
 
 QStringList runLines(const QString& time, const QStringList& middle, int generated, int skipped,
-                     const QString& testLine) {
+                     const QString& testLine, int failed) {
     QStringList lines{
         QString(), QString(),
         QStringLiteral("Hromadný e-mailing dlužníků - 10.12.2026 v ") + time + QStringLiteral(" hod")};
@@ -122,7 +130,8 @@ QStringList runLines(const QString& time, const QStringList& middle, int generat
     lines += middle;
     lines += QStringList{
         QStringLiteral("..."), QStringLiteral("Vygenerovaných e-mailů celkem: %1").arg(generated),
-        QStringLiteral("Vynechaných e-mailů celkem: %1").arg(skipped), QStringLiteral("Dokončeno")};
+        QStringLiteral("Vynechaných e-mailů celkem: %1").arg(skipped),
+        QStringLiteral("Chybou neodeslaných e-mailů celkem: %1").arg(failed), QStringLiteral("Dokončeno")};
     return lines;
 }
 

@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace tervalo::test {
@@ -44,6 +46,13 @@ struct BulkFixture {
     platform::InternetCheck isInternetConnected;
     decltype(sending::BulkEmailingContext::transmitSmtpReminder) transmitSmtpReminder;
     transport::SmtpSessionOptions smtpOptions;
+    // Passed on to the run; by default none.
+    std::unique_ptr<state::SendJournal> journal;
+    std::function<bool()> stopWanted;
+    std::function<bool(const QString&)> confirmResend;
+
+    // The send journal of the folder, for the runs that follow.
+    state::SendJournal& openJournal();
 };
 
 // The server's account for the bulk runs.
@@ -55,6 +64,6 @@ QJsonObject readReminder(const QString& messageFile);
 
 // The protocol lines of a run that started at `time`, with its per-reminder lines in between.
 QStringList runLines(const QString& time, const QStringList& middle, int generated, int skipped,
-                     const QString& testLine = {});
+                     const QString& testLine = {}, int failed = 0);
 
 }  // namespace tervalo::test

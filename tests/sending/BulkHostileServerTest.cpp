@@ -31,6 +31,7 @@ struct HostileRunCase {
     Lines firstCommands;
     QString sessionError;  // what the session reported before the failure; empty: nothing
     bool goOn;
+    QString failure = {};  // without a session error: the stage and the reason the failure ends with
 };
 
 class BulkHostileServerTest : public ::testing::TestWithParam<HostileRunCase> {};
@@ -61,7 +62,8 @@ TEST_P(BulkHostileServerTest, reportsTheDebtorAsFailedAndFollowsTheAnswer) {
              QStringLiteral("Při odesílání e-mailu alfa@alfa.cz došlo k chybě: ") + c.sessionError});
     }
     expected.push_back(
-        {QStringLiteral("error"), QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo.")});
+        {QStringLiteral("error"), QStringLiteral("Odeslání e-mailu na adresu alfa@alfa.cz se nezdařilo") +
+                                      (c.failure.isEmpty() ? QStringLiteral(".") : c.failure)});
     expected.push_back(
         {QStringLiteral("confirmation"), QStringLiteral("Pokračovat dále v odesílání dalších e-mailů ?")});
     EXPECT_EQ(f.ui.messages(), expected);
@@ -74,13 +76,16 @@ TEST_P(BulkHostileServerTest, reportsTheDebtorAsFailedAndFollowsTheAnswer) {
                          "RCPT TO:<kopie@horak.cz>", "DATA", ".", "QUIT"}));
     }
 
+    // The protocol line ends with the reason, whichever told it.
+    const QString reason =
+        c.sessionError.isEmpty() ? c.failure.mid(c.failure.indexOf(u':') + 2) : c.sessionError;
     QStringList middle{sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
-                       QStringLiteral("... došlo k chybě")};
+                       QStringLiteral("... došlo k chybě: ") + reason};
     if (c.goOn) {
         middle.append(sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz")));
     }
     EXPECT_EQ(f.protocolLines(),
-              test::runLines(QStringLiteral("9:05:07"), middle, c.goOn ? 1 : 0, c.goOn ? 5 : 0));
+              test::runLines(QStringLiteral("9:05:07"), middle, c.goOn ? 1 : 0, c.goOn ? 5 : 0, {}, 1));
     EXPECT_EQ(f.view.generatedCount, c.goOn ? QStringLiteral("1") : QStringLiteral("0"));
     EXPECT_EQ(f.view.skippedCount, c.goOn ? QStringLiteral("5") : QStringLiteral("0"));
     EXPECT_FALSE(f.session.stateTables->readAddressNote(QStringLiteral("alfa@alfa.cz")).lastSend.isValid());
@@ -110,13 +115,18 @@ INSTANTIATE_TEST_SUITE_P(
                        {"EHLO tester", "MAIL FROM:<upominky@horak.cz>"},
                        QStringLiteral("Server SMTP poslal řádek odpovědi delší než 65536 bajtů."),
                        false},
-        HostileRunCase{
-            "stops_answering_in_the_message_then_yes", {kGreeting, {}, 100, 10000}, kAlfaUpToData, {}, true},
+        HostileRunCase{"stops_answering_in_the_message_then_yes",
+                       {kGreeting, {}, 100, 10000},
+                       kAlfaUpToData,
+                       {},
+                       true,
+                       QStringLiteral(" (přenos zprávy): server neodpověděl včas.")},
         HostileRunCase{"hangs_up_after_the_recipient_then_no",
                        {kGreeting, {{"RCPT", {{""}, 0, 1}}}},
                        {"EHLO tester", "MAIL FROM:<upominky@horak.cz>", "RCPT TO:<alfa@alfa.cz>"},
                        {},
-                       false}),
+                       false,
+                       QStringLiteral(" (adresa příjemce): server ukončil spojení.")}),
     test::CaseName());
 
 }  // namespace

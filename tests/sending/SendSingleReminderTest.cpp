@@ -69,6 +69,7 @@ struct ReminderFixture {
         if (!real) {
             context.sendReminder = std::ref(client);
         }
+        context.journal = journal.get();
         return sending::SendSingleReminder(context);
     }
     QDate lastSend(const QString& address) { return stateTables.readAddressNote(address).lastSend; }
@@ -84,6 +85,7 @@ struct ReminderFixture {
     compose::ReminderContext reminder{tables, settings, mtEmailKlient, locale, ui};
     browser::BrowserCommands commands{tables, stateTables, ui, [](const QString&) {}};
     MailClient client;
+    std::unique_ptr<state::SendJournal> journal;  // none unless a test opens it
 };
 
 TEST(SendSingleReminder, aSentReminderRecordsTodayForTheRecipient) {
@@ -125,6 +127,33 @@ TEST(SendSingleReminder, aSentReminderRecordsTodayForTheRecipient) {
         EXPECT_EQ(f.ui.waitMessages(), (std::vector<QString>{kStarting, QString()})) << c.name;
         EXPECT_TRUE(f.ui.messages().empty()) << c.name;
     }
+}
+
+// Sent or cancelled, each reminder handed to the mail client leaves its record in the journal.
+TEST(SendSingleReminder, eachReminderHandedToTheMailClientIsJournalled) {
+    ReminderFixture f;
+    f.journal = std::make_unique<state::SendJournal>(state::SendJournal::pathIn(f.dir.path()));
+    f.settings.E_Predmet = QStringLiteral("Upomínka %ODBERATEL%");
+    f.load();
+    f.selectDebtor("Gastro Řehoř");
+    f.client.answers = {0, -2};
+    EXPECT_EQ(f.send(), 0);
+    EXPECT_EQ(f.send(), -2);
+
+    const std::vector<state::JournalRecord> records = f.journal->records();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].result, state::SendResult::Refused);
+    const state::JournalRecord& sent = records[1];
+    EXPECT_EQ(sent.result, state::SendResult::Accepted);
+    EXPECT_EQ(sent.recipient, QStringLiteral("rehor@gastro-rehor.cz"));
+    EXPECT_EQ(sent.debtorName, QStringLiteral("Gastro Řehoř"));
+    EXPECT_EQ(sent.debtorId, f.tables.mtFirmy.intValue(u"ID"));
+    EXPECT_EQ(sent.route, QStringLiteral("mail-client"));
+    EXPECT_EQ(sent.subject, QStringLiteral("Upomínka Gastro Řehoř"));
+    EXPECT_TRUE(sent.runId.isEmpty());
+    EXPECT_FALSE(sent.test);
+    ASSERT_FALSE(sent.documents.empty());
+    EXPECT_EQ(sent.time.date(), QDate::currentDate());
 }
 
 TEST(SendSingleReminder, aReminderCancelledInTheMailClientRecordsNothing) {

@@ -60,6 +60,12 @@ void ChildProcess::kill() {
     }
 }
 
+void ChildProcess::terminate() {
+    if (m_started) {
+        m_process.terminate();
+    }
+}
+
 ProcessResult ChildProcess::finish() {
     ProcessResult result;
     if (!m_started || m_finished) {

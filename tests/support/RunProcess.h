@@ -47,6 +47,8 @@ public:
     bool endsWithin(int timeoutMs);
     // Ends it at once with SIGKILL, wherever it is; a spec with mayBeKilled lets finish() accept that.
     void kill();
+    // Asks it to end with SIGTERM; it ends as it handles the signal.
+    void terminate();
     // Closes its standard input and waits for it to end.
     ProcessResult finish();
 

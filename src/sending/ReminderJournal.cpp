@@ -1,0 +1,92 @@
+#include "sending/ReminderJournal.h"
+
+#include "compose/TemplateVariables.h"
+
+namespace tervalo::sending {
+
+namespace {
+
+QString routeOf(const compose::ReminderRequest& request) {
+    if (request.smtp) {
+        return QStringLiteral("smtp");
+    }
+    return request.showDialog ? QStringLiteral("mail-client") : QStringLiteral("sendmail");
+}
+
+// The included documents of the current debtor, in the document table's order.
+std::vector<state::JournalDocument> includedDocuments(const import::ExportTables& tables) {
+    const memtable::MemTable& doklady = tables.mtDoklady;
+    const int exportovat = doklady.field(u"Exportovat");
+    const int cisloDokl = doklady.field(u"CisloDokl");
+    const int celkNeprop = doklady.field(u"CelkNeprop");
+    const int mena = doklady.field(u"Mena");
+    std::vector<state::JournalDocument> documents;
+    for (int position = 0; position < doklady.recordCount(); ++position) {
+        const memtable::RowId row = doklady.rowAt(position);
+        if (doklady.boolValue(row, exportovat)) {
+            documents.push_back(
+                {doklady.text(row, cisloDokl), doklady.floatValue(row, celkNeprop), doklady.text(row, mena)});
+        }
+    }
+    return documents;
+}
+
+}  // namespace
+
+state::JournalRecord JournalRecordOf(const import::ExportTables& tables,
+                                     const compose::ReminderRequest& request) {
+    const memtable::MemTable& firmy = tables.mtFirmy;
+    state::JournalRecord record;
+    record.recipient = request.recipient;
+    record.copy = request.copy;
+    record.debtorName = firmy.text(u"OdbNazev");
+    record.debtorId = firmy.intValue(u"ID");
+    record.route = routeOf(request);
+    record.subject =
+        compose::ReplaceTemplateVariables(request.subjectTemplate, compose::CurrentDebtorValues(tables));
+    if (request.withBody) {
+        record.documents = includedDocuments(tables);
+    }
+    return record;
+}
+
+state::SendResult JournalResultOf(const transport::SmtpOutcome& outcome) {
+    if (outcome.delivered) {
+        return state::SendResult::Accepted;
+    }
+    // A reply of the server starts with its three-digit code; the session's own reasons do not.
+    const QString reply = outcome.reply.trimmed();
+    const bool answered = reply.size() >= 3 && reply[0].isDigit() && reply[1].isDigit() && reply[2].isDigit();
+    return outcome.stage == transport::SmtpStage::Data && !answered && !outcome.withdrawn
+               ? state::SendResult::Unsure
+               : state::SendResult::Refused;
+}
+
+int SendJournalled(state::SendJournal* journal, state::JournalRecord record,
+                   compose::ReminderContext& context, const std::function<int()>& send) {
+    if (journal == nullptr) {
+        return send();
+    }
+    QString messageId;
+    struct Collecting {
+        compose::ReminderContext& context;
+        ~Collecting() { context.messageId = nullptr; }
+    } collecting{context};
+    context.messageId = &messageId;
+    if (!record.time.isValid()) {
+        record.time = QDateTime::currentDateTime();
+    }
+    const qint64 id = journal->begin(record);
+    int result = 0;
+    try {
+        result = send();
+    } catch (const std::exception& e) {
+        journal->finish(id, state::SendResult::Refused, QString::fromUtf8(e.what()), messageId);
+        throw;
+    }
+    journal->finish(id, result == 0 ? state::SendResult::Accepted : state::SendResult::Refused,
+                    result == 0 ? QStringLiteral("odesláno") : QStringLiteral("neodesláno"), messageId);
+    return result;
+}
+
+}  // namespace tervalo::sending

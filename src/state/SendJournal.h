@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+
+namespace tervalo::state {
+
+// A journal that cannot be opened or written; the text is the message the user sees.
+class JournalError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One document a reminder listed: its number and what remained to be paid.
+struct JournalDocument {
+    QString number;
+    double remaining = 0;
+    QString currency;
+
+    bool operator==(const JournalDocument&) const = default;
+};
+
+// Unsure: written before the message's final data and not completed since (the program was killed or
+// the outcome could not be told); accepted and refused as the server or the mail program answered.
+enum class SendResult { Unsure, Accepted, Refused };
+
+// "unsure", "accepted", "refused".
+QString resultName(SendResult result);
+
+// One reminder that left the program.
+struct JournalRecord {
+    qint64 id = 0;
+    QDateTime time;
+    QString recipient;  // the debtor's address, or the test address in test mode
+    QString copy;       // the copy address; empty without one
+    QString debtorName;
+    qint64 debtorId = 0;
+    QString route;  // "smtp", "sendmail" (the mail program without a window) or "mail-client"
+    QString messageId;
+    QString reply;  // the server's final reply, or the mail program's outcome
+    std::vector<JournalDocument> documents;
+    QString subject;
+    SendResult result = SendResult::Unsure;
+    QString runId;  // shared by the reminders of one bulk run; empty for a single reminder
+    bool test = false;
+};
+
+// The reminders sent from one program folder, kept in an SQLite database (Upominky.db) beside the
+// state tables, which it never touches. Each record is one transaction, flushed to the disk before
+// the call returns (write-ahead log, full synchronisation), so the record of a reminder is stored
+// before the reminder's end mark goes out and a kill leaves at most one record unsure. Two programs
+// on one folder both write: a write waits up to ten seconds for the other's. The calls may come from
+// two threads.
+class SendJournal {
+public:
+    // Opens the journal, creating it when missing. Throws JournalError.
+    explicit SendJournal(const QString& path);
+    ~SendJournal();
+    SendJournal(const SendJournal&) = delete;
+    SendJournal& operator=(const SendJournal&) = delete;
+
+    // The journal's file in a program folder (`appDir` ends with a slash).
+    static QString pathIn(const QString& appDir);
+
+    // Stores the record as unsure and returns its id. Throws JournalError.
+    qint64 begin(const JournalRecord& record);
+    // Completes a record with the outcome and the reply, and the Message-ID when it was learnt only
+    // while sending. Throws JournalError.
+    void finish(qint64 id, SendResult result, const QString& reply, const QString& messageId = {});
+
+    // The records, newest first: to `address` (recipient or copy, without regard to case) when it is
+    // given, and from `since` on when it is valid.
+    std::vector<JournalRecord> records(const QString& address = {}, const QDate& since = {}) const;
+    // The records of one debtor, newest first: to its address, and those made for it in test mode
+    // (to the test address), known by the debtor's ID and name.
+    std::vector<JournalRecord> debtorRecords(const QString& address, qint64 debtorId,
+                                             const QString& debtorName) const;
+    // What reminders other than tests to `address` on `day` came to: accepted when one was, else unsure
+    // when one is, else refused; nothing when there was none.
+    std::optional<SendResult> resultOn(const QString& address, const QDate& day) const;
+
+private:
+    void execute(const char* sql) const;
+
+    mutable std::mutex m_mutex;
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+}  // namespace tervalo::state
