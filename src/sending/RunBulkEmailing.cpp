@@ -271,8 +271,7 @@ private:
                 // Fails like a reminder the server refused, before anything is made or sent.
                 m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
                                            QStringLiteral(" (") + address + QLatin1Char(')'));
-                m_protocol.AddProtocolLine(QStringLiteral("... ") + *warning);
-                return conclude(position, address, {}, -2);
+                return conclude(position, address, {}, -2, *warning);
             }
             reminder = early ? std::move(*early) : prepare(m_ui);
             if (reminder.archive.isEmpty()) {

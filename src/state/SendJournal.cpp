@@ -221,7 +221,15 @@ void SendJournal::finish(qint64 id, SendResult result, const QString& reply, con
     update.bind(2, reply);
     update.bind(3, messageId);
     update.bind(4, id);
-    update.step();
+    // Left to the next record's flush, which writes the log up to here too (see the class comment).
+    execute("PRAGMA synchronous=NORMAL");
+    try {
+        update.step();
+    } catch (...) {
+        execute("PRAGMA synchronous=FULL");
+        throw;
+    }
+    execute("PRAGMA synchronous=FULL");
 }
 
 std::vector<JournalRecord> SendJournal::records(const QString& address, const QDate& since) const {

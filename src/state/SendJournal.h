@@ -54,9 +54,12 @@ struct JournalRecord {
 };
 
 // The reminders sent from one program folder, kept in an SQLite database (Upominky.db) beside the
-// state tables, which it never touches. Each record is one transaction, flushed to the disk before
-// the call returns (write-ahead log, full synchronisation), so the record of a reminder is stored
-// before the reminder's end mark goes out and a kill leaves at most one record unsure. Two programs
+// state tables, which it never touches. Each write is one transaction in a write-ahead log. A new
+// record is flushed to the disk before `begin` returns, so the record of a reminder is stored before
+// the reminder's end mark goes out. A completion reaches the operating system at once, which is all
+// a kill needs, and the disk with the next record's flush (or the close), which spares one flush per
+// reminder: a power loss may take back only the last completion, so at most one record stays unsure
+// whatever ends the program. Two programs
 // on one folder both write: a write waits up to ten seconds for the other's. The calls may come from
 // two threads.
 class SendJournal {
