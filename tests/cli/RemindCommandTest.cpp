@@ -408,7 +408,9 @@ TEST_F(RemindCommandTest, withSmtpTheBulkRunsMessageGoesToTheServerAtOnce) {
     EXPECT_EQ(refused.exitCode, 0);
     EXPECT_EQ(json(refused), printed(7, address, -2));
     EXPECT_TRUE(refused.err.endsWith(
-        QStringLiteral("error: Odeslání e-mailu na adresu rehor@gastro-rehor.cz se nezdařilo.\n")))
+        QStringLiteral("error: Odeslání e-mailu na adresu rehor@gastro-rehor.cz se nezdařilo (adresa "
+                       "příjemce): 550 5.1.1 <kopie@odmitnuta.cz>: Recipient address rejected: User "
+                       "unknown\n")))
         << refused.err.toStdString();
     EXPECT_EQ(lastSend(address), QJsonValue());
     EXPECT_TRUE(server.messageFiles().isEmpty());

@@ -257,39 +257,6 @@ INSTANTIATE_TEST_SUITE_P(
                     0}),
     test::CaseName());
 
-// An address that is no mailbox fails its debtor before anything is made or sent, the reason in the
-// protocol line.
-TEST(BulkRun, anAddressThatIsNoMailboxFailsItsDebtorWithoutSendingIt) {
-    RealSmtpServer server(test::authenticatingServerArguments());
-    BulkFixture f;
-    f.useServer(server);
-    f.load();
-    memtable::MemTable& firmy = f.session.tables.mtFirmy;
-    ASSERT_TRUE(firmy.moveTo(1));
-    ASSERT_EQ(f.currentDebtor(), QStringLiteral("Beta"));
-    const QString betasFolder = f.session.TempDir + QString::number(firmy.intValue(u"ID"));
-    firmy.edit();
-    firmy.setText(u"OdbEmail", QStringLiteral("recepce hotel-beta"));
-    firmy.setBool(u"JeEmail", true);
-    firmy.post();
-    f.ui.queueConfirmation(true);
-
-    EXPECT_EQ(f.run(), 0);
-
-    EXPECT_EQ(firstRecipients(server),
-              (QStringList{QStringLiteral("alfa@alfa.cz"), QStringLiteral("ema@ema.cz")}));
-    EXPECT_EQ(f.protocolLines(),
-              test::runLines(kTime,
-                             {sendingLine(QStringLiteral("Alfa"), QStringLiteral("alfa@alfa.cz")),
-                              sendingLine(QStringLiteral("Beta"), QStringLiteral("recepce hotel-beta")),
-                              QStringLiteral("... došlo k chybě: „recepce hotel-beta“ není platná e-mailová "
-                                             "adresa. Zadejte adresu ve tvaru jmeno@domena.cz, více adres "
-                                             "oddělte čárkou nebo středníkem."),
-                              sendingLine(QStringLiteral("Ema"), QStringLiteral("ema@ema.cz"))},
-                             2, 4, {}, 1));
-    EXPECT_FALSE(QDir(betasFolder).exists());
-}
-
 // ---- The next debtor made ready while the server takes the last reminder
 
 // Gives Beta an address, so it follows Alfa directly; Beta is left current.
