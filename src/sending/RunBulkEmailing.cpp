@@ -9,6 +9,7 @@
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
 #include "transport/AddressText.h"
+#include "transport/SmtpOutcome.h"
 
 #include <QUuid>
 
@@ -82,6 +83,15 @@ public:
     int run() {
         writeHeader();
         showStarted();
+        if (!m_settings.DefaultSendMail) {
+            if (auto reason = transport::unusableSecurityReason(m_settings.SMTPSecurity)) {
+                const QString text = QStringLiteral("Hromadný e-mailing nelze spustit: ") + *reason;
+                m_ui.error(text);
+                m_view.setStatusText(QStringLiteral("Připraven"));
+                m_protocol.AddProtocolLine(text);
+                return -1;
+            }
+        }
         if (!m_settings.DefaultSendMail &&
             !m_c.isInternetConnected(m_settings.SMTPHost, m_settings.SMTPPort)) {
             m_ui.warning(kNoConnection);

@@ -2,6 +2,16 @@
 
 namespace tervalo::transport {
 
+std::optional<QString> unusableSecurityReason(int value) {
+    if (value >= int(SmtpSecurity::None) && value <= int(SmtpSecurity::Tls)) {
+        return std::nullopt;
+    }
+    return QStringLiteral(
+               "nastavení SMTPSecurity má neplatnou hodnotu %1 (platné jsou 0 bez šifrování, 1 STARTTLS, "
+               "2 TLS). Nic nebylo odesláno; zvolte v nastavení zabezpečení spojení.")
+        .arg(value);
+}
+
 QString stageName(SmtpStage stage) {
     switch (stage) {
         case SmtpStage::Connect:

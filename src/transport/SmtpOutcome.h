@@ -2,11 +2,18 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tervalo::transport {
 
 // How a session protects itself: plain text (as without the setting), STARTTLS after the first EHLO,
 // or TLS from the first byte. The numbers are those kept in the configuration file.
 enum class SmtpSecurity { None = 0, StartTls = 1, Tls = 2 };
+
+// Why the stored SMTPSecurity `value` cannot be used (it is none of 0, 1, 2), in Czech words that
+// continue a sentence; none when it can. An unknown value is never taken for plain text, since the
+// user may have meant encryption.
+std::optional<QString> unusableSecurityReason(int value);
 
 // The steps of a session in their order, each a place where it can fail.
 enum class SmtpStage { Connect, Tls, Authentication, Sender, Recipient, Data };

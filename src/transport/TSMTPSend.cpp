@@ -179,16 +179,9 @@ bool TSMTPSend::OpenSmtpSession() {
     m_sessionFailure.clear();
     m_authFailure.clear();
     m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
-    if (m_security != SmtpSecurity::None && m_security != SmtpSecurity::StartTls &&
-        m_security != SmtpSecurity::Tls) {
-        // Taking an unknown value for plain text would send the password and the message unprotected
-        // where the user may have meant encryption.
+    if (auto reason = unusableSecurityReason(int(m_security))) {
         m_stage = SmtpStage::Tls;
-        m_sessionFailure = QStringLiteral(
-                               "nastavení SMTPSecurity má neplatnou hodnotu %1 (platné jsou 0 bez "
-                               "šifrování, 1 STARTTLS, 2 TLS). Nic nebylo odesláno; zvolte v nastavení "
-                               "zabezpečení spojení.")
-                               .arg(int(m_security));
+        m_sessionFailure = *reason;
         return false;
     }
     if (!m_Sock.Connect(m_ServerHost, m_ServerPort)) {

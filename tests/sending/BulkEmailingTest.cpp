@@ -439,6 +439,24 @@ TEST(BulkRun, withoutAConnectionToTheSmtpServerSendsNothing) {
 }
 
 // A server that takes nothing but EHLO before STARTTLS, and the account only after it.
+// A security value the program does not know is never taken for plain text: the run does not start.
+TEST(BulkRun, anUnknownSecurityValueStopsTheRunBeforeAnythingIsSent) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.session.settings.SMTPSecurity = 3;
+    f.load();
+
+    EXPECT_EQ(f.run(), -1);
+
+    const QString error = QStringLiteral(
+        "Hromadný e-mailing nelze spustit: nastavení SMTPSecurity má neplatnou hodnotu 3 (platné jsou 0 "
+        "bez šifrování, 1 STARTTLS, 2 TLS). Nic nebylo odesláno; zvolte v nastavení zabezpečení spojení.");
+    EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("error"), error}}));
+    EXPECT_EQ(f.protocolLines().mid(3), (QStringList{QStringLiteral("..."), error}));
+    EXPECT_TRUE(server.messageFiles().isEmpty());
+}
+
 TEST(BulkRun, overStartTlsWithAuthenticationSendsToTheDebtorsThatQualify) {
     const transport::testing::TestCertificates certificates;
     ASSERT_TRUE(certificates.isValid());
