@@ -196,8 +196,10 @@ SendControlStates UpdateSendControls(const SettingsForm& form) {
     SendControlStates states;
     states.server = smtp;
     states.account = smtp && form.chckAuth;
-    states.clientChoices = form.rbVychozKlient;
-    states.clientGrid = form.rbVychozKlient && form.clientChoice == 3;
+    // The client choices serve the single reminder's compose window; a bulk run through the mail
+    // client always goes to the system's mail submission.
+    states.clientChoices = !form.rbJednotliveSMTP;
+    states.clientGrid = states.clientChoices && form.clientChoice == 3;
     return states;
 }
 

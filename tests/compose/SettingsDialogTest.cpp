@@ -143,7 +143,9 @@ TEST(TfrmNastaveni, singleRemindersBySmtpAreStoredAndNeedTheServer) {
     EXPECT_FALSE(f.enabled("edtHost"));
     f.click("rbJednotliveSMTP");
     EXPECT_TRUE(f.enabled("edtHost"));
-    EXPECT_TRUE(f.enabled("rbAutomaticRadioBtn"));
+    // No compose window of a mail client is left to choose: bulk runs through the mail client go to
+    // the system's mail submission.
+    EXPECT_FALSE(f.enabled("rbAutomaticRadioBtn"));
     f.click("btnOk");
     f.type("edtHost", QStringLiteral("smtp.firma.cz"));
     f.type("edtJmenoOdes", QStringLiteral("Účtárna"));
@@ -187,11 +189,16 @@ TEST(TfrmNastaveni, sendControlsFollowTheChoices) {
     EXPECT_EQ(states(), (V{false, false, false, false, false, true, true, false}));
     f.click("rbDirectRadioBtn");
     EXPECT_EQ(states(), (V{false, false, false, false, false, true, true, true}));
+    // The client still serves the single reminder while bulk runs go by SMTP.
     f.click("rbSMTP");
-    EXPECT_EQ(states(), (V{true, true, true, false, false, false, false, false}));
+    EXPECT_EQ(states(), (V{true, true, true, false, false, true, true, true}));
     f.click("chckAuth");
+    EXPECT_EQ(states(), (V{true, true, true, true, true, true, true, true}));
+    f.click("rbJednotliveSMTP");
     EXPECT_EQ(states(), (V{true, true, true, true, true, false, false, false}));
     f.click("rbVychozKlient");
+    EXPECT_EQ(states(), (V{true, true, true, true, true, false, false, false}));
+    f.click("rbJednotliveKlient");
     EXPECT_EQ(states(), (V{false, false, false, false, false, true, true, true}));
 }
 

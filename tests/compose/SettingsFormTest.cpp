@@ -80,20 +80,24 @@ TEST(UpdateSendControls, followsTheWayOfSendingAndTheAccountSwitch) {
     struct Case {
         const char* name;
         bool client;
+        bool singleBySmtp;
         int choice;
         bool auth;
         SendControlStates expected;  // server, account, client choices, client grid
     };
     const Case cases[] = {
-        {"smtp_without_auth", false, 3, false, {true, false, false, false}},
-        {"smtp_with_auth", false, 1, true, {true, true, false, false}},
-        {"client_automatic", true, 1, true, {false, false, true, false}},
-        {"client_default", true, 2, false, {false, false, true, false}},
-        {"client_chosen_enables_grid", true, 3, true, {false, false, true, true}},
+        {"smtp_without_auth", false, false, 3, false, {true, false, true, true}},
+        {"smtp_with_auth", false, false, 1, true, {true, true, true, false}},
+        {"client_automatic", true, false, 1, true, {false, false, true, false}},
+        {"client_default", true, false, 2, false, {false, false, true, false}},
+        {"client_chosen_enables_grid", true, false, 3, true, {false, false, true, true}},
+        {"single_by_smtp_needs_no_client", false, true, 3, false, {true, false, false, false}},
+        {"single_by_smtp_needs_the_server_too", true, true, 3, true, {true, true, false, false}},
     };
     for (const Case& c : cases) {
         SettingsForm form;
         form.rbVychozKlient = c.client;
+        form.rbJednotliveSMTP = c.singleBySmtp;
         form.clientChoice = c.choice;
         form.chckAuth = c.auth;
         EXPECT_EQ(compose::UpdateSendControls(form), c.expected) << c.name;
