@@ -87,16 +87,19 @@ void GuiUserInterface::error(const QString& text) {
     showBox(m_parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
 }
 
-bool GuiUserInterface::confirm(const QString& text) {
-    hideWaitWindow();
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), text, QMessageBox::NoButton,
-                    m_parent);
+bool askYesNo(QWidget* parent, const QString& text, bool yesIsDefault) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("Ne"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(yesIsDefault ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
+}
+
+bool GuiUserInterface::confirm(const QString& text) {
+    hideWaitWindow();
+    return askYesNo(m_parent, text, true);
 }
 
 void GuiUserInterface::showWaitMessage(const QString& text, bool show) {

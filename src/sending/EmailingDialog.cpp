@@ -1,5 +1,6 @@
 #include "sending/EmailingDialog.h"
 
+#include "app/GuiUserInterface.h"
 #include "app/MinimizeApplication.h"
 #include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
@@ -14,7 +15,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -244,14 +244,7 @@ bool TfrmEmailing::stopWanted() {
 
 // No is the default: sending the same reminder twice a day must be chosen.
 bool TfrmEmailing::confirmResend(const QString& question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), question, QMessageBox::NoButton,
-                    this);
-    QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("Ne"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
+    return app::askYesNo(this, question, false);
 }
 
 void TfrmEmailing::showError(const std::optional<QString>& error) {
