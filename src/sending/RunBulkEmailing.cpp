@@ -51,8 +51,8 @@ struct InFlight {
     // before it is committed until `goAhead` is given: true sends it, false withdraws it.
     bool held = false;
     std::promise<bool> goAhead;
-    // Its journal record, written by the delivery thread just before the message is committed.
-    qint64 journalId = 0;
+    // Its journal record, stored by the delivery thread before the message goes to the server.
+    state::SendJournal::Pending journalRecord;
     std::exception_ptr journalError;
 
     void release(bool go) {
@@ -372,34 +372,53 @@ private:
         std::function<bool()> mayCommit;
         if (held || m_c.journal != nullptr) {
             // Asked before the end mark goes out (before anything, on a new session): held back
-            // until the reminder before is concluded, then recorded as in flight.
+            // until the reminder before is concluded, and until its record is on the disk.
             std::shared_future<bool> decision;
             if (held) {
                 decision = flight->goAhead.get_future().share();
             }
             mayCommit = [this, &f, decision] {
-                return (!decision.valid() || decision.get()) && beginRecord(f);
+                return (!decision.valid() || decision.get()) && recordDurable(f);
             };
         }
         f.done = m_delivery->run([this, &f, mayCommit] {
-            f.outcome = m_c.transmitSmtpReminder(*f.reminder.message, f.reminder.request, *m_session,
-                                                 m_settings, mayCommit);
-            finishRecord(f);
+            // The record goes to the disk while the message goes to the server. It is stored only
+            // now, after the reminder before was completed, so a kill leaves at most one unsure.
+            storeRecord(f);
+            if (f.journalError) {
+                f.outcome.withdrawn = true;  // nothing leaves without its record
+            } else {
+                f.outcome = m_c.transmitSmtpReminder(*f.reminder.message, f.reminder.request, *m_session,
+                                                     m_settings, mayCommit);
+            }
+            completeRecord(f);
         });
         return flight;
     }
 
-    // On the delivery thread: the reminder's record stored as in flight, once. False (the message is
-    // withdrawn) when the journal cannot be written: nothing leaves without its record.
-    bool beginRecord(InFlight& f) {
-        if (m_c.journal == nullptr || f.journalId != 0) {
-            return true;
+    // On the delivery thread: the reminder's record stored as in flight, its flush begun.
+    void storeRecord(InFlight& f) {
+        if (m_c.journal == nullptr) {
+            return;
         }
         try {
             state::JournalRecord record = f.reminder.record;
             record.time = m_c.now();
             record.messageId = f.reminder.message->Header.MessageIdentifier;
-            f.journalId = m_c.journal->begin(record);
+            f.journalRecord = m_c.journal->store(record);
+        } catch (const std::exception&) {
+            f.journalError = std::current_exception();
+        }
+    }
+
+    // On the delivery thread, before the end mark: true once the record is on the disk. False (the
+    // message is withdrawn) when it cannot get there.
+    bool recordDurable(InFlight& f) {
+        if (m_c.journal == nullptr) {
+            return true;
+        }
+        try {
+            m_c.journal->awaitDurable(f.journalRecord);
             return true;
         } catch (const std::exception&) {
             f.journalError = std::current_exception();
@@ -407,13 +426,18 @@ private:
         }
     }
 
-    // On the delivery thread: the record completed with the server's reply.
-    void finishRecord(InFlight& f) {
-        if (f.journalId == 0) {
+    // On the delivery thread: the record completed with the server's reply, or taken back when the
+    // message was withdrawn before its end mark.
+    void completeRecord(InFlight& f) {
+        if (f.journalRecord.id == 0) {
             return;
         }
         try {
-            m_c.journal->finish(f.journalId, JournalResultOf(f.outcome), f.outcome.reply);
+            if (f.outcome.withdrawn) {
+                m_c.journal->discard(f.journalRecord.id);
+            } else {
+                m_c.journal->finish(f.journalRecord.id, JournalResultOf(f.outcome), f.outcome.reply);
+            }
         } catch (const std::exception&) {
             f.journalError = std::current_exception();
         }

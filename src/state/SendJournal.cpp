@@ -1,5 +1,7 @@
 #include "state/SendJournal.h"
 
+#include "state/JournalFlusher.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -157,8 +159,10 @@ SendJournal::SendJournal(const QString& path) : m_path(path) {
     try {
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
         execute("PRAGMA journal_mode=WAL");
-        execute("PRAGMA synchronous=FULL");
+        // Commits reach the operating system; the flushes to the disk are the flusher's.
+        execute("PRAGMA synchronous=NORMAL");
         execute(kSchema);
+        m_flusher = std::make_unique<JournalFlusher>(path + QStringLiteral("-wal"));
     } catch (...) {
         sqlite3_close(m_db);
         throw;
@@ -166,6 +170,8 @@ SendJournal::SendJournal(const QString& path) : m_path(path) {
 }
 
 SendJournal::~SendJournal() {
+    m_flusher->request();  // the last completion too; the flusher ends once it is flushed
+    m_flusher.reset();
     sqlite3_close(m_db);
 }
 
@@ -184,6 +190,19 @@ void SendJournal::execute(const char* sql) const {
 }
 
 qint64 SendJournal::begin(const JournalRecord& record) {
+    const Pending pending = store(record);
+    awaitDurable(pending);
+    return pending.id;
+}
+
+void SendJournal::awaitDurable(const Pending& pending) {
+    if (!m_flusher->await(pending.flush)) {
+        throw JournalError("Deník odeslaných upomínek " + m_path.toStdString() +
+                           " nelze zapsat ani přečíst: zápis na disk selhal");
+    }
+}
+
+SendJournal::Pending SendJournal::store(const JournalRecord& record) {
     const std::lock_guard lock(m_mutex);
     Statement insert(
         m_db,
@@ -208,7 +227,7 @@ qint64 SendJournal::begin(const JournalRecord& record) {
     insert.bind(15, record.runId);
     insert.bind(16, qint64(record.test ? 1 : 0));
     insert.step();
-    return sqlite3_last_insert_rowid(m_db);
+    return {sqlite3_last_insert_rowid(m_db), m_flusher->request()};
 }
 
 void SendJournal::finish(qint64 id, SendResult result, const QString& reply, const QString& messageId) {
@@ -221,15 +240,14 @@ void SendJournal::finish(qint64 id, SendResult result, const QString& reply, con
     update.bind(2, reply);
     update.bind(3, messageId);
     update.bind(4, id);
-    // Left to the next record's flush, which writes the log up to here too (see the class comment).
-    execute("PRAGMA synchronous=NORMAL");
-    try {
-        update.step();
-    } catch (...) {
-        execute("PRAGMA synchronous=FULL");
-        throw;
-    }
-    execute("PRAGMA synchronous=FULL");
+    update.step();  // flushed with the next record (see the class comment)
+}
+
+void SendJournal::discard(qint64 id) {
+    const std::lock_guard lock(m_mutex);
+    Statement remove(m_db, "DELETE FROM reminders WHERE id = ?1", m_path);
+    remove.bind(1, id);
+    remove.step();
 }
 
 std::vector<JournalRecord> SendJournal::records(const QString& address, const QDate& since) const {

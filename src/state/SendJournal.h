@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -12,6 +14,8 @@
 struct sqlite3;
 
 namespace tervalo::state {
+
+class JournalFlusher;
 
 // A journal that cannot be opened or written; the text is the message the user sees.
 class JournalError : public std::runtime_error {
@@ -54,14 +58,21 @@ struct JournalRecord {
 };
 
 // The reminders sent from one program folder, kept in an SQLite database (Upominky.db) beside the
-// state tables, which it never touches. Each write is one transaction in a write-ahead log. A new
-// record is flushed to the disk before `begin` returns, so the record of a reminder is stored before
-// the reminder's end mark goes out. A completion reaches the operating system at once, which is all
-// a kill needs, and the disk with the next record's flush (or the close), which spares one flush per
-// reminder: a power loss may take back only the last completion, so at most one record stays unsure
-// whatever ends the program. Two programs
-// on one folder both write: a write waits up to ten seconds for the other's. The calls may come from
-// two threads.
+// state tables, which it never touches. Each write is one transaction in a write-ahead log
+// (Upominky.db-wal) and reaches the operating system when it returns, so a kill of the program loses
+// nothing written. The disk is another matter: the log is flushed to it only when asked to, by a
+// thread of its own. `store` writes a record as unsure and starts its flush; `awaitDurable` waits for
+// that flush, which the bulk run does only just before the reminder's end mark goes out, so the flush
+// overlaps the exchange with the server up to there. `begin` does both. A completion (`finish`) is
+// written but not flushed: it reaches the disk with the next record's flush, which covers everything
+// written to the log before it, with a checkpoint, or when the journal is closed. After a power loss
+// the log is read back only up to its first write that did not reach the disk, so a power loss takes
+// back the last writes in their order: the last completion, or the last record and what followed it.
+// Whether the program is killed or the power goes, at most one record is left unsure, and a record
+// whose end mark went out is never lost. SQLite's checkpoints (when the log passes about 4 MB, and
+// when the last program closes the journal) flush the log and then the database before they copy or
+// drop anything, so they keep this. Two programs on one folder both write: a write waits up to ten
+// seconds for the other's. The calls may come from several threads.
 class SendJournal {
 public:
     // Opens the journal, creating it when missing. Throws JournalError.
@@ -73,11 +84,24 @@ public:
     // The journal's file in a program folder (`appDir` ends with a slash).
     static QString pathIn(const QString& appDir);
 
-    // Stores the record as unsure and returns its id. Throws JournalError.
+    // A record stored by `store`, and the flush that makes it durable.
+    struct Pending {
+        qint64 id = 0;
+        std::uint64_t flush = 0;
+    };
+
+    // Stores the record as unsure and starts flushing it to the disk. Throws JournalError.
+    Pending store(const JournalRecord& record);
+    // Waits until the record `pending` is on the disk. Throws JournalError when it cannot be flushed.
+    void awaitDurable(const Pending& pending);
+    // Stores the record as unsure, on the disk when it returns, and returns its id. Throws JournalError.
     qint64 begin(const JournalRecord& record);
     // Completes a record with the outcome and the reply, and the Message-ID when it was learnt only
     // while sending. Throws JournalError.
     void finish(qint64 id, SendResult result, const QString& reply, const QString& messageId = {});
+    // Removes a stored record whose message was withdrawn before its end mark: nothing left the
+    // program. Throws JournalError.
+    void discard(qint64 id);
 
     // The records, newest first: to `address` (recipient or copy, without regard to case) when it is
     // given, and from `since` on when it is valid.
@@ -96,6 +120,7 @@ private:
     mutable std::mutex m_mutex;
     sqlite3* m_db = nullptr;
     QString m_path;
+    std::unique_ptr<JournalFlusher> m_flusher;  // of the write-ahead log
 };
 
 }  // namespace tervalo::state

@@ -1,9 +1,16 @@
 // A power loss can keep a rename but lose the data written before it, or lose the rename itself: each
 // file the program replaces whole must reach the disk before its rename, and the rename after it.
 // strace shows the order of the program's own system calls, with the path behind each descriptor.
+// Likewise a reminder's journal record must be on the disk before the reminder's end mark goes out.
 #include "ProgramFolder.h"
 
+#include "support/RealSmtpServer.h"
+
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <map>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -11,23 +18,30 @@ using namespace tervalo;
 
 namespace {
 
-// The traced calls of tervalo-cli run with `args` in `appDir`: one call a line, descriptors as paths.
-QStringList tracedCalls(const QString& appDir, const QStringList& args) {
+const QStringList kReplacingCalls{QStringLiteral("-e"),
+                                  QStringLiteral("trace=fsync,fdatasync,rename,renameat,renameat2")};
+
+// The traced calls of tervalo-cli run with `args` in `appDir`, of all its threads, traced with
+// `options`: one call a line (a call another thread's interrupted is on two lines, the first one
+// "<unfinished ...>", the second "<... name resumed>"), descriptors as paths.
+QStringList tracedCalls(const QString& appDir, const QStringList& args,
+                        const QStringList& options = kReplacingCalls) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        QStringLiteral("detect_leaks=0"));  // no leak check under ptrace
     const test::ProcessResult traced = test::runProcess(
         {.program = QStringLiteral("strace"),
-         .arguments = QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-y"),
-                                  QStringLiteral("-e"),
-                                  QStringLiteral("trace=fsync,fdatasync,rename,renameat,renameat2"),
-                                  QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), QStringLiteral("--app-dir"),
+         .arguments = QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-y")} +
+                      options +
+                      QStringList{QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), QStringLiteral("--app-dir"),
                                   appDir} +
                       args,
          .environment = environment});
     EXPECT_EQ(traced.exitCode, 0) << traced.err.toStdString();
     QStringList calls = QString::fromUtf8(traced.err).split(u'\n');
-    calls.removeIf([](const QString& line) { return !line.contains(QStringLiteral(") = ")); });
+    calls.removeIf([](const QString& line) {
+        return !line.contains(QStringLiteral(") = ")) && !line.contains(QStringLiteral("<unfinished ...>"));
+    });
     return calls;
 }
 
@@ -71,6 +85,93 @@ TEST(PowerLoss, newStateTablesReachTheDiskBeforeAndAfterTheirRename) {
          {"EArchiv.dbt", "EArchiv.mdx", "EArchiv.dat", "EDoklady.dbt", "EDoklady.mdx", "EDoklady.dat"}) {
         expectReplacedDurably(calls, dir.path(), QString::fromLatin1(name));
     }
+}
+
+// A system call of a trace taken with -ttt -T: from when to when it ran, and its text with the
+// arguments and the result.
+struct TimedCall {
+    double start = 0;
+    double end = 0;
+    QString text;
+};
+
+// The calls of `lines` (strace -f -ttt -T), the halves of an interrupted call joined, in the order
+// they started.
+std::vector<TimedCall> timedCalls(const QStringList& lines) {
+    static const QRegularExpression line(QStringLiteral("^(?:\\[pid +(\\d+)\\] )?(\\d+\\.\\d+) (.*)$"));
+    static const QRegularExpression resumed(QStringLiteral("^<\\.\\.\\. \\w+ resumed>(.*)$"));
+    static const QRegularExpression duration(QStringLiteral("<(\\d+\\.\\d+)>$"));
+    std::map<QString, TimedCall> interrupted;  // by thread
+    std::vector<TimedCall> calls;
+    for (const QString& text : lines) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (!match.hasMatch()) {
+            continue;
+        }
+        const QString thread = match.captured(1);
+        TimedCall call{match.captured(2).toDouble(), 0, match.captured(3)};
+        if (call.text.endsWith(QStringLiteral("<unfinished ...>"))) {
+            call.text.chop(int(QStringLiteral("<unfinished ...>").size()));
+            interrupted[thread] = call;
+            continue;
+        }
+        if (const QRegularExpressionMatch second = resumed.match(call.text); second.hasMatch()) {
+            const auto first = interrupted.find(thread);
+            if (first == interrupted.end()) {
+                continue;
+            }
+            call = {first->second.start, 0, first->second.text + second.captured(1)};
+            interrupted.erase(first);
+        }
+        call.end = call.start + duration.match(call.text).captured(1).toDouble();
+        calls.push_back(call);
+    }
+    std::sort(calls.begin(), calls.end(),
+              [](const TimedCall& a, const TimedCall& b) { return a.start < b.start; });
+    return calls;
+}
+
+TEST(PowerLoss, aRemindersJournalRecordReachesTheDiskBeforeItsEndMarkGoesOut) {
+    transport::testing::RealSmtpServer server({QStringLiteral("--lifetime"), QStringLiteral("600")});
+    ASSERT_TRUE(server.isRunning());
+    test::TempAppDir dir;
+    test::prepareSmtpFolder(dir, server.port(), QStringLiteral("deník@horak.cz"));
+    dir.write(QStringLiteral("Pohledavky.csv"), test::reliabilityExport(8));
+    const std::vector<TimedCall> calls = timedCalls(tracedCalls(
+        dir.path(),
+        {QStringLiteral("--yes"), QStringLiteral("bulk"), dir.file(QStringLiteral("Pohledavky.csv"))},
+        {QStringLiteral("-ttt"), QStringLiteral("-T"), QStringLiteral("-s"), QStringLiteral("70000"),
+         QStringLiteral("-e"), QStringLiteral("trace=pwrite64,write,fsync,fdatasync,sendto")}));
+
+    const QString log = QRegularExpression::escape(dir.file(QStringLiteral("Upominky.db-wal")));
+    const QRegularExpression logWrite(QStringLiteral("^p?write(64)?\\(\\d+<%1>.*\\) = [1-9]").arg(log));
+    const QRegularExpression logFlush(QStringLiteral("^f(data)?sync\\(\\d+<%1> ?\\) = 0 ").arg(log));
+    // The last piece of a message's text, which carries the end mark.
+    const QRegularExpression endMark(
+        QStringLiteral("^sendto\\(\\d+<socket:.*\\\\r\\\\n\\.\\\\r\\\\n\", \\d+,"));
+    int endMarks = 0;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        if (!endMark.match(calls[i].text).hasMatch()) {
+            continue;
+        }
+        ++endMarks;
+        // The record is the last write to the log before it: a flush that started after that write
+        // ended before the end mark left.
+        double recorded = -1;
+        for (std::size_t j = 0; j < i; ++j) {
+            if (logWrite.match(calls[j].text).hasMatch() && calls[j].end <= calls[i].start) {
+                recorded = std::max(recorded, calls[j].end);
+            }
+        }
+        ASSERT_GE(recorded, 0) << "end mark " << endMarks << " without a record";
+        const bool flushed = std::any_of(calls.begin(), calls.end(), [&](const TimedCall& call) {
+            return call.start >= recorded && call.end <= calls[i].start &&
+                   logFlush.match(call.text).hasMatch();
+        });
+        EXPECT_TRUE(flushed) << "end mark " << endMarks << " went out before its record reached the disk";
+    }
+    EXPECT_EQ(endMarks, server.messageFiles().size());
+    EXPECT_GT(endMarks, 1);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #include "state/SendJournal.h"
 
+#include "state/JournalFlusher.h"
+
 #include "support/RunProcess.h"
 #include "support/TempAppDir.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +124,42 @@ TEST(SendJournal, answersWhatTodaysRemindersToAnAddressCameTo) {
     ASSERT_EQ(debtor.size(), 3u);
     EXPECT_TRUE(debtor[0].test || debtor[1].test || debtor[2].test);
     EXPECT_EQ(journal.debtorRecords(QString(), 7, QStringLiteral("Řeháček a syn")).size(), 0u);
+}
+
+// What the bulk run does: a record stored while its flush runs, then completed, or taken back when its
+// message was withdrawn. Another program on the folder sees each write at once: it reached the
+// operating system, so a kill loses none of it.
+TEST(SendJournal, aStoredRecordIsSeenAtOnceAndAWithdrawnOneIsTakenBack) {
+    TempAppDir dir;
+    const QString path = SendJournal::pathIn(dir.path());
+    SendJournal journal(path);
+    const SendJournal other(path);
+    const SendJournal::Pending sent = journal.store(reminder(QStringLiteral("a@firma.cz"), kMorning));
+    const SendJournal::Pending withdrawn = journal.store(reminder(QStringLiteral("b@firma.cz"), kMorning));
+    ASSERT_EQ(other.records().size(), 2u);
+    EXPECT_EQ(other.records()[0].result, SendResult::Unsure);
+    journal.awaitDurable(withdrawn);
+    journal.awaitDurable(sent);
+    journal.finish(sent.id, SendResult::Accepted, QStringLiteral("250 OK"));
+    journal.discard(withdrawn.id);
+
+    const std::vector<JournalRecord> left = other.records();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].id, sent.id);
+    EXPECT_EQ(left[0].result, SendResult::Accepted);
+}
+
+// A flush that fails fails every later wait as well: the data it could not write may be gone.
+TEST(JournalFlusher, aFailedFlushFailsEveryWaitAfterIt) {
+    TempAppDir dir;
+    dir.write(QStringLiteral("log"), "frame");
+    tervalo::state::JournalFlusher flusher(dir.file(QStringLiteral("log")));
+    EXPECT_TRUE(flusher.await(flusher.request()));
+    EXPECT_TRUE(flusher.await(flusher.request()));
+    ASSERT_TRUE(QFile::remove(dir.file(QStringLiteral("log"))));
+    EXPECT_FALSE(flusher.await(flusher.request()));
+    dir.write(QStringLiteral("log"), "frame");
+    EXPECT_FALSE(flusher.await(flusher.request()));
 }
 
 TEST(SendJournal, aFolderThatCannotHoldItIsToldInCzech) {
