@@ -4,8 +4,8 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "platform/SilentUserInterface.h"
-#include "platform/WorkerThread.h"
 #include "sending/BulkRunPlan.h"
+#include "sending/DeliveryPipeline.h"
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
 #include "transport/AddressText.h"
@@ -13,9 +13,7 @@
 
 #include <QUuid>
 
-#include <chrono>
 #include <exception>
-#include <future>
 #include <set>
 
 namespace tervalo::sending {
@@ -29,44 +27,6 @@ const QString kGeneratedCaption = QStringLiteral("Vygenerovaných e-mailů celke
 const QString kSkippedCaption = QStringLiteral("Vynechaných e-mailů celkem:");
 const QString kFailedCaption = QStringLiteral("Chybou neodeslaných e-mailů celkem:");
 const QString kStoppedLine = QStringLiteral("Hromadný e-mailing zastavil uživatel.");
-
-// A debtor made ready to send: the archive of its document list and, by SMTP, the rendered reminder.
-struct PreparedReminder {
-    QString archive;  // empty: the debtor is skipped, the user has been told why
-    compose::ReminderRequest request;
-    std::unique_ptr<transport::TMimeMess> message;  // by SMTP; none when it could not be rendered
-    QStringList paymentNotes;
-    QString listBefore;           // the debtor's TextNeuhrDokl before, for a run that ends before its turn
-    state::JournalRecord record;  // what the journal is to keep of it
-};
-
-// A reminder with the SMTP server while the run makes the next debtor ready.
-struct InFlight {
-    int position = 0;
-    QString address;
-    PreparedReminder reminder;
-    transport::SmtpOutcome outcome;  // written by the delivery thread before `done` is ready
-    std::future<void> done;
-    // A reminder handed to the server while the one before it is still to be concluded is held back
-    // before it is committed until `goAhead` is given: true sends it, false withdraws it.
-    bool held = false;
-    std::promise<bool> goAhead;
-    // Its journal record, stored by the delivery thread before the message goes to the server.
-    state::SendJournal::Pending journalRecord;
-    std::exception_ptr journalError;
-
-    void release(bool go) {
-        if (held) {
-            held = false;
-            goAhead.set_value(go);
-        }
-    }
-    void wait() {
-        if (done.valid()) {
-            done.wait();
-        }
-    }
-};
 
 class BulkRun {
 public:
@@ -105,28 +65,20 @@ public:
         if (m_settings.DefaultSendMail) {
             visitDebtors();
         } else {
-            // One session and one delivery thread serve the whole run.
+            // One session and one delivery pipeline serve the whole run. However the visit ends, the
+            // pipeline waits for a reminder still with the server before the session goes.
             transport::SmtpSender session = compose::SmtpSenderFor(m_settings, m_c.reminder.smtpOptions);
-            platform::WorkerThread delivery;
-            m_session = &session;
-            m_delivery = &delivery;
-            // However the visit ends, a reminder still with the server is waited for before its
-            // session and message go.
-            struct Awaiting {
+            DeliveryPipeline pipeline(
+                [&](const PreparedReminder& reminder, const std::function<bool()>& mayCommit) {
+                    return m_c.transmitSmtpReminder(*reminder.message, reminder.request, session, m_settings,
+                                                    mayCommit);
+                },
+                m_c.journal, m_c.now);
+            m_pipeline = &pipeline;
+            struct Detaching {
                 BulkRun& run;
-                ~Awaiting() {
-                    for (InFlight* flight : {run.m_inFlight.get(), run.m_held.get()}) {
-                        if (flight != nullptr) {
-                            flight->release(false);
-                            flight->wait();
-                        }
-                    }
-                    run.m_inFlight.reset();
-                    run.m_held.reset();
-                    run.m_session = nullptr;
-                    run.m_delivery = nullptr;
-                }
-            } awaiting{*this};
+                ~Detaching() { run.m_pipeline = nullptr; }
+            } detaching{*this};
             visitDebtors();
         }
         writeTotals();
@@ -211,44 +163,37 @@ private:
             const bool skippedToday = !m_test && sentToday(position);
             const bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
                                                             !compose::DebtorHasNothingToSend(m_tables)));
+            // By SMTP the next reminder goes to the server while the one before is concluded.
             std::optional<PreparedReminder> early;
-            if (taken && m_inFlight && !invalidAddress()) {
+            if (taken && m_pipeline != nullptr && m_pipeline->busy() && !invalidAddress()) {
                 early = prepareAhead();
             }
-            if (early && early->message) {
-                // Handed over at once: the server takes its envelope while the run concludes the
-                // reminder before it.
-                m_held = startTransmission(position, currentAddress(), std::move(*early), true);
+            const bool handedOver = early && early->message;
+            if (handedOver) {
+                m_pipeline->deliver(position, currentAddress(), std::move(*early));  // held
                 early.reset();
             }
             if (!settleInFlight() || m_stopped) {
                 // A failure the user stopped at, or the user's stop: the next reminder is withdrawn.
-                if (m_held) {
-                    m_held->release(false);
-                    m_held->wait();
-                    early = std::move(m_held->reminder);
-                    m_held.reset();
+                if (handedOver) {
+                    early = m_pipeline->withdraw();
                 }
                 if (early) {
-                    // The run ends before this debtor's turn: it keeps what it had.
-                    const int stoppedAt = firmy.currentPosition();
-                    firmy.moveTo(position);
-                    restoreList(early->listBefore);
-                    firmy.moveTo(stoppedAt);
+                    keepListBefore(position, *early);
                 }
                 return;
             }
-            if (m_held) {
+            if (handedOver) {
                 // The reminder before it is concluded, its send date recorded: this one may be
                 // committed. So a kill never leaves more than one accepted reminder without its date.
-                m_held->release(true);
+                m_pipeline->release();
             }
             if (!taken) {
                 if (skippedToday) {
                     writeSkippedAsSentToday(position);
                 }
                 count(position, false);
-            } else if (!present(position, std::move(early))) {
+            } else if (!present(position, handedOver, std::move(early))) {
                 return;  // the user stopped the run: this debtor counts neither way
             }
             if (m_test && position + 1 >= m_test->count) {
@@ -266,9 +211,9 @@ private:
     }
 
     // Shows the current debtor, makes its reminder ready unless that was done ahead, and sends it
-    // unless it is already with the server: by SMTP it is left with the server, through the mail
-    // client it is concluded here. False when the user stopped the run after its failure.
-    bool present(int position, std::optional<PreparedReminder> early) {
+    // unless it was `handedOver` to the server already: by SMTP it is left with the server, through the
+    // mail client it is concluded here. False when the user stopped the run after its failure.
+    bool present(int position, bool handedOver, std::optional<PreparedReminder> early) {
         const QString name = m_tables.mtFirmy.text(u"OdbNazev");
         const QString address = currentAddress();
         m_ui.processEvents();
@@ -276,7 +221,7 @@ private:
         m_view.setDebtorAddress(address);
         m_ui.processEvents();
         PreparedReminder reminder;
-        if (!m_held) {
+        if (!handedOver) {
             if (const auto warning = invalidAddress()) {
                 // Fails like a reminder the server refused, before anything is made or sent.
                 m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
@@ -291,18 +236,17 @@ private:
         }
         m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") +
                                    address + QLatin1Char(')'));
-        if (m_held) {
-            m_inFlight = std::move(m_held);  // already with the server
+        if (handedOver) {
             return true;
         }
-        if (m_session == nullptr) {
+        if (m_pipeline == nullptr) {
             const int result = sendThroughMailClient(reminder);
             return conclude(position, address, reminder.paymentNotes, result, QString());
         }
         if (!reminder.message) {
             return conclude(position, address, reminder.paymentNotes, -2, QString());
         }
-        m_inFlight = startTransmission(position, address, std::move(reminder), false);
+        m_pipeline->deliver(position, address, std::move(reminder));
         return true;
     }
 
@@ -319,16 +263,19 @@ private:
         }
         reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
         reminder.request.showDialog = false;
-        reminder.request.smtp = m_session != nullptr;
+        reminder.request.smtp = m_pipeline != nullptr;
         reminder.record = JournalRecordOf(m_tables, reminder.request);
         reminder.record.runId = m_runId;
         reminder.record.test = m_test.has_value();
-        if (m_session != nullptr) {
+        if (m_pipeline != nullptr) {
             compose::ReminderContext& shared = m_c.reminder;
             compose::ReminderContext context{
                 shared.tables,      shared.settings,    shared.mtEmailKlient,  shared.locale, ui,
                 shared.smtpOptions, shared.mailClients, &reminder.paymentNotes};
             reminder.message = m_c.renderSmtpReminder(reminder.request, context);
+            if (reminder.message) {
+                reminder.record.messageId = reminder.message->Header.MessageIdentifier;
+            }
         }
         return reminder;
     }
@@ -350,6 +297,15 @@ private:
         return std::nullopt;
     }
 
+    // The debtor at `position`, whose turn the run ended before, keeps the document list it had.
+    void keepListBefore(int position, const PreparedReminder& early) {
+        memtable::MemTable& firmy = m_tables.mtFirmy;
+        const int stoppedAt = firmy.currentPosition();
+        firmy.moveTo(position);
+        restoreList(early.listBefore);
+        firmy.moveTo(stoppedAt);
+    }
+
     // Puts back the current debtor's document list as it was before its reminder was made.
     void restoreList(const QString& list) {
         memtable::MemTable& firmy = m_tables.mtFirmy;
@@ -360,102 +316,20 @@ private:
         }
     }
 
-    // Hands the reminder to the delivery thread; `held`: until InFlight::release.
-    std::unique_ptr<InFlight> startTransmission(int position, const QString& address,
-                                                PreparedReminder reminder, bool held) {
-        auto flight = std::make_unique<InFlight>();
-        flight->position = position;
-        flight->address = address;
-        flight->reminder = std::move(reminder);
-        flight->held = held;
-        InFlight& f = *flight;
-        std::function<bool()> mayCommit;
-        if (held || m_c.journal != nullptr) {
-            // Asked before the end mark goes out (before anything, on a new session): held back
-            // until the reminder before is concluded, and until its record is on the disk.
-            std::shared_future<bool> decision;
-            if (held) {
-                decision = flight->goAhead.get_future().share();
-            }
-            mayCommit = [this, &f, decision] {
-                return (!decision.valid() || decision.get()) && recordDurable(f);
-            };
-        }
-        f.done = m_delivery->run([this, &f, mayCommit] {
-            // The record goes to the disk while the message goes to the server. It is stored only
-            // now, after the reminder before was completed, so a kill leaves at most one unsure.
-            storeRecord(f);
-            if (f.journalError) {
-                f.outcome.withdrawn = true;  // nothing leaves without its record
-            } else {
-                f.outcome = m_c.transmitSmtpReminder(*f.reminder.message, f.reminder.request, *m_session,
-                                                     m_settings, mayCommit);
-            }
-            completeRecord(f);
-        });
-        return flight;
-    }
-
-    // On the delivery thread: the reminder's record stored as in flight, its flush begun.
-    void storeRecord(InFlight& f) {
-        if (m_c.journal == nullptr) {
-            return;
-        }
-        try {
-            state::JournalRecord record = f.reminder.record;
-            record.time = m_c.now();
-            record.messageId = f.reminder.message->Header.MessageIdentifier;
-            f.journalRecord = m_c.journal->store(record);
-        } catch (const std::exception&) {
-            f.journalError = std::current_exception();
-        }
-    }
-
-    // On the delivery thread, before the end mark: true once the record is on the disk. False (the
-    // message is withdrawn) when it cannot get there.
-    bool recordDurable(InFlight& f) {
-        if (m_c.journal == nullptr) {
-            return true;
-        }
-        try {
-            m_c.journal->awaitDurable(f.journalRecord);
-            return true;
-        } catch (const std::exception&) {
-            f.journalError = std::current_exception();
-            return false;
-        }
-    }
-
-    // On the delivery thread: the record completed with the server's reply, or taken back when the
-    // message was withdrawn before its end mark.
-    void completeRecord(InFlight& f) {
-        if (f.journalRecord.id == 0) {
-            return;
-        }
-        try {
-            if (f.outcome.withdrawn) {
-                m_c.journal->discard(f.journalRecord.id);
-            } else {
-                m_c.journal->finish(f.journalRecord.id, JournalResultOf(f.outcome), f.outcome.reply);
-            }
-        } catch (const std::exception&) {
-            f.journalError = std::current_exception();
-        }
-    }
-
     // Waits for the reminder with the server, if any, and concludes it; the window repaints
     // meanwhile. False when the user stopped the run after its failure; mtFirmy is then at that
     // debtor.
     bool settleInFlight() {
-        if (!m_inFlight) {
+        if (m_pipeline == nullptr) {
             return true;
         }
-        while (m_inFlight->done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        const std::optional<DeliveredReminder> flight = m_pipeline->conclude([this] {
             m_ui.processEvents();
             stopRequested();
+        });
+        if (!flight) {
+            return true;
         }
-        const std::unique_ptr<InFlight> flight = std::move(m_inFlight);
-        flight->done.get();  // passes on what the transmission threw
         const transport::SmtpOutcome& outcome = flight->outcome;
         if (outcome.delivered) {
             const bool goOn =
@@ -559,10 +433,7 @@ private:
     UserInterface& m_ui;
     BulkEmailingView& m_view;
     Protocol& m_protocol;
-    transport::SmtpSender* m_session = nullptr;    // by SMTP, for the run
-    platform::WorkerThread* m_delivery = nullptr;  // by SMTP, hands the reminders to the server
-    std::unique_ptr<InFlight> m_inFlight;
-    std::unique_ptr<InFlight> m_held;  // the next debtor's reminder, handed over ahead
+    DeliveryPipeline* m_pipeline = nullptr;  // by SMTP, for the run
     QString m_runId;
     std::set<int> m_sentToday;    // positions skipped as reminded today
     std::set<int> m_unsureToday;  // positions skipped as their reminder of today is unsure
