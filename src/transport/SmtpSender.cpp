@@ -27,6 +27,22 @@ QStringList splitRecipients(const QString& recipients) {
     return entries;
 }
 
+// The addresses of the recipient entries; later entries without one are skipped, but none at all when
+// the first entry has none.
+QStringList recipientAddresses(const QString& recipients) {
+    QStringList addresses;
+    for (const QString& entry : splitRecipients(recipients)) {
+        const QString address = extractAddress(entry);
+        if (address.isEmpty() && addresses.isEmpty()) {
+            return {};
+        }
+        if (!address.isEmpty()) {
+            addresses.append(address);
+        }
+    }
+    return addresses;
+}
+
 bool isTemporaryRefusal(int replyCode) {
     return replyCode >= 400 && replyCode <= 499;
 }
@@ -111,23 +127,16 @@ SmtpOutcome SmtpSender::transact(const QString& sender, const QString& recipient
         for (const QByteArray& line : messageLines) {
             messageSize += line.size() + 2;
         }
-        bool delivered = smtp.SendEnvelopeSender(extractAddress(sender), messageSize);
-        if (delivered) {
-            const QStringList entries = splitRecipients(recipients);
-            for (qsizetype i = 0; i < entries.size() && delivered; ++i) {
-                const QString address = extractAddress(entries[i]);
-                if (address.isEmpty()) {
-                    delivered = i > 0;  // later empty entries are skipped
-                    if (!delivered) {
-                        outcome.reply = QStringLiteral("chybí adresa příjemce.");
-                    }
-                } else {
-                    delivered = smtp.SendEnvelopeRecipient(address);
-                }
+        const QString senderAddress = extractAddress(sender);
+        const QStringList addresses = recipientAddresses(recipients);
+        bool delivered = false;
+        if (addresses.isEmpty()) {
+            if (smtp.SendEnvelopeSender(senderAddress, messageSize)) {
+                outcome.reply = QStringLiteral("chybí adresa příjemce.");
             }
-            if (delivered) {
-                delivered = smtp.SendMessageData(messageLines, mayCommit);
-            }
+        } else {
+            delivered = smtp.SendEnvelope(senderAddress, messageSize, addresses) &&
+                        smtp.SendMessageText(messageLines, mayCommit);
         }
         outcome.delivered = delivered;
         outcome.stage = smtp.Stage();

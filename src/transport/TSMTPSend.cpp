@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace tervalo::transport {
 
@@ -207,6 +208,7 @@ bool TSMTPSend::OpenSmtpSession() {
         authenticate();
     }
     m_SizeAdvertised = !FindCapability("SIZE").isEmpty();
+    m_PipeliningOffered = m_ExtendedMode && !FindCapability("PIPELINING").isEmpty();
     return true;
 }
 
@@ -331,28 +333,93 @@ void TSMTPSend::RestartMessageDeadline() {
     m_sessionDeadline.setRemainingTime(qint64(kSessionTimeouts) * m_ReplyTimeout);
 }
 
-bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
-    m_stage = SmtpStage::Sender;
-    m_messageTextStarted = false;
-    m_messageWithdrawn = false;
+QByteArray TSMTPSend::mailCommand(const QString& address, qint64 messageSize) const {
     QByteArray line = "MAIL FROM:<" + bytes(address) + '>';
     if (m_SizeAdvertised && messageSize > 0) {
         line += " SIZE=" + QByteArray::number(messageSize);
     }
-    return command(line) == 250;
+    return line;
 }
 
-bool TSMTPSend::SendEnvelopeRecipient(const QString& address) {
+bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
+    m_stage = SmtpStage::Sender;
+    m_messageTextStarted = false;
+    m_messageWithdrawn = false;
+    return command(mailCommand(address, messageSize)) == 250;
+}
+
+bool TSMTPSend::sendEnvelopeRecipient(const QString& address) {
     m_stage = SmtpStage::Recipient;
     return command("RCPT TO:<" + bytes(address) + '>') == 250;
 }
 
-bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines,
-                                const std::function<bool()>& mayCommit) {
-    m_stage = SmtpStage::Data;
-    if (command("DATA") != 354) {
+bool TSMTPSend::SendEnvelope(const QString& sender, qint64 messageSize, const QStringList& recipients) {
+    if (m_PipeliningOffered) {
+        m_stage = SmtpStage::Sender;
+        m_messageTextStarted = false;
+        m_messageWithdrawn = false;
+        return sendPipelinedEnvelope(mailCommand(sender, messageSize), recipients);
+    }
+    if (!SendEnvelopeSender(sender, messageSize)) {
         return false;
     }
+    for (const QString& address : recipients) {
+        if (!sendEnvelopeRecipient(address)) {
+            return false;
+        }
+    }
+    m_stage = SmtpStage::Data;
+    return command("DATA") == 354;
+}
+
+bool TSMTPSend::sendPipelinedEnvelope(const QByteArray& mailCommand, const QStringList& recipients) {
+    QByteArray group = mailCommand + "\r\n";
+    for (const QString& address : recipients) {
+        group += "RCPT TO:<" + bytes(address) + ">\r\n";
+    }
+    group += "DATA\r\n";
+    if (m_connectionLost || !send(group)) {
+        return false;
+    }
+    // Every reply is read and checked in order; the first refusal is the envelope's, as if the
+    // commands had gone one by one. A lost connection ends the reading: a silent server would make
+    // each further read wait in vain.
+    struct Refusal {
+        SmtpStage stage;
+        int code;
+        QList<QByteArray> lines;
+    };
+    std::optional<Refusal> refusal;
+    const qsizetype replies = recipients.size() + 2;
+    for (qsizetype i = 0; i < replies && !m_connectionLost; ++i) {
+        const SmtpStage stage = i == 0             ? SmtpStage::Sender
+                                : i == replies - 1 ? SmtpStage::Data
+                                                   : SmtpStage::Recipient;
+        m_stage = stage;
+        ReadSmtpReply();
+        const bool accepted = m_ReplyCode == (stage == SmtpStage::Data ? 354 : 250);
+        if (!accepted && !refusal) {
+            refusal = Refusal{stage, m_ReplyCode, m_ReplyLines};
+        }
+        if (refusal && stage == SmtpStage::Data && accepted) {
+            // The server took DATA for the recipients it accepted. Even a lone "." would hand them an
+            // empty message; leaving the text unfinished makes the server drop the transaction once
+            // the connection closes.
+            m_messageTextAwaited = true;
+        }
+    }
+    if (!refusal) {
+        return true;
+    }
+    m_stage = refusal->stage;
+    m_ReplyCode = refusal->code;
+    m_ReplyLines = refusal->lines;
+    m_LastReplyLine = m_ReplyLines.isEmpty() ? QByteArray() : m_ReplyLines.back();
+    return false;
+}
+
+bool TSMTPSend::SendMessageText(const QList<QByteArray>& messageLines,
+                                const std::function<bool()>& mayCommit) {
     m_messageTextStarted = true;
     QByteArray buffer;
     buffer.reserve(kDataBufferSize + 80);
@@ -385,7 +452,7 @@ bool TSMTPSend::SendMessageData(const QList<QByteArray>& messageLines,
 
 void TSMTPSend::CloseSmtpSession() {
     // Whatever the reply to QUIT is, it changes nothing about the message, accepted or not.
-    if (!m_connectionLost) {
+    if (!m_connectionLost && !m_messageTextAwaited) {
         try {
             command("QUIT");
         } catch (const SmtpError&) {

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -53,6 +54,8 @@ public:
     bool ExtendedMode() const { return m_ExtendedMode; }
     bool AuthDone() const { return m_AuthDone; }
     bool SizeAdvertised() const { return m_SizeAdvertised; }
+    // The server takes commands in groups (RFC 2920): the envelope goes in one write.
+    bool PipeliningOffered() const { return m_PipeliningOffered; }
     bool Encrypted() const { return m_Sock.Encrypted(); }
     // A wait timed out or the connection failed: the session can carry nothing more.
     bool ConnectionLost() const { return m_connectionLost; }
@@ -89,10 +92,15 @@ public:
     // Gives a further message on an open session the time the first one had, counted from now.
     void RestartMessageDeadline();
     bool SendEnvelopeSender(const QString& address, qint64 messageSize);
-    bool SendEnvelopeRecipient(const QString& address);
-    // Dot-stuffed, in buffers of up to 64 KiB, the final "." with the last one. `mayCommit`, when
-    // given, is asked (and may wait) before that last buffer goes; false withdraws the message.
-    bool SendMessageData(const QList<QByteArray>& messageLines, const std::function<bool()>& mayCommit = {});
+    // MAIL FROM, RCPT TO for each of `recipients` and DATA; true when the server waits for the message
+    // text. Where the server offers pipelining they go in one write and their replies are read in
+    // order, otherwise each waits for its reply and a refusal sends nothing more. Either way the first
+    // refusal is the step's failure: its stage and its reply.
+    bool SendEnvelope(const QString& sender, qint64 messageSize, const QStringList& recipients);
+    // After DATA's 354: the text dot-stuffed, in buffers of up to 64 KiB, the final "." with the last
+    // one. `mayCommit`, when given, is asked (and may wait) before that last buffer goes; false
+    // withdraws the message.
+    bool SendMessageText(const QList<QByteArray>& messageLines, const std::function<bool()>& mayCommit = {});
     // QUIT and its reply unless the connection already failed (a timeout, a closed connection), then
     // close. Never throws. After such a failure no other command is sent either: HELO after an EHLO
     // that timed out, or the next authentication, would each wait once more for nothing.
@@ -106,6 +114,9 @@ private:
     QByteArray bytes(const QString& text) const { return encodeText(text, m_textCharset); }
     // EHLO, HELO when EHLO is refused; fills the capabilities.
     bool greet();
+    bool sendEnvelopeRecipient(const QString& address);
+    bool sendPipelinedEnvelope(const QByteArray& mailCommand, const QStringList& recipients);
+    QByteArray mailCommand(const QString& address, qint64 messageSize) const;
     bool startTls();
     void authenticate();
     bool failOpen();
@@ -123,6 +134,7 @@ private:
     bool m_ExtendedMode = false;
     bool m_AuthDone = false;
     bool m_SizeAdvertised = false;
+    bool m_PipeliningOffered = false;
     TTCPBlockSocket m_Sock;
 
     Charset m_textCharset;
@@ -135,6 +147,9 @@ private:
     bool m_connectionLost = false;
     bool m_messageTextStarted = false;
     bool m_messageWithdrawn = false;
+    // The server waits for message text that will not come (DATA accepted in a group whose recipient
+    // was refused): anything sent now, QUIT too, would be read as the message's text.
+    bool m_messageTextAwaited = false;
     QString m_sessionFailure;
     QString m_authFailure;
 };

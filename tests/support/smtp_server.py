@@ -5,7 +5,10 @@ nothing is stored). --refuse ADDRESS answers
 550 to that recipient, as a server does for a mailbox it does not know. With --certificate and --key
 it speaks TLS: STARTTLS (--tls starttls, required before anything but EHLO, and before AUTH) or TLS
 from the first byte (--tls implicit). --reply-delay-ms makes it take that long to answer each
-recipient and each message, as a server across a network does. Prints "READY <port>" when it
+recipient and each message, as a slow server does: it reads the next command only after it answered.
+It offers PIPELINING (RFC 2920) unless --no-pipelining. --latency-ms puts a relay in front of it that
+hands each piece of the server's replies to the client that long after it came, while the server goes
+on reading: a server that far away, and the port printed is the relay's. Prints "READY <port>" when it
 listens and stops when its standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
@@ -27,14 +30,21 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0):
+    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0, pipelining=True):
         self.maildir = maildir
         self.user = user.encode()
         self.password = password.encode()
         self.refused = {address.lower() for address in refused}
         self.discard = discard
         self.delay = delay
+        self.pipelining = pipelining
         self.count = 0
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        session.host_name = hostname
+        if self.pipelining:
+            responses.insert(-1, "250-PIPELINING")
+        return responses
 
     def check_login(self, server, session, envelope, mechanism, auth_data):
         ok = isinstance(auth_data, LoginPassword) and auth_data.login == self.user \
@@ -81,6 +91,50 @@ class Handler:
         return "250 OK"
 
 
+async def relay_with_latency(server_port, latency, client_reader, client_writer):
+    """Carries one connection to the server: commands at once, each piece of the replies `latency`
+    seconds after it arrived, in order."""
+    loop = asyncio.get_running_loop()
+    server_reader, server_writer = await asyncio.open_connection("127.0.0.1", server_port)
+    replies = asyncio.Queue()
+
+    async def commands():
+        while data := await client_reader.read(65536):
+            server_writer.write(data)
+            await server_writer.drain()
+        server_writer.close()
+
+    async def receive_replies():
+        while data := await server_reader.read(65536):
+            replies.put_nowait((loop.time() + latency, data))
+        replies.put_nowait((loop.time() + latency, b""))
+
+    async def deliver_replies():
+        while True:
+            due, data = await replies.get()
+            await asyncio.sleep(max(0.0, due - loop.time()))
+            if not data:
+                break
+            client_writer.write(data)
+            await client_writer.drain()
+        client_writer.close()
+
+    try:
+        await asyncio.gather(commands(), receive_replies(), deliver_replies())
+    except (ConnectionError, OSError):
+        client_writer.close()
+        server_writer.close()
+
+
+def start_relay(loop, server_port, latency):
+    """A relay on a free port of 127.0.0.1 in `loop` (the server's), returns its port."""
+    async def start():
+        relay = await asyncio.start_server(
+            lambda r, w: relay_with_latency(server_port, latency, r, w), "127.0.0.1", 0)
+        return relay.sockets[0].getsockname()[1]
+    return asyncio.run_coroutine_threadsafe(start(), loop).result()
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -102,12 +156,14 @@ def main():
     parser.add_argument("--lifetime", type=float, default=120)
     parser.add_argument("--tls", choices=["starttls", "implicit"])
     parser.add_argument("--reply-delay-ms", type=float, default=0)
+    parser.add_argument("--latency-ms", type=float, default=0)
+    parser.add_argument("--no-pipelining", action="store_true")
     parser.add_argument("--certificate", help="PEM certificate of the server")
     parser.add_argument("--key", help="PEM key of the certificate")
     args = parser.parse_args()
 
     handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard,
-                      args.reply_delay_ms / 1000)
+                      args.reply_delay_ms / 1000, not args.no_pipelining)
     port = free_port()
     tls = {}
     if args.tls:
@@ -122,6 +178,8 @@ def main():
                             auth_required=args.require_auth, authenticator=handler.check_login,
                             auth_exclude_mechanism=args.exclude, data_size_limit=10_000_000, **tls)
     controller.start()
+    if args.latency_ms:
+        port = start_relay(controller.loop, port, args.latency_ms / 1000)
     print("READY %d" % port, flush=True)
     stdin_closed = threading.Event()
     threading.Thread(target=lambda: (sys.stdin.read(), stdin_closed.set()), daemon=True).start()

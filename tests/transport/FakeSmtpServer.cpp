@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <optional>
+#include <utility>
 
 namespace tervalo::transport::testing {
 
@@ -139,6 +140,7 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
         m_sessionCommands.back().append(line);
     };
     QList<int> matches;
+    QList<FakeReply> held;
     bool open = sendReply(fd, session.greeting);
     while (open) {
         const std::optional<QByteArray> line = readLine(fd);
@@ -147,7 +149,15 @@ void FakeSmtpServer::serveSession(int fd, const Session& session) {
         }
         record(*line);
         const FakeReply reply = replyFor(session, *line, matches);
-        open = sendReply(fd, reply) && *line != "QUIT";
+        if (session.repliesAfterData && *line != "DATA" && (line->startsWith("MAIL") || !held.isEmpty())) {
+            held.append(reply);
+            continue;
+        }
+        for (const FakeReply& earlier : std::as_const(held)) {
+            open = open && sendReply(fd, earlier);
+        }
+        held.clear();
+        open = open && sendReply(fd, reply) && *line != "QUIT";
         if (open && *line == "DATA" && reply.chunks.join().startsWith("354")) {
             // A fresh line each round: reassigning one optional QByteArray makes GCC's optimiser warn of
             // an uninitialised array.

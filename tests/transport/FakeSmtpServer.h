@@ -39,6 +39,10 @@ public:
         // message.
         qsizetype stopReadingDataAfter = -1;
         int dataStallMs = 0;
+        // The replies from MAIL on are held back until DATA has arrived, then sent in order, as a
+        // pipelining server may answer a group: a client waiting for each reply before its next
+        // command waits in vain.
+        bool repliesAfterData = false;
     };
 
     FakeSmtpServer(FakeReply greeting, QList<Rule> rules);

@@ -158,5 +158,26 @@ TEST(RealServerDelivery, czechReminderArrivesIntactWithItsArchive) {
     EXPECT_EQ(QByteArray::fromBase64(file.value(QStringLiteral("base64")).toString().toLatin1()), zipBytes);
 }
 
+// A recipient refused between two accepted ones: the server with pipelining has taken DATA for the
+// other two by the time the refusal is read, yet nobody gets a message and the refusal is the outcome,
+// as from the server that takes one command at a time.
+TEST(RealServerDelivery, recipientRefusedInTheMiddleStopsTheMessage) {
+    const QList<QByteArray> lines = renderReminder(QStringLiteral("Test"), QStringLiteral("Text"), {});
+    for (const QStringList& pipelining : {QStringList{}, QStringList{QStringLiteral("--no-pipelining")}}) {
+        SCOPED_TRACE(pipelining.join(u' ').toStdString());
+        RealSmtpServer server(QStringList{QStringLiteral("--refuse"), QStringLiteral("nikdo@firma.cz")} +
+                              pipelining);
+        ASSERT_TRUE(server.isRunning());
+        const SmtpOutcome outcome =
+            SendBySmtp(kSender, QStringLiteral("odberatel@firma.cz, nikdo@firma.cz, kopie@dodavatel.cz"),
+                       server.server(), lines, {}, {});
+        EXPECT_FALSE(outcome.delivered);
+        EXPECT_EQ(outcome.stage, SmtpStage::Recipient);
+        EXPECT_EQ(outcome.reply,
+                  QStringLiteral("550 5.1.1 <nikdo@firma.cz>: Recipient address rejected: User unknown"));
+        EXPECT_EQ(server.messageFiles(), QStringList());
+    }
+}
+
 }  // namespace
 }  // namespace tervalo::transport
