@@ -11,6 +11,7 @@ void BenchUserInterface::processEvents() {
 void BenchUserInterface::setProgressMaximum(int maximum) {
     if (m_readNs == 0 && m_clock.isValid()) {
         m_readNs = m_clock.nsecsElapsed();
+        m_lastRow = maximum;
     }
     if (progressMaximum) {
         progressMaximum(maximum);

@@ -24,10 +24,14 @@ public:
     void startClock();
     // Nanoseconds from startClock() to the first progress maximum; 0 before it.
     qint64 readNanoseconds() const { return m_readNs; }
+    // The rows of the export read, from that maximum (the index of the last row): the load empties
+    // the cell matrix once the tables are built.
+    int rowsRead() const { return m_lastRow + 1; }
 
 private:
     QElapsedTimer m_clock;
     qint64 m_readNs = 0;
+    int m_lastRow = -1;
 };
 
 }  // namespace tervalo::bench

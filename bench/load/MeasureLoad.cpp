@@ -1,6 +1,7 @@
 #include "MeasureLoad.h"
 
 #include "ProcessMemory.h"
+#include "ProcessUsage.h"
 
 #include "BenchUserInterface.h"
 #include "app/AppSession.h"
@@ -122,6 +123,7 @@ QJsonObject measureLoad(const LoadFixture& fixture) {
     session.tables.mtDoklady.disableControls();
     figures[QStringLiteral("baseMb")] = processMemoryMb("VmRSS");
 
+    const ProcessUsage before = ProcessUsage::now();
     ui.startClock();
     timer.start();
     if (!app::LoadExport(session, fixture.exportPath(), ui)) {
@@ -131,12 +133,15 @@ QJsonObject measureLoad(const LoadFixture& fixture) {
     views.settle();
 #endif
     figures[QStringLiteral("loadS")] = seconds(timer.nsecsElapsed());
+    const ProcessUsage load = ProcessUsage::now() - before;
+    figures[QStringLiteral("pageFaults")] = double(load.pageFaults);
+    figures[QStringLiteral("systemS")] = load.systemSeconds;
     figures[QStringLiteral("readS")] = seconds(ui.readNanoseconds());
     figures[QStringLiteral("peakMb")] = processMemoryMb("VmHWM");
-    figures[QStringLiteral("rows")] = session.sgrCSV.rowCount();
+    figures[QStringLiteral("rows")] = ui.rowsRead();
     figures[QStringLiteral("debtors")] = session.tables.mtFirmy.rowCount();
     figures[QStringLiteral("documents")] = session.tables.mtDoklady.rowCount();
-    figures[QStringLiteral("matrixMb")] = megabytes(session.sgrCSV.memoryBytes());
+    figures[QStringLiteral("matrixMb")] = megabytes(session.sgrCSV.memoryBytes());  // given back by now
     figures[QStringLiteral("tablesMb")] =
         megabytes(session.tables.mtFirmy.memoryBytes() + session.tables.mtDoklady.memoryBytes());
 #if TERVALO_BENCH_GRIDS

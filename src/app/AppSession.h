@@ -47,7 +47,9 @@ struct AppSession {
     std::optional<bool> OwnComposeWindowAnswer;
 
     QString ExportFilePath;
+    // Emptied once the tables are built, unless keepExportCells asks for its cells (the inspect command).
     import::CellMatrix sgrCSV;
+    bool keepExportCells = false;
     char exportSeparator = 0;  // 0: the export had no separator
 
     // mtFirmy, mtDoklady and the variable maps; filled once per run by the load.

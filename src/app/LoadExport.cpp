@@ -35,8 +35,10 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
     }
     session.exportSeparator = read.separator.value_or(0);
 
+    // Unless asked to keep them, the cells' memory goes back as the rows are built, so a large export
+    // is not held twice: once as cells and once in the tables.
     import::BuildInput input{session.sgrCSV, session.DefFilePath, session.ExportDecimalSeparator,
-                             QDate::currentDate()};
+                             QDate::currentDate(), session.keepExportCells ? nullptr : &session.sgrCSV};
     if (!import::BuildTables(session.tables, input, stored.get(), ui)) {
         return false;
     }

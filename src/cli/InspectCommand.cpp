@@ -14,6 +14,7 @@ int runInspect(CliContext& context) {
         return Usage;
     }
     app::AppSession& session = context.session;
+    session.keepExportCells = true;
     if (!app::LoadExport(session, context.args.first(), context.ui)) {
         return Ended;
     }

@@ -160,6 +160,9 @@ public:
                 if (s0 == credit)
                     documentRow(m_t.mtvarItemsDobr, CreditFields, true);
             }
+            if (m_in.releasedAsBuilt && (r + 1) % kReleaseRows == 0) {
+                m_in.releasedAsBuilt->releaseRowsBefore(r + 1);
+            }
             // Every fifth row the window may catch up; the pacer lets it do so once a frame, since
             // a progress bar and an event loop pass cost more than several rows of building.
             if ((r + 1) % 5 == 0 && m_eventPacer.due()) {
@@ -309,6 +312,7 @@ private:
     const DebtorFieldNumbers m_debtorFields;
     const DocumentFieldNumbers m_documentFields;
     std::array<QString, TitleFields + 3> m_defVar;
+    static constexpr int kReleaseRows = 4096;  // a few hundred kilobytes of the export
     static constexpr int kUnknownColumn = -2;
     static constexpr int kNoColumn = -1;
     std::array<int, TitleFields + 3> m_columns;
@@ -322,6 +326,16 @@ private:
     QString m_email;
     QString m_documentNumber;
     QDate m_dueDate;
+};
+
+// Empties the matrix whose rows were given back while building, however the building ends.
+struct EmptiedAfterwards {
+    CellMatrix* matrix;
+    ~EmptiedAfterwards() {
+        if (matrix) {
+            matrix->clear();
+        }
+    }
 };
 
 QString conversionMessage(const ConversionError& e) {
@@ -343,6 +357,7 @@ bool BuildTables(ExportTables& tables, const BuildInput& input, const state::Sta
     tables.mtFirmy.open();
     tables.mtDoklady.close();
     tables.mtDoklady.open();
+    const EmptiedAfterwards emptied{input.releasedAsBuilt};
     try {
         TableBuilder builder(tables, input, stored);
         builder.run(ui);

@@ -17,6 +17,9 @@ struct BuildInput {
     QString defFilePath;
     QChar decimalSeparator;  // of the export's amounts
     QDate today;             // days past due count from here
+    // The matrix itself, when it is to give each row's memory back once built and be left empty:
+    // the load then holds no copy of the export beside its tables.
+    CellMatrix* releasedAsBuilt = nullptr;
 };
 
 // Walks the cell matrix once and fills mtFirmy and mtDoklady, the variable maps and the title

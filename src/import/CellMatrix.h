@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/AnsiCodec.h"
+#include "platform/LargeBlock.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -16,7 +16,8 @@ namespace tervalo::import {
 //
 // Storage: the cells' bytes (ANSI code page) lie back to back in one buffer, each cell ending where
 // the next begins; per cell one 32-bit end offset and per row the index of its first cell. A million
-// document rows cost little more than the file itself, and cells are decoded only when read.
+// document rows cost little more than the file itself, and cells are decoded only when read. The
+// buffers are large blocks sized from the file before they are filled, so they never grow by copying.
 class CellMatrix {
 public:
     CellMatrix() = default;
@@ -35,8 +36,14 @@ public:
     // Bytes held by the matrix (buffers, not the object itself).
     std::size_t memoryBytes() const;
 
-    // Building, used by the reader: cells are appended to the current row.
-    void adoptBuffer(QByteArray buffer);
+    // Gives the memory of the rows before `row` back to the kernel, for a reader that walks the rows
+    // once from the front and needs no second look: the load's tables then grow into the memory the
+    // matrix leaves. Those rows read as empty afterwards; the row and column counts stay.
+    void releaseRowsBefore(int row);
+
+    // Building, used by the reader: the file's bytes go into a buffer of `size` bytes, then the cells
+    // are written to its front and appended to the current row.
+    char* allocateText(std::size_t size);
     char* buffer() { return m_text.data(); }
     void reserve(std::size_t cells, std::size_t rows) {
         m_cellEnd.reserve(cells);
@@ -47,10 +54,12 @@ public:
     void finish(std::uint32_t usedBytes);
 
 private:
-    QByteArray m_text;
-    std::vector<std::uint32_t> m_cellEnd;
-    std::vector<std::uint32_t> m_rowFirstCell{0};
+    using Offsets = std::vector<std::uint32_t, platform::LargeBlockAllocator<std::uint32_t>>;
+    std::vector<char, platform::LargeBlockAllocator<char>> m_text;
+    Offsets m_cellEnd;
+    Offsets m_rowFirstCell{0};
     int m_maxCells = 0;
+    int m_releasedRows = 0;
 };
 
 }  // namespace tervalo::import

@@ -255,14 +255,17 @@ std::optional<char> DetectSeparator(std::string_view line1, std::string_view lin
     return chosen;
 }
 
-std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix) {
-    if (bytes.size() >= qsizetype(std::numeric_limits<std::uint32_t>::max())) {
+namespace {
+
+void checkSize(qint64 size) {
+    if (size >= qint64(std::numeric_limits<std::uint32_t>::max())) {
         throw std::length_error("export larger than 4 GiB");
     }
-    const qsizetype size = bytes.size();
-    matrix.adoptBuffer(std::move(bytes));
-    char* data = matrix.buffer();
+}
 
+// Splits the `size` bytes at the front of the matrix's buffer into its cells.
+std::optional<char> parseBuffer(qsizetype size, CellMatrix& matrix) {
+    char* data = matrix.buffer();
     const std::string_view first = lineAt(data, 0, size);
     const std::optional<char> separator =
         DetectSeparator(first, lineAt(data, qsizetype(first.size()) + 1, size));
@@ -284,27 +287,38 @@ std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix) {
     return separator;
 }
 
+}  // namespace
+
+std::optional<char> ParseExport(QByteArrayView bytes, CellMatrix& matrix) {
+    checkSize(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), matrix.allocateText(std::size_t(bytes.size())));
+    return parseBuffer(bytes.size(), matrix);
+}
+
 std::optional<char> ReadFile(const QString& path, CellMatrix& matrix) {
     matrix.clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw ExportReadError(path);
     }
-    // Read into a buffer of the file's size: readAll() grows its buffer in steps and can end up with
-    // a third more than the file holds, on a file of a hundred megabytes.
-    const qint64 size = file.size();
-    QByteArray bytes(size, Qt::Uninitialized);
-    if (file.read(bytes.data(), size) != size) {
-        throw ExportReadError(path);
-    }
-    // A file may hold more than its size said (one that grew, a special file of size 0).
-    const QByteArray rest = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw ExportReadError(path);
-    }
-    bytes += rest;
     try {
-        return ParseExport(std::move(bytes), matrix);
+        // One read into a buffer of the file's size, which the cells then reuse.
+        const qint64 size = file.size();
+        checkSize(size);
+        if (file.read(matrix.allocateText(std::size_t(size)), size) != size) {
+            throw ExportReadError(path);
+        }
+        // A file may hold more than its size said (one that grew, a special file of size 0).
+        const QByteArray rest = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            throw ExportReadError(path);
+        }
+        if (rest.isEmpty()) {
+            return parseBuffer(qsizetype(size), matrix);
+        }
+        QByteArray whole(matrix.buffer(), qsizetype(size));
+        whole += rest;
+        return ParseExport(whole, matrix);
     } catch (const std::length_error&) {
         throw ExportReadError(path);
     }

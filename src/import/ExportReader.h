@@ -2,7 +2,7 @@
 
 #include "import/CellMatrix.h"
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -35,7 +35,7 @@ std::optional<char> DetectSeparator(std::string_view line1, std::string_view lin
 std::optional<char> ReadFile(const QString& path, CellMatrix& matrix);
 
 // The same rules over bytes already in memory.
-std::optional<char> ParseExport(QByteArray bytes, CellMatrix& matrix);
+std::optional<char> ParseExport(QByteArrayView bytes, CellMatrix& matrix);
 
 }  // namespace ExportReader
 

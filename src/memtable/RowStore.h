@@ -3,6 +3,7 @@
 #include "memtable/FieldDef.h"
 #include "memtable/SharedTexts.h"
 #include "memtable/TextArena.h"
+#include "platform/LargeBlock.h"
 
 #include <QCollator>
 #include <QString>
@@ -75,13 +76,16 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    // A column of a million rows takes megabytes: it goes into large blocks.
+    template <typename T>
+    using Values = std::vector<T, platform::LargeBlockAllocator<T>>;
     struct Column {
         FieldDef def;
-        std::vector<TextArena::Handle> texts;
+        Values<TextArena::Handle> texts;
         std::vector<QString> memos;
-        std::vector<double> floats;
-        std::vector<std::int32_t> ints;
-        std::vector<std::uint8_t> bools;
+        Values<double> floats;
+        Values<std::int32_t> ints;
+        Values<std::uint8_t> bools;
         std::vector<bool> nulls;  // numbers and booleans: set while the cell holds no value
         SharedTexts shared;
         bool sharing = true;

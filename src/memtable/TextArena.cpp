@@ -1,5 +1,7 @@
 #include "memtable/TextArena.h"
 
+#include "platform/LargeBlock.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -17,7 +19,9 @@ TextArena::Handle TextArena::add(QStringView text) {
         if (m_chunks.size() == kMaxChunks) {
             throw std::length_error("TextArena: 8 GiB of text exhausted");
         }
-        m_chunks.push_back(std::make_unique_for_overwrite<char16_t[]>(kChunkUnits));
+        std::unique_ptr<char16_t[], Unmap> chunk(static_cast<char16_t*>(
+            platform::MapLargeBlock(kChunkUnits * sizeof(char16_t), !m_chunks.empty())));
+        m_chunks.push_back(std::move(chunk));
         m_used = m_chunks.size() == 1 ? 1 : 0;
     }
     char16_t* entry = m_chunks.back().get() + m_used;
@@ -26,6 +30,10 @@ TextArena::Handle TextArena::add(QStringView text) {
     Handle handle = Handle((m_chunks.size() - 1) << kChunkBits) | m_used;
     m_used += needed;
     return handle;
+}
+
+void TextArena::Unmap::operator()(char16_t* chunk) const noexcept {
+    platform::UnmapLargeBlock(chunk, kChunkUnits * sizeof(char16_t));
 }
 
 void TextArena::clear() {

@@ -17,6 +17,8 @@ namespace tervalo::memtable {
 // Handle = chunk index * kChunkUnits + offset of the length unit. Handle 0 is the empty text and
 // is never stored (offset 0 of chunk 0 stays unused). An entry never crosses a chunk boundary.
 // Replaced texts are not reclaimed until clear(): the tables edit few rows after loading them.
+// Chunks are large blocks; from the second on they take huge pages (a table that fills one chunk is
+// large), while the first keeps small ones so that a small table stays small.
 class TextArena {
 public:
     using Handle = std::uint32_t;
@@ -40,7 +42,10 @@ private:
     static constexpr std::uint32_t kOffsetMask = kChunkUnits - 1;
     static constexpr std::size_t kMaxChunks = (std::size_t(1) << 32) / kChunkUnits;
 
-    std::vector<std::unique_ptr<char16_t[]>> m_chunks;
+    struct Unmap {
+        void operator()(char16_t* chunk) const noexcept;
+    };
+    std::vector<std::unique_ptr<char16_t[], Unmap>> m_chunks;
     std::uint32_t m_used = 1;  // code units used in the last chunk
 };
 

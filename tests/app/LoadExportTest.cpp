@@ -39,6 +39,7 @@ TEST(LoadExport, missingFileWarnsWithTrimmedPath) {
 
 TEST(LoadExport, readsTheDemoExportShowingTheWaitMessage) {
     LoadFixture f;
+    f.session.keepExportCells = true;  // as the inspect command asks
     const QString path = test::demoExportPath();
     ASSERT_TRUE(app::LoadExport(f.session, path, f.ui));
     EXPECT_TRUE(f.ui.messages().empty());
@@ -54,6 +55,15 @@ TEST(LoadExport, readsTheDemoExportShowingTheWaitMessage) {
         found |= f.session.sgrCSV.cell(r, 2, codec) == QStringLiteral("Bělohradský a syn; stavební firma");
     }
     EXPECT_TRUE(found);
+}
+
+// Once the tables are built the cells are not needed: their memory goes back.
+TEST(LoadExport, emptiesTheCellMatrixOnceTheTablesAreBuilt) {
+    LoadFixture f;
+    ASSERT_TRUE(app::LoadExport(f.session, test::demoExportPath(), f.ui));
+    EXPECT_EQ(f.session.tables.mtFirmy.recordCount(), 12);
+    EXPECT_EQ(f.session.sgrCSV.rowCount(), 0);
+    EXPECT_LT(f.session.sgrCSV.memoryBytes(), 64u);
 }
 
 // The state tables are read beside the export: their failure reaches the caller as the table's error

@@ -53,7 +53,7 @@ TEST(MainWindow, loadsAnExportWhosePathArrivedSplitOnTheCommandLine) {
     EXPECT_FALSE(f.child<QPushButton>("btnProchazet")->isEnabled());
     EXPECT_TRUE(f.ui.messages().empty());
     EXPECT_EQ(f.session.ExportFilePath, path);
-    EXPECT_GT(f.session.sgrCSV.rowCount(), 10);
+    EXPECT_GT(f.session.tables.mtDoklady.rowCount(), 10);
     EXPECT_TRUE(f.window.isVisible());
     // The export that came on the command line and was loaded is deleted at the end.
     QTest::keyClick(&f.window, Qt::Key_Escape);

@@ -230,6 +230,78 @@ TEST(BuildTables, unconvertibleValuesEndTheLoadNamingTextAndRow) {
     }
 }
 
+// Every field of every row, in the table's order.
+std::vector<QVariantList> rowsOf(memtable::MemTable& table) {
+    std::vector<QVariantList> rows;
+    for (table.first(); !table.eof(); table.next()) {
+        QVariantList row;
+        for (int field = 0; field < table.fieldCount(); ++field) {
+            row << table.value(field);
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// An export of some megabytes, so that rows are given back while building: quoted names with the
+// separator and doubled quotes, names beyond the field's size, empty cells, credit notes, and a CR LF
+// inside quotes (which ends the line there, as every LF does).
+QByteArray generatedExport() {
+    QString text = kHeaders + QStringLiteral("TITUL;RADEK;10.12.2026;14;Dodavatel\r\n");
+    for (int debtor = 0; debtor < 2500; ++debtor) {
+        const QString name =
+            debtor % 5 == 0   ? QStringLiteral("\"Firma %1; \"\"Žluťoučký\"\" kůň\"").arg(debtor)
+            : debtor % 5 == 1 ? QStringLiteral("\"Dlouhý %1\"").arg(QString(60, QLatin1Char('N')))
+            : debtor % 5 == 2 ? QString()
+                              : QStringLiteral("Odběratel %1").arg(debtor);
+        text += QStringLiteral(
+                    "ODBERATEL;RADEK;%1;Ulice %2;Město nad řekou, okres s dlouhým "
+                    "jménem;;CZ;;;;;%3;%2,50;%2;0;0\r\n")
+                    .arg(name)
+                    .arg(debtor)
+                    .arg(debtor % 3 == 0 ? QString() : QStringLiteral(" f%1@firma.cz ").arg(debtor));
+        for (int document = 0; document < 10; ++document) {
+            const int number = debtor * 10 + document;
+            text += QStringLiteral("%1;RADEK;FV%2;1.%3.2026;%4.%3.2026;1.%3.2026;%5;%6,25;%6;%7\r\n")
+                        .arg(document == 7 ? QStringLiteral("DOBROPIS") : QStringLiteral("FAKTURA"))
+                        .arg(number)
+                        .arg(1 + number % 12)
+                        .arg(1 + number % 28)
+                        .arg(document == 3 ? QString() : QString::number(number))
+                        .arg(number * 3)
+                        .arg(document == 5   ? QStringLiteral("EUR")
+                             : document == 9 ? QStringLiteral("\"C\r\nZK\"")
+                                             : QStringLiteral("CZK"));
+        }
+    }
+    return exportOf(text);
+}
+
+TEST(BuildTables, givingRowsBackWhileBuildingLeavesTheSameTablesAndAnEmptyMatrix) {
+    const QByteArray bytes = generatedExport();
+    ASSERT_GT(bytes.size(), 2 << 20);
+    TablesFixture kept;
+    ASSERT_TRUE(kept.build(bytes));
+    TablesFixture released;
+    import::ExportReader::ParseExport(bytes, released.matrix);
+    import::BuildInput input{released.matrix, released.dir.file(QStringLiteral("uhterv.def")),
+                             QLatin1Char(','), kToday, &released.matrix};
+    ASSERT_TRUE(import::BuildTables(released.tables, input, released.stateTables.snapshot(), released.ui));
+
+    EXPECT_EQ(released.matrix.rowCount(), 0);
+    EXPECT_LT(released.matrix.memoryBytes(), 64u);
+    EXPECT_EQ(kept.matrix.rowCount(), 4 + 1 + 2500 * 12);
+    for (auto* f : {&kept, &released}) {
+        f->tables.mtDoklady.clearMasterLink();
+        EXPECT_TRUE(f->ui.messages().empty());
+    }
+    EXPECT_EQ(kept.tables.mtFirmy.recordCount(), 2500);
+    EXPECT_EQ(kept.tables.mtDoklady.recordCount(), 25000);
+    EXPECT_EQ(rowsOf(released.tables.mtFirmy), rowsOf(kept.tables.mtFirmy));
+    EXPECT_EQ(rowsOf(released.tables.mtDoklady), rowsOf(kept.tables.mtDoklady));
+    EXPECT_EQ(released.tables.SupplierName, QStringLiteral("Dodavatel"));
+}
+
 TEST(VarMap, mapsCodesUpToTheFirstEmptyCell) {
     platform::SystemLocale locale;
     memtable::MemTable map(QStringLiteral("mtVarItems"), locale);

@@ -125,6 +125,36 @@ TEST(ExportReader, lastRowAndColumnAreZeroBased) {
     EXPECT_EQ(matrix.cell(9, 0, codec()), QString());
 }
 
+// Rows given back read as empty; the rows after them, and the counts, stay as they were.
+TEST(CellMatrix, rowsReleasedFromTheFrontReadEmptyAndTheRestIntact) {
+    QByteArray bytes;
+    for (int row = 0; row < 100000; ++row) {
+        bytes += "F;R;" + QByteArray::number(row) + ";\"a;\"\"b\"\"\";" + QByteArray(row % 7, 'x') + "\r\n";
+    }
+    CellMatrix whole;
+    CellMatrix released;
+    ParseExport(bytes, whole);
+    ParseExport(bytes, released);
+    ASSERT_GT(released.memoryBytes(), std::size_t(4) << 20);
+    released.releaseRowsBefore(60000);
+    released.releaseRowsBefore(10);  // never back
+    EXPECT_EQ(released.rowCount(), whole.rowCount());
+    EXPECT_EQ(released.lastCol(), whole.lastCol());
+    for (int row : {0, 1, 30000, 59999}) {
+        EXPECT_EQ(released.cellCount(row), 0) << row;
+        EXPECT_EQ(released.cellBytes(row, 0), std::string_view()) << row;
+    }
+    for (int row = 60000; row < whole.rowCount(); ++row) {
+        ASSERT_EQ(released.cellCount(row), whole.cellCount(row)) << row;
+        for (int col = 0; col < whole.cellCount(row); ++col) {
+            ASSERT_EQ(released.cellBytes(row, col), whole.cellBytes(row, col)) << row << ' ' << col;
+        }
+    }
+    EXPECT_EQ(released.cellBytes(60000, 3), "a;\"b\"");
+    released.releaseRowsBefore(released.rowCount());
+    EXPECT_EQ(released.cellCount(released.lastRow()), 0);
+}
+
 TEST(ExportReader, decodesWindows1250) {
     CellMatrix matrix;
     ParseExport(codec().encode(QStringLiteral("Odběratel;Žluťoučký kůň;1\nx;y;z")), matrix);
