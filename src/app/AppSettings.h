@@ -54,6 +54,12 @@ struct AppSettings {
     int QRRezim = 1;                       // 1 one code per document, 2 one code for the total per currency
     QString QRUctyMeny;                    // IBANs for other currencies: "EUR=CZ...;USD=CZ..."
 
+    // UROKY: late-payment interest and the compensation of costs in reminders.
+    bool NahradaNakladu = false;  // claim CZK 1 200 for each included CZK invoice past due
+    // Before a reminder is sent, ask when the export is older than this many days; 0: never for its
+    // age alone.
+    int StaryExportDni = 3;
+
     QString SMTPPassword;           // kept in rdata1.dti
     QString EText = DefaultBody();  // kept in the file EText; lines end with CR LF
 

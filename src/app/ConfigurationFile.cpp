@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace tervalo::app {
 
 namespace {
@@ -12,6 +14,7 @@ const QString kMain = QStringLiteral("MAIN");
 const QString kEmail = QStringLiteral("EMAIL");
 const QString kSend = QStringLiteral("SEND");
 const QString kQrPlatba = QStringLiteral("QRPLATBA");
+const QString kUroky = QStringLiteral("UROKY");
 
 // The place of a window: "Geometry_" + its object name = "x,y,width,height" of its client area.
 const QString kGeometryPrefix = QStringLiteral("Geometry_");
@@ -96,6 +99,9 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
         s.QRRezim = 1;
     }
     s.QRUctyMeny = ini.text(kQrPlatba, QStringLiteral("QRUctyMeny"));
+
+    s.NahradaNakladu = ini.boolean(kUroky, QStringLiteral("NahradaNakladu"), false);
+    s.StaryExportDni = std::max(0, ini.integer(kUroky, QStringLiteral("StaryExportDni"), 3));
 }
 
 void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWindowLayout& layout) {
@@ -138,6 +144,9 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
     ini.setValue(kQrPlatba, QStringLiteral("QRZprava"), s.QRZprava);
     ini.setInteger(kQrPlatba, QStringLiteral("QRRezim"), s.QRRezim);
     ini.setValue(kQrPlatba, QStringLiteral("QRUctyMeny"), s.QRUctyMeny);
+
+    ini.setBoolean(kUroky, QStringLiteral("NahradaNakladu"), s.NahradaNakladu);
+    ini.setInteger(kUroky, QStringLiteral("StaryExportDni"), s.StaryExportDni);
 }
 
 std::optional<QString> BodyTextFile::read(const QString& path, const platform::AnsiCodec& codec) {

@@ -1,5 +1,6 @@
 #include "app/LoadExport.h"
 
+#include "import/ApplyLateInterest.h"
 #include "import/BuildTables.h"
 #include "import/ReadExportFile.h"
 #include "import/ShowNoDocumentsMessage.h"
@@ -55,7 +56,18 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
     if (!session.tables.mtFirmy.isEmpty() && session.tables.NoDocuments) {
         import::ShowNoDocumentsMessage(ui);
     }
+    ApplyLateInterestOf(session, ui);
     return true;
+}
+
+void ApplyLateInterestOf(AppSession& session, UserInterface& ui) {
+    const import::LateInterestRates rates = import::LateInterestRates::load(session.AppDir);
+    const std::set<QDate> missing =
+        import::ApplyLateInterest(session.tables, rates, session.settings.NahradaNakladu);
+    // A program folder without any rate table computes no interest and has nothing to name.
+    if (!rates.rows().empty()) {
+        import::ShowMissingRatesMessage(missing, ui);
+    }
 }
 
 std::optional<QString> BrowseForExport(AppSession& session, UserInterface& ui) {

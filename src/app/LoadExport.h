@@ -15,6 +15,10 @@ namespace tervalo::app {
 bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
                 const std::function<void()>& tablesReady = {});
 
+// Computes the late-payment interest of the loaded tables afresh from the rate files and the
+// settings, and names the half-years without a rate once (not when the folder has no rates at all).
+void ApplyLateInterestOf(AppSession& session, UserInterface& ui);
+
 // The browse command's dialog. Returns the chosen path (and remembers its folder as OpenDir), or
 // nothing when the user cancels.
 std::optional<QString> BrowseForExport(AppSession& session, UserInterface& ui);

@@ -17,6 +17,7 @@
 #include "compose/SettingsDialog.h"
 #include "export/ExportDebtorList.h"
 #include "import/CurrencySums.h"
+#include "import/LateInterestRates.h"
 #include "import/ShowNoDocumentsMessage.h"
 #include "platform/ShellOpen.h"
 #include "sending/EmailingDialog.h"
@@ -128,6 +129,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
     }
     m_frmNastaveni = new compose::TfrmNastaveni(m_session.settings, m_session.mtEmailKlient, *m_ui,
                                                 m_session.locale, this);
+    m_frmNastaveni->setRatesFolder([this] { return m_session.AppDir; });
     m_frmEmailing = new sending::TfrmEmailing(m_session, *m_ui, *m_frmNastaveni, this);
     createActions();
     createMenus();
@@ -381,7 +383,16 @@ QWidget* TfrmMain::createCommandBar() {
         }
     });
     connect(btnNastaveni, &QPushButton::clicked, this, [this] {
-        guarded([this] { m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava); });
+        guarded([this] {
+            const bool compensation = m_session.settings.NahradaNakladu;
+            const auto rates = import::LateInterestRates::load(m_session.AppDir).rows();
+            m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava);
+            if (!m_session.tables.mtFirmy.isEmpty() &&
+                (compensation != m_session.settings.NahradaNakladu ||
+                 rates != import::LateInterestRates::load(m_session.AppDir).rows())) {
+                ApplyLateInterestOf(m_session, *m_ui);
+            }
+        });
     });
     connect(btnExport, &QPushButton::clicked, this, [this] {
         guarded([this] {

@@ -85,6 +85,7 @@ std::vector<GridColumn> documentColumns() {
         remaining,
         textColumn("Mena", QStringLiteral("Měna")),
         days,
+        amountColumn("UrokZProdleni", QStringLiteral("Úrok z prodl. ")),
         textColumn("VarSymbol", QStringLiteral("Var. symbol")),
         textColumn("DatDPH", QStringLiteral("Datum DPH")),
     };

@@ -152,6 +152,8 @@ const std::vector<Field>& fields() {
         text("QRZprava", &app::AppSettings::QRZprava),
         number("QRRezim", &app::AppSettings::QRRezim, 1, 2),
         checkedText("QRUctyMeny", &app::AppSettings::QRUctyMeny, currencyAccountsProblem),
+        flag("NahradaNakladu", &app::AppSettings::NahradaNakladu),
+        number("StaryExportDni", &app::AppSettings::StaryExportDni, 0, 3650),
         // Never printed in clear.
         {QStringLiteral("SMTPPassword"),
          [](const app::AppSession& s) {

@@ -10,6 +10,7 @@
 #include "cli/ExportXlsCommand.h"
 #include "cli/HistoryCommand.h"
 #include "cli/InspectCommand.h"
+#include "cli/InterestCommand.h"
 #include "cli/QrCommand.h"
 #include "cli/RemindCommand.h"
 #include "cli/RenderCommand.h"
@@ -44,6 +45,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("smtp-test"), cli::runSmtpTest},
         {QStringLiteral("qr"), cli::runQr},
         {QStringLiteral("history"), cli::runHistory},
+        {QStringLiteral("interest"), cli::runInterest},
     };
     return table;
 }
@@ -63,6 +65,8 @@ int usage(QTextStream& err) {
            "                    print the reminder a bulk run by SMTP would send to the debtor\n"
            "  qr EXPORT --debtor ID [--png-dir DIR]\n"
            "                    print the debtor's payment codes (QR platba) as JSON, their images into DIR\n"
+           "  interest EXPORT --debtor ID\n"
+           "                    print the debtor's late-payment interest and compensation as JSON\n"
            "  remind EXPORT --debtor ID [--smtp]\n"
            "                    send the debtor the single reminder as the window does; --smtp: by SMTP "
            "at once\n"

@@ -8,43 +8,53 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-constexpr std::array<bool, 6> kRightAligned = {false, true, true, true, true, false};
-
-QString tableLine(const DocumentTableLine& texts, const std::array<qsizetype, 6>& widths) {
+QString tableLine(const QStringList& texts, const std::vector<qsizetype>& widths,
+                  const std::vector<bool>& rightAligned) {
     QString line;
-    for (std::size_t column = 0; column < texts.size(); ++column) {
-        const QString& text = texts[column];
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        const QString text = texts.value(qsizetype(column));
         const QString padding(widths[column] - text.size(), QLatin1Char(' '));
-        line += kRightAligned[column] ? padding + text + QLatin1Char(' ') : text + padding + QLatin1Char(' ');
+        line += rightAligned[column] ? padding + text + QLatin1Char(' ') : text + padding + QLatin1Char(' ');
     }
     return line + kCrLf;
 }
 
 }  // namespace
 
-QString LayOutDocumentTable(const DocumentTableLine& titles,
-                            const std::vector<DocumentTableLine>& documents) {
-    std::array<qsizetype, 6> widths{};
-    auto widen = [&widths](const DocumentTableLine& texts) {
-        for (std::size_t column = 0; column < texts.size(); ++column) {
-            widths[column] = std::max(widths[column], texts[column].size());
+QString LayOutFixedWidthTable(const QStringList& titles, const std::vector<QStringList>& rows,
+                              const std::vector<bool>& rightAligned) {
+    std::vector<qsizetype> widths(rightAligned.size(), 0);
+    auto widen = [&widths](const QStringList& texts) {
+        for (std::size_t column = 0; column < widths.size(); ++column) {
+            widths[column] = std::max(widths[column], texts.value(qsizetype(column)).size());
         }
     };
     widen(titles);
-    for (const DocumentTableLine& document : documents) {
-        widen(document);
+    for (const QStringList& row : rows) {
+        widen(row);
     }
     qsizetype lineLength = 0;
     for (qsizetype width : widths) {
         lineLength += width + 1;
     }
 
-    QString table = tableLine(titles, widths);
+    QString table = tableLine(titles, widths, rightAligned);
     table += QString(lineLength, QLatin1Char(' ')) + kCrLf;
-    for (const DocumentTableLine& document : documents) {
-        table += tableLine(document, widths);
+    for (const QStringList& row : rows) {
+        table += tableLine(row, widths, rightAligned);
     }
     return table;
+}
+
+QString LayOutDocumentTable(const DocumentTableLine& titles,
+                            const std::vector<DocumentTableLine>& documents) {
+    auto list = [](const DocumentTableLine& line) { return QStringList(line.begin(), line.end()); };
+    std::vector<QStringList> rows;
+    rows.reserve(documents.size());
+    for (const DocumentTableLine& document : documents) {
+        rows.push_back(list(document));
+    }
+    return LayOutFixedWidthTable(list(titles), rows, {false, true, true, true, true, false});
 }
 
 QString AddDocumentListHeading(const QString& heading, const QString& table) {

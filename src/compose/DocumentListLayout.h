@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -10,6 +11,12 @@ namespace tervalo::compose {
 
 // One line of the document table: number, issued, due, total, unpaid, currency.
 using DocumentTableLine = std::array<QString, 6>;
+
+// A fixed-width text table: the title line, a line of spaces and one line per row, each ended by
+// CR LF. Every column (as many as `rightAligned` has) is as wide as its longest text plus one space,
+// left- or right-aligned as `rightAligned` says.
+QString LayOutFixedWidthTable(const QStringList& titles, const std::vector<QStringList>& rows,
+                              const std::vector<bool>& rightAligned);
 
 // The table part of a document list: the title line, a line of spaces and one line per document,
 // each ended by CR LF. Every column is as wide as its longest text plus one space; the number and

@@ -4,6 +4,7 @@
 #include "app/MinimizeApplication.h"
 #include "app/WindowPlacement.h"
 #include "compose/EmailKlientModel.h"
+#include "compose/LateInterestTab.h"
 #include "compose/MailRoutesNote.h"
 #include "compose/QrAccount.h"
 #include "compose/SmtpTestEmail.h"
@@ -88,6 +89,8 @@ TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEma
     m_tabs->addTab(createDocumentListTab(), QStringLiteral("Seznam neuhr. dokladů"));
     m_tabs->addTab(createSendingTab(), QStringLiteral("Odesílání e-mailu"));
     m_tabs->addTab(createQrPlatbaTab(), QStringLiteral("QR platba"));
+    m_tabUroky = new LateInterestTab(m_locale, m_tabs);
+    m_tabs->addTab(m_tabUroky, QStringLiteral("Úroky z prodlení"));
 
     auto* btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -384,11 +387,16 @@ void TfrmNastaveni::prepareEdit(int tab) {
     if (app::withCrLfLineBreaks(app::editedPlainText(*m_edtText)) != m_settings.EText) {
         m_edtText->setPlainText(bodyForEdit(m_settings.EText));
     }
+    m_tabUroky->fill(m_settings);
     m_clientModel->reload();
     if (m_mtEmailKlient.current >= 0) {
         m_grEmailKlient->setCurrentIndex(m_clientModel->index(m_mtEmailKlient.current, 0));
     }
     UpdateSendControls();
+}
+
+void TfrmNastaveni::setRatesFolder(std::function<QString()> appDir) {
+    m_tabUroky->setRatesFolder(std::move(appDir));
 }
 
 void TfrmNastaveni::UpdateSendControls() {
@@ -526,10 +534,18 @@ void TfrmNastaveni::okClicked() {
         m_ui.warning(*warning);
         return;
     }
+    if (auto warning = m_tabUroky->warning()) {
+        m_tabs->setCurrentIndex(UrokyZProdleni);
+        m_ui.warning(*warning);
+        return;
+    }
     if (auto notice = settingsFormNotice(form)) {
         m_ui.information(*notice);
     }
     storeSettingsForm(form, m_settings, m_mtEmailKlient);
+    if (auto error = m_tabUroky->store(m_settings)) {
+        m_ui.error(*error);
+    }
     accept();
 }
 

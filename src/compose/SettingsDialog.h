@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -22,6 +24,7 @@ class QTableView;
 namespace tervalo::compose {
 
 class EmailKlientModel;
+class LateInterestTab;
 
 // TfrmNastaveni, "Nastavení": the reminder's texts and the way bulk runs send. Created once and
 // reused. Every control but the body text is filled from the record when the dialog opens and
@@ -30,7 +33,7 @@ class EmailKlientModel;
 class TfrmNastaveni : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3 };
+    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3, UrokyZProdleni = 4 };
 
     // `locale` gives the code page the settings are saved in and the test e-mail is written in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
@@ -43,6 +46,9 @@ public:
     // Steps 1 to 3 of EditSettings without the modal loop: the tab, the controls from the record and
     // their enabled states. Tests open the dialog with this and open().
     void prepareEdit(int tab);
+
+    // The program folder of the late-payment interest rates (ends with "/"), asked when needed.
+    void setRatesFolder(std::function<QString()> appDir);
 
     // The enabled state of the controls of tab 3.
     void UpdateSendControls();
@@ -108,6 +114,7 @@ private:
     QLineEdit* m_edtQRZprava = nullptr;
     QComboBox* m_cbQRRezim = nullptr;
     QLineEdit* m_edtQRUctyMeny = nullptr;
+    LateInterestTab* m_tabUroky = nullptr;
     // The user changed the port in this opening: choosing the security no longer proposes one.
     bool m_portTyped = false;
     bool m_fillingControls = false;

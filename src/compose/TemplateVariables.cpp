@@ -1,10 +1,17 @@
 #include "compose/TemplateVariables.h"
 
+#include "compose/LateInterestText.h"
+#include "import/DebtorInterest.h"
+
 namespace tervalo::compose {
 
 TemplateValues CurrentDebtorValues(const import::ExportTables& tables) {
-    return {tables.AsOfDate, tables.SupplierName, tables.mtFirmy.text(u"OdbNazev"),
-            tables.mtFirmy.text(u"TextNeuhrDokl")};
+    TemplateValues values{tables.AsOfDate, tables.SupplierName, tables.mtFirmy.text(u"OdbNazev"),
+                          tables.mtFirmy.text(u"TextNeuhrDokl")};
+    const import::DebtorInterest owed = import::CurrentDebtorInterest(tables);
+    values.Uroky = LateInterestTable(owed, tables.locale.decimalSeparator());
+    values.Naklady = CompensationSentence(owed, tables.locale.decimalSeparator());
+    return values;
 }
 
 QString ReplaceTemplateVariables(QString text, const TemplateValues& values, DocumentsVariable documents) {
@@ -16,6 +23,8 @@ QString ReplaceTemplateVariables(QString text, const TemplateValues& values, Doc
         if (values.QrPlatba) {
             text.replace(QStringLiteral("%QRPLATBA%"), *values.QrPlatba, Qt::CaseInsensitive);
         }
+        text.replace(QStringLiteral("%UROKY%"), values.Uroky, Qt::CaseInsensitive);
+        text.replace(QStringLiteral("%NAKLADY%"), values.Naklady, Qt::CaseInsensitive);
     }
     return text;
 }

@@ -26,6 +26,9 @@ void defineFirmy(memtable::MemTable& t) {
     t.addField(QStringLiteral("JeEmail"), FieldType::Boolean);
     t.addField(QStringLiteral("ID"), FieldType::Integer);
     t.addField(QStringLiteral("TextNeuhrDokl"), FieldType::Memo);
+    t.addField(QStringLiteral("UrokCelkem"), FieldType::Float);
+    t.addField(QStringLiteral("UrokCelkemMeny"), FieldType::Text, 60);
+    t.addField(QStringLiteral("Naklady"), FieldType::Float);
     t.addIndex(QStringLiteral("OdbNazev"), u"OdbNazev");
     t.addIndex(QStringLiteral("ZbyvaUh"), u"ZbyvaUh");
 }
@@ -45,6 +48,8 @@ void defineDoklady(memtable::MemTable& t) {
     t.addField(QStringLiteral("ID"), FieldType::Integer);
     t.addField(QStringLiteral("DnuPoSplat"), FieldType::Float);
     t.addField(QStringLiteral("JePozn"), FieldType::Boolean);
+    t.addField(QStringLiteral("UrokZProdleni"), FieldType::Float);
+    t.addField(QStringLiteral("SazbaUroku"), FieldType::Float);
     t.addIndex(QStringLiteral("ID"), u"ID");
 }
 

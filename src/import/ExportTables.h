@@ -32,6 +32,9 @@ struct ExportTables {
     QString ToleranceDays;
     QString SupplierName;
     bool NoDocuments = false;
+    // The compensation of costs is claimed for each included CZK invoice past due (set with the
+    // late-payment interest).
+    bool CompensationClaimed = false;
     // The status text of the debtor list's heading bar.
     QString lblStavKeDniText;
 };

@@ -6,6 +6,7 @@
 #include "platform/SilentUserInterface.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/DeliveryPipeline.h"
+#include "sending/ExportFreshness.h"
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
 #include "transport/AddressText.h"
@@ -41,6 +42,9 @@ public:
           m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
 
     int run() {
+        if (!m_test && !ConfirmFreshExportForRun(m_tables, m_settings, m_c.now().date(), m_c.journal, m_ui)) {
+            return -1;
+        }
         writeHeader();
         showStarted();
         if (!m_settings.DefaultSendMail) {

@@ -3,6 +3,7 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "sending/ExportFreshness.h"
 #include "sending/OwnComposeWindow.h"
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
@@ -143,6 +144,10 @@ std::optional<int> SendSingleReminder(SingleReminderContext& context) {
     const QString recipient = tables.mtFirmy.text(u"OdbEmail");
     if (const auto warning = addressWarning(recipient, context.reminder.settings)) {
         context.reminder.ui.warning(*warning);
+        return std::nullopt;
+    }
+    if (!ConfirmFreshExport(tables, {recipient}, context.reminder.settings, context.today, context.journal,
+                            context.reminder.ui)) {
         return std::nullopt;
     }
     const Route route = chooseRoute(context);

@@ -30,12 +30,15 @@ struct SingleReminderContext {
     std::optional<bool>* ownWindowAnswer = nullptr;
     // Where the reminder is recorded; none: not recorded.
     state::SendJournal* journal = nullptr;
+    // The day the export's age is judged by.
+    QDate today = QDate::currentDate();
 };
 
 // The reminder to the debtor of the current mtFirmy row: through the mail client with its compose
 // window, or by SMTP after the program's own compose window when the settings say so (SMTPJednotlive)
 // or when no mail client is found, SMTP is set up and the user takes the offer, or by SMTP at once
-// (`smtpWithoutWindow`). A debtor with nothing to send is offered an empty message instead. The
+// (`smtpWithoutWindow`). An export that may be out of date is asked about first (No ends the command).
+// A debtor with nothing to send is offered an empty message instead. The
 // result of the send (0 sent, -2 not sent), or nothing when the command ended before handing
 // anything over (no debtor, no document list, the catch-all group, no address, an address that is
 // not valid, the offer declined, the document list failed). Only a sent reminder records today's date for the

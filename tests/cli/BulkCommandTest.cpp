@@ -38,6 +38,8 @@ protected:
         set(QStringLiteral("SMTPAuth"), QStringLiteral("1"));
         set(QStringLiteral("SMTPUserID"), QStringLiteral("ucet"));
         set(QStringLiteral("SMTPPassword"), QStringLiteral("heslo"));
+        // The demo export is of a fixed day, and the runs here send from it again and again.
+        set(QStringLiteral("StaryExportDni"), QStringLiteral("0"));
     }
 
     void set(const QString& field, const QString& value) {
@@ -155,6 +157,34 @@ TEST_F(CliBulkTest, runsOverTheDebtorsWithAnAddressAndShowsTheHintOnlyOnce) {
 }
 
 // SIGTERM during a run: the reminder with the server is concluded, then the run ends with its totals.
+TEST_F(CliBulkTest, anExportTenDaysOldAsksFirstAndNoSendsNothing) {
+    RealSmtpServer server(authenticatingArguments());
+    useServer(server);
+    set(QStringLiteral("StaryExportDni"), QStringLiteral("3"));
+    const QString asOf = QDate::currentDate().addDays(-10).toString(QStringLiteral("d.M.yyyy"));
+    QByteArray old = test::fileBytes(test::demoExportPath());
+    old.replace("TITUL;RADEK;10.12.2026;", "TITUL;RADEK;" + asOf.toLatin1() + ';');
+    dir.write(QStringLiteral("stary.csv"), old);
+    const QString question = QStringLiteral("confirmation: Export je ke dni ") + asOf +
+                             QStringLiteral(
+                                 ", je tedy 10 dní starý. Doklady zaplacené po dni exportu by byly "
+                                 "upomínány, jako by zaplaceny nebyly. Chcete přesto pokračovat v "
+                                 "odesílání?\n");
+
+    const test::CliResult no = test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("bulk"),
+                                             dir.file(QStringLiteral("stary.csv"))});
+    EXPECT_EQ(no.exitCode, 3) << no.err.toStdString();
+    EXPECT_TRUE(no.err.endsWith(question)) << no.err.toStdString();
+    EXPECT_TRUE(server.messageFiles().empty());
+
+    const test::CliResult yes =
+        test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("--yes"),
+                      QStringLiteral("bulk"), dir.file(QStringLiteral("stary.csv"))});
+    ASSERT_EQ(yes.exitCode, 0) << yes.err.toStdString();
+    EXPECT_EQ(yes.err, question);
+    EXPECT_EQ(server.messageFiles().size(), 8);
+}
+
 TEST_F(CliBulkTest, sigtermStopsTheRunAfterTheReminderInFlight) {
     RealSmtpServer server(
         authenticatingArguments({QStringLiteral("--reply-delay-ms"), QStringLiteral("150")}));

@@ -115,7 +115,12 @@ private:
 
 class RemindCommandTest : public ::testing::Test {
 protected:
-    RemindCommandTest() { test::writeDemoDefFile(dir); }
+    RemindCommandTest() {
+        test::writeDemoDefFile(dir);
+        // The demo export is of a fixed day: its age is no concern of these tests.
+        cli({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("StaryExportDni"),
+             QStringLiteral("0")});
+    }
 
     test::CliResult remind(int debtor, bool yes = false, const QString& exportPath = test::demoExportPath(),
                            const QStringList& more = {}) {
@@ -149,6 +154,24 @@ protected:
     test::TempAppDir dir;
     DesktopMailClient mailClient;
 };
+
+TEST_F(RemindCommandTest, anOldExportAsksBeforeTheMailClientAndNoEndsTheCommand) {
+    cli({QStringLiteral("settings"), QStringLiteral("set"), QStringLiteral("StaryExportDni"),
+         QStringLiteral("3")});
+    const QString asOf = QDate::currentDate().addDays(-10).toString(QStringLiteral("d.M.yyyy"));
+    QByteArray old = test::fileBytes(test::demoExportPath());
+    old.replace("TITUL;RADEK;10.12.2026;", "TITUL;RADEK;" + asOf.toLatin1() + ';');
+    dir.write(QStringLiteral("stary.csv"), old);
+    const auto result = remind(7, false, dir.file(QStringLiteral("stary.csv")));
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(json(result).value(QStringLiteral("result")), QJsonValue());
+    EXPECT_EQ(result.err,
+              QStringLiteral("confirmation: Export je ke dni ") + asOf +
+                  QStringLiteral(", je tedy 10 dní starý. Doklady zaplacené po dni exportu by byly "
+                                 "upomínány, jako by zaplaceny nebyly. Chcete přesto pokračovat v "
+                                 "odesílání?\n"));
+    EXPECT_FALSE(QFile::exists(mailClient.started()));
+}
 
 TEST_F(RemindCommandTest, endsBeforeTheMailClientAsTheWindowDoes) {
     struct Case {

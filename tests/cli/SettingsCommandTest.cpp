@@ -32,7 +32,7 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 35);
+    EXPECT_EQ(json.size(), 37);
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
     EXPECT_EQ(json.value(QStringLiteral("SMTPPlainAuth")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());

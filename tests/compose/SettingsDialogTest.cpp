@@ -1,11 +1,13 @@
 #include "app/SettingsStore.h"
 #include "compose/SettingsDialog.h"
+#include "import/LateInterestRates.h"
 #include "support/FakeUserInterface.h"
 #include "support/RealSmtpServer.h"
 #include "support/TempAppDir.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,6 +16,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -520,3 +523,44 @@ TEST(TfrmNastaveni, testEmailUsesTheUnsavedValuesAndReportsTheOutcome) {
         << f.ui.messages()[0].text.toStdString();
     EXPECT_EQ(server.messageFiles().size(), 1);
 }
+
+namespace {
+
+// The rate grid shows the shipped rows with the user's over them; OK keeps only the rows that differ
+// from the shipped ones beside them, and a row at fault keeps the dialog open on its tab.
+TEST(TfrmNastaveni, theInterestTabEditsTheRatesAndTheCompensation) {
+    DialogFixture f;
+    test::TempAppDir dir;
+    dir.write(import::ShippedRatesFile, "2025-07-01;3.50;11.50\n2026-01-01;3.50;11.50\n");
+    f.dialog.setRatesFolder([&dir] { return dir.path(); });
+    f.open(TfrmNastaveni::UrokyZProdleni);
+    auto* grid = f.child<QTableWidget>("grSazby");
+    ASSERT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->item(1, 0)->text(), QStringLiteral("1.1.2026"));
+    EXPECT_EQ(grid->item(1, 2)->text(), QStringLiteral("11,50"));
+    EXPECT_EQ(f.child<QSpinBox>("edtStaryExport")->value(), 3);
+
+    f.click("btnPridatSazbu");
+    ASSERT_EQ(grid->rowCount(), 3);
+    grid->setItem(2, 0, new QTableWidgetItem(QStringLiteral("2.7.2026")));
+    grid->setItem(2, 1, new QTableWidgetItem(QStringLiteral("3,5")));
+    grid->setItem(2, 2, new QTableWidgetItem(QStringLiteral("11,5")));
+    f.click("chckNahradaNakladu");
+    f.click("btnOk");
+    EXPECT_TRUE(f.dialog.isVisible());
+    EXPECT_EQ(
+        f.ui.messages(),
+        (std::vector<Message>{{QStringLiteral("warning"),
+                               QStringLiteral("Úroky z prodlení, řádek 3: pololetí musí začínat dnem 1.1. "
+                                              "nebo 1.7. některého roku.")}}));
+    EXPECT_FALSE(QFile::exists(dir.file(import::UserRatesFile)));
+
+    grid->item(2, 0)->setText(QStringLiteral("1.7.2026"));
+    f.click("btnOk");
+    EXPECT_FALSE(f.dialog.isVisible());
+    EXPECT_TRUE(f.settings.NahradaNakladu);
+    EXPECT_EQ(import::ParseRates(dir.read(import::UserRatesFile)),
+              (std::vector<import::HalfYearRate>{{{2026, 7, 1}, 350, 1150}}));
+}
+
+}  // namespace

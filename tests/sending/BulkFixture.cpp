@@ -46,6 +46,7 @@ BulkFixture::BulkFixture() {
     s.E_Predmet = QStringLiteral("Upomínka pro %ODBERATEL%");
     s.EText = QStringLiteral("Dobrý den,\r\n%DOKLADY%\r\nHorák");
     s.E_KopieEmailu = QStringLiteral("kopie@horak.cz");
+    s.StaryExportDni = 0;  // the export is of a fixed day: its age is no concern here
     session.stateTables->SetAddressExport(QStringLiteral("gama@gama.cz"), false);
     for (const char* number : {"FV5", "FV6", "FV8"}) {
         session.stateTables->SetDocumentExport(QString::fromLatin1(number), false);

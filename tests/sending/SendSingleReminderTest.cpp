@@ -46,6 +46,7 @@ struct ReminderFixture {
         test::writeDemoDefFile(dir);
         QDir().mkpath(dir.file(QStringLiteral("Temp")));
         stateTables.OpenStateTables();
+        settings.StaryExportDni = 0;  // the demo export is of a fixed day; one test asks on purpose
     }
     ~ReminderFixture() {
         EXPECT_TRUE(client.answers.empty()) << "the mail client's answers were not all used";
@@ -63,9 +64,10 @@ struct ReminderFixture {
         ASSERT_TRUE(tables.mtFirmy.findKey(QString::fromUtf8(name))) << name;
     }
     // Through the fake mail client, or the program's own route with `real`.
-    std::optional<int> send(bool real = false) {
+    std::optional<int> send(bool real = false, const QDate& today = QDate::currentDate()) {
         sending::SingleReminderContext context{reminder, stateTables, commands,
                                                dir.file(QStringLiteral("Temp/"))};
+        context.today = today;
         if (!real) {
             context.sendReminder = std::ref(client);
         }
@@ -126,6 +128,26 @@ TEST(SendSingleReminder, aSentReminderRecordsTodayForTheRecipient) {
         EXPECT_EQ(f.lastSend(QStringLiteral("rehor@gastro-rehor.cz")), QDate::currentDate()) << c.name;
         EXPECT_EQ(f.ui.waitMessages(), (std::vector<QString>{kStarting, QString()})) << c.name;
         EXPECT_TRUE(f.ui.messages().empty()) << c.name;
+    }
+}
+
+// From an export ten days old the reminder waits for the user's answer: No hands nothing over.
+TEST(SendSingleReminder, anOldExportAsksFirstAndNoSendsNothing) {
+    for (bool answer : {false, true}) {
+        ReminderFixture f;
+        f.settings.StaryExportDni = 3;
+        f.load();
+        f.selectDebtor("Gastro Řehoř");
+        f.ui.queueConfirmation(answer);
+        if (answer) {
+            f.client.answers = {0};
+        }
+        EXPECT_EQ(f.send(false, QDate(2026, 12, 20)), answer ? std::optional<int>(0) : std::nullopt);
+        EXPECT_EQ(f.client.requests.size(), answer ? 1u : 0u);
+        ASSERT_FALSE(f.ui.messages().empty());
+        EXPECT_TRUE(f.ui.messages().front().text.startsWith(
+            QStringLiteral("Export je ke dni 10.12.2026, je tedy 10 dní starý. Doklady zaplacené")));
+        EXPECT_EQ(f.lastSend(QStringLiteral("rehor@gastro-rehor.cz")).isValid(), answer);
     }
 }
 

@@ -1,0 +1,132 @@
+#include "import/ApplyLateInterest.h"
+
+#include "import/CurrencySums.h"
+#include "import/DebtorInterest.h"
+#include "import/LateInterest.h"
+
+#include <QStringList>
+
+namespace tervalo::import {
+
+namespace {
+
+struct DocumentFields {
+    int due, remaining, creditNote, interest, rate;
+    explicit DocumentFields(const memtable::MemTable& t)
+        : due(t.field(u"DatSplat")),
+          remaining(t.field(u"CelkNeprop")),
+          creditNote(t.field(u"Dobropis")),
+          interest(t.field(u"UrokZProdleni")),
+          rate(t.field(u"SazbaUroku")) {}
+};
+
+QString formatAmount(double amount, QChar separator) {
+    return QString::number(amount, 'f', 2).replace(QLatin1Char('.'), separator);
+}
+
+class InterestPass {
+public:
+    InterestPass(ExportTables& tables, const LateInterestRates& rates, const QDate& asOf)
+        : m_t(tables), m_rates(rates), m_asOf(asOf), m_f(tables.mtDoklady) {}
+
+    // The current debtor's documents, then the debtor's totals.
+    void debtor() {
+        memtable::MemTable& doklady = m_t.mtDoklady;
+        for (int position = 0; position < doklady.recordCount(); ++position) {
+            doklady.moveTo(position);
+            document();
+        }
+        const DebtorInterest owed = CurrentDebtorInterest(m_t);
+        QStringList others;
+        for (const auto& [currency, total] : owed.totals) {
+            if (currency != HomeCurrency) {
+                others << currency + QLatin1Char(' ') + formatAmount(total, m_t.locale.decimalSeparator());
+            }
+        }
+        memtable::MemTable& firmy = m_t.mtFirmy;
+        firmy.edit();
+        const auto home = owed.totals.find(HomeCurrency);
+        firmy.setFloat(u"UrokCelkem", home == owed.totals.end() ? 0 : home->second);
+        firmy.setText(u"UrokCelkemMeny", others.join(QStringLiteral(", ")));
+        firmy.setFloat(u"Naklady", owed.compensation);
+        firmy.post();
+    }
+
+    const std::set<QDate>& missing() const { return m_missing; }
+
+private:
+    void document() {
+        memtable::MemTable& doklady = m_t.mtDoklady;
+        LateInterest interest;
+        if (!doklady.boolValue(m_f.creditNote)) {
+            const std::optional<QDate> due = m_t.locale.parseShortDate(doklady.text(m_f.due));
+            if (due) {
+                interest = ComputeLateInterest(*due, doklady.floatValue(m_f.remaining), m_asOf, m_rates);
+            }
+        }
+        if (interest.missingHalfYear) {
+            m_missing.insert(*interest.missingHalfYear);
+        }
+        doklady.edit();
+        if (interest.rate) {
+            doklady.setFloat(m_f.interest, double(interest.cents) / 100);
+            doklady.setFloat(m_f.rate, double(*interest.rate) / 100);
+        } else {
+            doklady.setNull(m_f.interest);
+            doklady.setNull(m_f.rate);
+        }
+        doklady.post();
+    }
+
+    ExportTables& m_t;
+    const LateInterestRates& m_rates;
+    const QDate m_asOf;
+    const DocumentFields m_f;
+    std::set<QDate> m_missing;
+};
+
+}  // namespace
+
+std::set<QDate> ApplyLateInterest(ExportTables& tables, const LateInterestRates& rates, bool compensation) {
+    const std::optional<QDate> asOf = tables.locale.parseShortDate(tables.AsOfDate.trimmed());
+    if (!asOf) {
+        return {};
+    }
+    memtable::MemTable& firmy = tables.mtFirmy;
+    memtable::MemTable& doklady = tables.mtDoklady;
+    firmy.disableControls();
+    doklady.disableControls();
+    const memtable::MemTable::Bookmark debtor = firmy.bookmark();
+    const memtable::MemTable::Bookmark document = doklady.bookmark();
+    const bool filtered = firmy.filtered();
+    firmy.setFiltered(false);
+    tables.CompensationClaimed = compensation;
+    InterestPass pass(tables, rates, *asOf);
+    for (int position = 0; position < firmy.recordCount(); ++position) {
+        firmy.moveTo(position);
+        pass.debtor();
+    }
+    firmy.setFiltered(filtered);
+    firmy.gotoBookmark(debtor);
+    doklady.gotoBookmark(document);
+    doklady.enableControls();
+    firmy.enableControls();
+    return pass.missing();
+}
+
+void ShowMissingRatesMessage(const std::set<QDate>& halfYears, UserInterface& ui) {
+    if (halfYears.empty()) {
+        return;
+    }
+    QStringList names;
+    for (const QDate& start : halfYears) {
+        names << HalfYearName(start);
+    }
+    ui.warning(
+        QStringLiteral("Chybí sazba úroku z prodlení pro pololetí začínající ") +
+        names.join(QStringLiteral(", ")) +
+        QStringLiteral(". Doklady, jejichž prodlení začalo v tomto pololetí, jsou bez úroku z prodlení. "
+                       "Sazbu doplníte v Nastavení na záložce \"Úroky z prodlení\"."));
+}
+
+}  // namespace tervalo::import

@@ -1,0 +1,61 @@
+#include "import/DebtorInterest.h"
+
+#include "import/ApplyLateInterest.h"
+#include "import/CurrencySums.h"
+
+#include <cmath>
+
+namespace tervalo::import {
+
+DebtorInterest CurrentDebtorInterest(const ExportTables& tables) {
+    DebtorInterest result;
+    const std::optional<QDate> asOf = tables.locale.parseShortDate(tables.AsOfDate.trimmed());
+    const memtable::MemTable& doklady = tables.mtDoklady;
+    if (!asOf || !doklady.isOpen()) {
+        return result;
+    }
+    const int included = doklady.field(u"Exportovat");
+    const int creditNote = doklady.field(u"Dobropis");
+    const int number = doklady.field(u"CisloDokl");
+    const int due = doklady.field(u"DatSplat");
+    const int remaining = doklady.field(u"CelkNeprop");
+    const int currency = doklady.field(u"Mena");
+    const int rate = doklady.field(u"SazbaUroku");
+    const int interest = doklady.field(u"UrokZProdleni");
+    int homeDebts = 0;
+    for (int position = 0; position < doklady.recordCount(); ++position) {
+        const memtable::RowId row = doklady.rowAt(position);
+        if (!doklady.boolValue(row, included) || doklady.boolValue(row, creditNote)) {
+            continue;
+        }
+        OverdueDocument document;
+        document.dueText = doklady.text(row, due);
+        const std::optional<QDate> dueDate = tables.locale.parseShortDate(document.dueText);
+        document.remaining = doklady.isNull(row, remaining) ? 0 : doklady.floatValue(row, remaining);
+        if (!dueDate || dueDate->daysTo(*asOf) <= 0 || !(std::llround(document.remaining * 100) > 0)) {
+            continue;
+        }
+        document.number = doklady.text(row, number);
+        document.due = *dueDate;
+        document.days = int(dueDate->daysTo(*asOf));
+        document.currency = doklady.text(row, currency).trimmed().toUpper();
+        if (document.currency.isEmpty()) {
+            document.currency = HomeCurrency;
+        }
+        if (!doklady.isNull(row, rate)) {
+            document.rate = doklady.floatValue(row, rate);
+            document.interest = doklady.floatValue(row, interest);
+            result.totals[document.currency] += document.interest;
+        }
+        if (document.currency == HomeCurrency) {
+            ++homeDebts;
+        }
+        result.documents.push_back(document);
+    }
+    if (tables.CompensationClaimed) {
+        result.compensation = CompensationPerDebt * homeDebts;
+    }
+    return result;
+}
+
+}  // namespace tervalo::import
