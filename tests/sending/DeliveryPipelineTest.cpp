@@ -2,6 +2,8 @@
 
 #include "support/TempAppDir.h"
 
+#include <QFile>
+
 #include <condition_variable>
 #include <mutex>
 
@@ -190,6 +192,19 @@ TEST_F(JournalledPipeline, endingWithdrawsTheHeldReminderAndWaitsForTheOneInFlig
               (QStringList{QStringLiteral("A text"), QStringLiteral("A commit"), QStringLiteral("A reply"),
                            QStringLiteral("B text"), QStringLiteral("B withdrawn")}));
     EXPECT_EQ(journalled(), QStringList{QStringLiteral("A accepted")});
+}
+
+// A record that cannot reach the disk (its log is gone from the folder) holds its message back for
+// good: it is withdrawn before its end mark, and the run learns why.
+TEST_F(JournalledPipeline, aRecordThatCannotBeFlushedWithdrawsItsMessage) {
+    ASSERT_TRUE(QFile::remove(state::SendJournal::pathIn(dir.path()) + QStringLiteral("-wal")));
+    pipeline->deliver(0, QStringLiteral("a@x.cz"), reminderTo(QStringLiteral("A")));
+    const std::optional<DeliveredReminder> a = pipeline->conclude([] {});
+    ASSERT_TRUE(a);
+    EXPECT_TRUE(a->outcome.withdrawn);
+    EXPECT_FALSE(a->outcome.delivered);
+    EXPECT_TRUE(a->journalError);
+    EXPECT_EQ(transport.events(), (QStringList{QStringLiteral("A text"), QStringLiteral("A withdrawn")}));
 }
 
 // Without a journal nothing is recorded, and the order is the same.
