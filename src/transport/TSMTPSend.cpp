@@ -341,30 +341,32 @@ QByteArray TSMTPSend::mailCommand(const QString& address, qint64 messageSize) co
     return line;
 }
 
-bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
+QByteArray TSMTPSend::recipientCommand(const QString& address) const {
+    return "RCPT TO:<" + bytes(address) + '>';
+}
+
+void TSMTPSend::beginMessage() {
     m_stage = SmtpStage::Sender;
     m_messageTextStarted = false;
     m_messageWithdrawn = false;
-    return command(mailCommand(address, messageSize)) == 250;
 }
 
-bool TSMTPSend::sendEnvelopeRecipient(const QString& address) {
-    m_stage = SmtpStage::Recipient;
-    return command("RCPT TO:<" + bytes(address) + '>') == 250;
+bool TSMTPSend::SendEnvelopeSender(const QString& address, qint64 messageSize) {
+    beginMessage();
+    return command(mailCommand(address, messageSize)) == 250;
 }
 
 bool TSMTPSend::SendEnvelope(const QString& sender, qint64 messageSize, const QStringList& recipients) {
     if (m_PipeliningOffered) {
-        m_stage = SmtpStage::Sender;
-        m_messageTextStarted = false;
-        m_messageWithdrawn = false;
+        beginMessage();
         return sendPipelinedEnvelope(mailCommand(sender, messageSize), recipients);
     }
     if (!SendEnvelopeSender(sender, messageSize)) {
         return false;
     }
+    m_stage = SmtpStage::Recipient;
     for (const QString& address : recipients) {
-        if (!sendEnvelopeRecipient(address)) {
+        if (command(recipientCommand(address)) != 250) {
             return false;
         }
     }
@@ -375,7 +377,7 @@ bool TSMTPSend::SendEnvelope(const QString& sender, qint64 messageSize, const QS
 bool TSMTPSend::sendPipelinedEnvelope(const QByteArray& mailCommand, const QStringList& recipients) {
     QByteArray group = mailCommand + "\r\n";
     for (const QString& address : recipients) {
-        group += "RCPT TO:<" + bytes(address) + ">\r\n";
+        group += recipientCommand(address) + "\r\n";
     }
     group += "DATA\r\n";
     if (m_connectionLost || !send(group)) {

@@ -114,9 +114,11 @@ private:
     QByteArray bytes(const QString& text) const { return encodeText(text, m_textCharset); }
     // EHLO, HELO when EHLO is refused; fills the capabilities.
     bool greet();
-    bool sendEnvelopeRecipient(const QString& address);
-    bool sendPipelinedEnvelope(const QByteArray& mailCommand, const QStringList& recipients);
+    // Stage and flags for a new message's MAIL FROM.
+    void beginMessage();
     QByteArray mailCommand(const QString& address, qint64 messageSize) const;
+    QByteArray recipientCommand(const QString& address) const;
+    bool sendPipelinedEnvelope(const QByteArray& mailCommand, const QStringList& recipients);
     bool startTls();
     void authenticate();
     bool failOpen();
