@@ -169,16 +169,16 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
         "SMTPJednotlive=0\r\n"
         "SMTPPort=25\r\n");
     EXPECT_EQ(saved.left(expectedStart.size()), expectedStart);
-    EXPECT_TRUE(saved.endsWith(
-        QStringLiteral("ClientType=2\r\nClientDirectName=\r\n\r\n[EMAIL]\r\n"
-                       "E_Predmet=Upominka: seznam neuhrazenych dokladu\r\n"
-                       "E_KopieEmailu=\r\nE_PripojitPrilohu=1\r\n"
-                       "EF_Nadpis=Seznam neuhrazených dokladů ke dni %DATUM%\r\n"
-                       "EF_CisDokl=Doklad č.\r\nEF_Vystaveno=Vystaveno\r\n"
-                       "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
-                       "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
-                       "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
-                       "QRRezim=1\r\nQRUctyMeny=\r\n")))
+    EXPECT_TRUE(saved.endsWith(QStringLiteral(
+        "ClientType=2\r\nClientDirectName=\r\n\r\n[EMAIL]\r\n"
+        "E_Predmet=Upominka: seznam neuhrazenych dokladu\r\n"
+        "E_KopieEmailu=\r\nE_PripojitPrilohu=1\r\n"
+        "EF_Nadpis=Seznam neuhrazených dokladů ke dni %DATUM%\r\n"
+        "EF_CisDokl=Doklad č.\r\nEF_Vystaveno=Vystaveno\r\n"
+        "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
+        "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
+        "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
+        "QRRezim=1\r\nQRUctyMeny=\r\n\r\n[UROKY]\r\nNahradaNakladu=0\r\nStaryExportDni=3\r\n")))
         << saved.toStdString();
     EXPECT_EQ(f.reloaded()->settings, f.session.settings);
 }

@@ -34,18 +34,18 @@ TEST(LibreOfficeRead, totalsPerCurrencyAndTheCountOverAllDebtorsAndOverNone) {
     ASSERT_TRUE(exporting::WriteDebtorList(f.session.tables, f.templatePath(), demo, f.ui));
 
     const QStringList lines = convertToCsv(demo, f.dir.path());
-    EXPECT_EQ(lines.value(5), QStringLiteral("Alfa Stavby s.r.o.,,,,,IČO:,25596641,,,,"));
+    EXPECT_EQ(lines.value(5), QStringLiteral("Alfa Stavby s.r.o.,,,,,IČO:,25596641,,,,,,,"));
     EXPECT_EQ(lines.value(7), QStringLiteral("FV260101,260101,2.9.2026,16.9.2026,") +
                                   QString::number(QDate(2026, 9, 16).daysTo(QDate::currentDate())) +
-                                  QStringLiteral(",CZK,48400,48400,,,"));
+                                  QStringLiteral(",CZK,48400,48400,,,,,,"));
     EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^(Faktury|Dobropisy) všech"))),
-              (QStringList{QStringLiteral("Faktury všech dlužníků,,,,,CZK,317444,264593.75,,,"),
-                           QStringLiteral("Dobropisy všech dlužníků,,,,,CZK,-13310,-13310,,,"),
-                           QStringLiteral("Faktury všech dlužníků,,,,,EUR,1500,1500,,,"),
-                           QStringLiteral("Dobropisy všech dlužníků,,,,,EUR,0,0,,,")}));
+              (QStringList{QStringLiteral("Faktury všech dlužníků,,,,,CZK,317444,264593.75,,,,,,"),
+                           QStringLiteral("Dobropisy všech dlužníků,,,,,CZK,-13310,-13310,,,,,,"),
+                           QStringLiteral("Faktury všech dlužníků,,,,,EUR,1500,1500,,,,,,"),
+                           QStringLiteral("Dobropisy všech dlužníků,,,,,EUR,0,0,,,,,,")}));
     EXPECT_EQ(lineStartingWith(lines, QStringLiteral("Počet")),
               QStringLiteral("Počet dlužníků:,,,") + QString::number(f.session.tables.mtFirmy.recordCount()) +
-                  QStringLiteral(",,,,,,,"));
+                  QStringLiteral(",,,,,,,,,,"));
 
     test::AppFixture empty;
     const QString none = f.dir.file(QStringLiteral("none.xls"));
@@ -53,7 +53,7 @@ TEST(LibreOfficeRead, totalsPerCurrencyAndTheCountOverAllDebtorsAndOverNone) {
     const QStringList emptyLines = convertToCsv(none, f.dir.path());
     EXPECT_EQ(lineStartingWith(emptyLines, QStringLiteral("Faktury všech")), QString());
     EXPECT_EQ(lineStartingWith(emptyLines, QStringLiteral("Počet")),
-              QStringLiteral("Počet dlužníků:,,,0,,,,,,,"));
+              QStringLiteral("Počet dlužníků:,,,0,,,,,,,,,,"));
 }
 
 }  // namespace
