@@ -2,8 +2,8 @@
 // reminders per second beside Python's smtplib sending the same rendered messages, one
 // connection each, to the same server; also the time to build and render one message. Then the same
 // over STARTTLS to a second server with a certificate of a test CA, beside smtplib with starttls().
-#include "transport/SmtpSender.h"
-#include "transport/TMimeMess.h"
+#include "transport/mime/TMimeMess.h"
+#include "transport/smtp/SmtpSender.h"
 
 #include "platform/SystemLocale.h"
 

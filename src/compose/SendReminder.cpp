@@ -1,11 +1,11 @@
 #include "compose/SendReminder.h"
 
 #include "compose/MakeMessageId.h"
-#include "transport/AddressText.h"
-#include "transport/BuildReminderMime.h"
-#include "transport/MailClientErrors.h"
-#include "transport/MimeEnvironment.h"
-#include "transport/TJclEmail.h"
+#include "transport/mailclient/MailClientErrors.h"
+#include "transport/mailclient/TJclEmail.h"
+#include "transport/mime/AddressText.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/mime/MimeEnvironment.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SmtpReminder.h"
 #include "import/ExportTables.h"
+#include "platform/ChildProcess.h"
 #include "platform/SystemLocale.h"
 #include "platform/UserInterface.h"
-#include "transport/ChildProcess.h"
-#include "transport/MailClientEnvironment.h"
-#include "transport/TSMTPSend.h"
+#include "settings/AppSettings.h"
+#include "transport/mailclient/MailClientEnvironment.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 #include "compose/SmtpReminder.h"
 
 #include "compose/MakeMessageId.h"
-#include "transport/AddressText.h"
-#include "transport/BuildReminderMime.h"
+#include "transport/mime/AddressText.h"
+#include "transport/mime/BuildReminderMime.h"
 
 namespace tervalo::compose {
 

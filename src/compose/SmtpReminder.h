@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "compose/QrPlatbaReminder.h"
-#include "compose/TemplateVariables.h"
+#include "import/TemplateVariables.h"
+#include "payment/QrPlatbaReminder.h"
 #include "platform/UserInterface.h"
-#include "transport/BuildReminderMime.h"
-#include "transport/MimeEnvironment.h"
-#include "transport/SmtpSender.h"
-#include "transport/TMimeMess.h"
-#include "transport/TSMTPSend.h"
+#include "settings/AppSettings.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/mime/MimeEnvironment.h"
+#include "transport/mime/TMimeMess.h"
+#include "transport/smtp/SmtpSender.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QString>
 

@@ -1,8 +1,6 @@
 #include "sending/EmailingDialog.h"
 
 #include "app/GuiUserInterface.h"
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/FirstEmailingHint.h"
@@ -10,6 +8,8 @@
 #include "sending/RunBulkEmailing.h"
 #include "sending/TestEmailDialog.h"
 #include "sending/WrappedLabel.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -2,9 +2,9 @@
 
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
-#include "transport/AddressText.h"
-#include "transport/ComposeFields.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/ComposeFields.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
+#include "transport/mime/AddressText.h"
 
 #include <QFileInfo>
 

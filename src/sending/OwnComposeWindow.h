@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SendReminder.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 #include "state/SendJournal.h"
 
 namespace tervalo::sending {

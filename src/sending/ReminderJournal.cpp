@@ -1,6 +1,6 @@
 #include "sending/ReminderJournal.h"
 
-#include "compose/TemplateVariables.h"
+#include "import/TemplateVariables.h"
 
 namespace tervalo::sending {
 

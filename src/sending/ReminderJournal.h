@@ -2,7 +2,7 @@
 
 #include "compose/SendReminder.h"
 #include "state/SendJournal.h"
-#include "transport/SmtpOutcome.h"
+#include "transport/smtp/SmtpOutcome.h"
 
 #include <QDateTime>
 

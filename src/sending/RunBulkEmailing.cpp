@@ -8,8 +8,8 @@
 #include "sending/BulkRunPlan.h"
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
-#include "transport/AddressText.h"
-#include "transport/SmtpOutcome.h"
+#include "transport/mime/AddressText.h"
+#include "transport/smtp/SmtpOutcome.h"
 
 #include <QUuid>
 

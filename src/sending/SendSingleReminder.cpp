@@ -6,7 +6,7 @@
 #include "sending/OwnComposeWindow.h"
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 namespace tervalo::sending {
 

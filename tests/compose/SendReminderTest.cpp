@@ -3,8 +3,8 @@
 #include "support/CaseName.h"
 #include "support/FakeUserInterface.h"
 #include "support/MailDesktop.h"
-#include "transport/EJclMapiError.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/EJclMapiError.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
 
 #include <QUrl>
 

@@ -2,7 +2,7 @@
 
 #include "browser/BrowserCommands.h"
 #include "sending/SendSingleReminder.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
 
 #include <QJsonArray>
 

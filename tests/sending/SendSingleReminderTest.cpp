@@ -4,7 +4,7 @@
 #include "import/ExportReader.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
-#include "transport/EJclMapiError.h"
+#include "transport/mailclient/EJclMapiError.h"
 
 #include <QDir>
 #include <QFile>
