@@ -1,6 +1,5 @@
 #include "sending/EmailingDialog.h"
 
-#include "app/GuiUserInterface.h"
 #include "compose/SettingsDialog.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/FirstEmailingHint.h"
@@ -10,6 +9,7 @@
 #include "sending/WrappedLabel.h"
 #include "widgets/MinimizeApplication.h"
 #include "widgets/WindowPlacement.h"
+#include "widgets/YesNoQuestion.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
