@@ -5,7 +5,9 @@ nothing is stored). --refuse ADDRESS answers
 550 to that recipient, as a server does for a mailbox it does not know. With --certificate and --key
 it speaks TLS: STARTTLS (--tls starttls, required before anything but EHLO, and before AUTH) or TLS
 from the first byte (--tls implicit). --reply-delay-ms makes it take that long to answer each
-recipient and each message, as a server across a network does. Prints "READY <port>" when it
+recipient and each message, as a server across a network does. --close-after N turns the next message
+of a connection after its N-th away with 421 and closes the connection, as servers with a limit of
+messages per connection do. Prints "READY <port>" when it
 listens and stops when its standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
@@ -27,13 +29,14 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0):
+    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0, close_after=0):
         self.maildir = maildir
         self.user = user.encode()
         self.password = password.encode()
         self.refused = {address.lower() for address in refused}
         self.discard = discard
         self.delay = delay
+        self.close_after = close_after
         self.count = 0
 
     def check_login(self, server, session, envelope, mechanism, auth_data):
@@ -51,6 +54,14 @@ class Handler:
         ok = user == self.user and hmac.compare_digest(digest, expected)
         return AuthResult(success=ok, handled=False, auth_data=LoginPassword(user, b"") if ok else None)
 
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if self.close_after and getattr(session, "messages", 0) >= self.close_after:
+            asyncio.get_running_loop().call_later(0.01, server.transport.close)
+            return "421 4.7.0 Too many messages on this connection, closing"
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self.delay:
             await asyncio.sleep(self.delay)
@@ -63,6 +74,7 @@ class Handler:
         if self.delay:
             await asyncio.sleep(self.delay)
         self.count += 1
+        session.messages = getattr(session, "messages", 0) + 1
         if self.discard:
             return "250 OK"
         base = os.path.join(self.maildir, "%03d" % self.count)
@@ -104,10 +116,11 @@ def main():
     parser.add_argument("--reply-delay-ms", type=float, default=0)
     parser.add_argument("--certificate", help="PEM certificate of the server")
     parser.add_argument("--key", help="PEM key of the certificate")
+    parser.add_argument("--close-after", type=int, default=0, help="messages per connection")
     args = parser.parse_args()
 
     handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard,
-                      args.reply_delay_ms / 1000)
+                      args.reply_delay_ms / 1000, args.close_after)
     port = free_port()
     tls = {}
     if args.tls:
