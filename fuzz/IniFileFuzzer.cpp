@@ -3,7 +3,7 @@
 // trim blanks, take off a pair of quotes and turn a line break inside a value into a blank.)
 #include "FuzzSupport.h"
 
-#include "app/ConfigurationFile.h"
+#include "settings/ConfigurationFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tervalo;

@@ -3,8 +3,8 @@
 // or NUL inside it would end a header early or smuggle in one of its own.
 #include "FuzzSupport.h"
 
-#include "transport/BuildReminderMime.h"
-#include "transport/MimeEnvironment.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/mime/MimeEnvironment.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,7 +1,7 @@
 // rdata1.dti, the SMTP password file, as start-up reads it.
 #include "FuzzSupport.h"
 
-#include "app/PasswordStore.h"
+#include "settings/PasswordStore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tervalo;

@@ -2,8 +2,8 @@
 // capabilities, authentication challenges, envelope, data and quit replies are read from it in turn.
 // The first byte chooses plain text or STARTTLS. The peer sends everything, then closes its side, so a
 // session that waits for more must see the end of the connection, never the timeout.
-#include "transport/SmtpError.h"
-#include "transport/TSMTPSend.h"
+#include "transport/smtp/SmtpError.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QByteArray>
 

@@ -1,9 +1,9 @@
 #include "app/AboutDialog.h"
 
-#include "app/MinimizeApplication.h"
 #include "app/ProgramIcon.h"
 #include "platform/AppVersion.h"
 #include "platform/ShellOpen.h"
+#include "widgets/MinimizeApplication.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>

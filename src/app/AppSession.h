@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SendReminder.h"
 #include "import/CellMatrix.h"
 #include "import/ExportTables.h"
 #include "platform/SystemLocale.h"
+#include "settings/AppSettings.h"
 #include "state/StateTables.h"
-#include "transport/MailClientEnvironment.h"
+#include "transport/mailclient/MailClientEnvironment.h"
 
 #include <QChar>
 #include <QString>

@@ -6,12 +6,12 @@
 #include "browser/NoteDialog.h"
 #include "browser/SelectEmailDialog.h"
 #include "sending/ReminderComposeDialog.h"
+#include "widgets/YesNoQuestion.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRegularExpression>
 
 namespace tervalo::app {
@@ -85,16 +85,6 @@ void GuiUserInterface::warning(const QString& text) {
 void GuiUserInterface::error(const QString& text) {
     hideWaitWindow();
     showBox(m_parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
-}
-
-bool askYesNo(QWidget* parent, const QString& text, bool yesIsDefault) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Potvrzení"), text, QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QStringLiteral("Ano"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("Ne"), QMessageBox::NoRole);
-    box.setDefaultButton(yesIsDefault ? yes : no);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
 }
 
 bool GuiUserInterface::confirm(const QString& text) {

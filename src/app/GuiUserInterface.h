@@ -15,9 +15,6 @@ namespace tervalo::app {
 
 class TfrmWaitMessage;
 
-// The program's Yes/No question box over `parent`; Esc answers No. True for Yes.
-bool askYesNo(QWidget* parent, const QString& text, bool yesIsDefault);
-
 // The port implemented with widgets: message boxes with Czech buttons, the waiting window (hidden
 // before every message box, question and dialog), the main window's progress bar and the dialogs.
 class GuiUserInterface : public UserInterface {

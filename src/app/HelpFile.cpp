@@ -1,6 +1,6 @@
 #include "app/HelpFile.h"
 
-#include "compose/ZipLibrary.h"
+#include "platform/ZipLibrary.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 #include "app/HelpWindow.h"
 
-#include "app/WindowPlacement.h"
 #include "platform/ShellOpen.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QImage>

@@ -5,10 +5,8 @@
 #include "app/HelpFile.h"
 #include "app/HelpWindow.h"
 #include "app/LoadExport.h"
-#include "app/MinimizeApplication.h"
 #include "app/StartUp.h"
 #include "app/WaitMessageWindow.h"
-#include "app/WindowPlacement.h"
 #include "browser/BrowserCommands.h"
 #include "browser/DataGrid.h"
 #include "browser/DebtorSummary.h"
@@ -23,6 +21,8 @@
 #include "sending/EmailingDialog.h"
 #include "sending/HistoryDialog.h"
 #include "sending/SendSingleReminder.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "app/SettingsStore.h"
 
-#include "app/ConfigurationFile.h"
-#include "app/PasswordStore.h"
 #include "compose/FillMailClientList.h"
+#include "settings/ConfigurationFile.h"
+#include "settings/PasswordStore.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/AppSession.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <QDate>
 

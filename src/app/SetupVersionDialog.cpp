@@ -1,6 +1,6 @@
 #include "app/SetupVersionDialog.h"
 
-#include "app/MinimizeApplication.h"
+#include "widgets/MinimizeApplication.h"
 
 #include <QApplication>
 #include <QFrame>

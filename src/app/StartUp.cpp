@@ -2,9 +2,9 @@
 
 #include "app/SettingsStore.h"
 #include "app/VersionSetup.h"
-#include "compose/CheckZipLibrary.h"
 #include "import/DefFile.h"
 #include "platform/AppDir.h"
+#include "platform/CheckZipLibrary.h"
 #include "platform/PrivateFolder.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "app/VersionSetup.h"
 
-#include "app/ConfigurationFile.h"
-#include "app/IniFile.h"
+#include "settings/ConfigurationFile.h"
+#include "settings/IniFile.h"
 
 #include <QDateTime>
 #include <QFile>

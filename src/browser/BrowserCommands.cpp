@@ -2,7 +2,7 @@
 
 #include "browser/WebAddress.h"
 #include "platform/FieldTextWarning.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 namespace tervalo::browser {
 

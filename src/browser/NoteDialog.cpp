@@ -1,8 +1,8 @@
 #include "browser/NoteDialog.h"
 
-#include "app/EditedPlainText.h"
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
+#include "widgets/EditedPlainText.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "browser/SelectEmailDialog.h"
 
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "cli/QrCommand.h"
 
 #include "cli/DebtorCommand.h"
-#include "compose/QrPlatbaReminder.h"
+#include "payment/QrPlatbaReminder.h"
 
 #include <QDir>
 #include <QJsonArray>

@@ -31,7 +31,7 @@ int runRemind(CliContext& context) {
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     single.smtpWithoutWindow = smtp;
     single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
-    std::optional<int> result;
+    std::optional<compose::ReminderResult> result;
     try {
         state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
         single.journal = &journal;
@@ -42,7 +42,7 @@ int runRemind(CliContext& context) {
     // The recipient is the debtor's address as it stands after the command.
     const QJsonObject printed{{QStringLiteral("debtor"), arguments->debtorId},
                               {QStringLiteral("address"), session.tables.mtFirmy.text(u"OdbEmail")},
-                              {QStringLiteral("result"), result ? QJsonValue(*result) : QJsonValue()}};
+                              {QStringLiteral("result"), result ? QJsonValue(int(*result)) : QJsonValue()}};
     context.out << QString::fromUtf8(QJsonDocument(printed).toJson(QJsonDocument::Compact)) << Qt::endl;
     return Success;
 }

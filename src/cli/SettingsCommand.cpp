@@ -1,7 +1,7 @@
 #include "cli/SettingsCommand.h"
 
 #include "app/SettingsStore.h"
-#include "compose/QrAccount.h"
+#include "payment/QrAccount.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -14,9 +14,9 @@ int runSmtpSend(CliContext& context) {
     if (!reminder) {
         return Ended;
     }
-    const int result = compose::DeliverSmtpReminder(*reminder->message, reminder->request,
-                                                    context.session.settings, context.ui);
-    return result == 0 ? Success : Ended;
+    const compose::ReminderResult result = compose::DeliverSmtpReminder(*reminder->message, reminder->request,
+                                                                        context.session.settings, context.ui);
+    return result == compose::ReminderResult::Accepted ? Success : Ended;
 }
 
 }  // namespace tervalo::cli

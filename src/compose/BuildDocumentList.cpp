@@ -3,9 +3,9 @@
 #include "compose/DocumentListError.h"
 #include "compose/DocumentListLayout.h"
 #include "compose/PrepareFileForWrite.h"
-#include "compose/TemplateVariables.h"
 #include "compose/WriteFileAfresh.h"
 #include "compose/ZipDocumentList.h"
+#include "import/TemplateVariables.h"
 #include "platform/PrivateFolder.h"
 
 namespace tervalo::compose {

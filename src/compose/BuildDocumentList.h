@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "compose/ZipLibrary.h"
 #include "import/ExportTables.h"
 #include "platform/UserInterface.h"
+#include "platform/ZipLibrary.h"
+#include "settings/AppSettings.h"
 
 #include <QString>
 

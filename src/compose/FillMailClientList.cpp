@@ -1,6 +1,6 @@
 #include "compose/FillMailClientList.h"
 
-#include "transport/TJclEmail.h"
+#include "transport/mailclient/TJclEmail.h"
 
 namespace tervalo::compose {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compose/EmailKlientTable.h"
-#include "transport/MailClientEnvironment.h"
+#include "transport/mailclient/MailClientEnvironment.h"
 
 namespace tervalo::compose {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "platform/SystemLocale.h"
+#include "settings/AppSettings.h"
 
 #include <QWidget>
 

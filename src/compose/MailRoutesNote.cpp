@@ -1,6 +1,6 @@
 #include "compose/MailRoutesNote.h"
 
-#include "transport/MailSubmissionProgram.h"
+#include "transport/mailclient/MailSubmissionProgram.h"
 
 namespace tervalo::compose {
 

@@ -1,11 +1,11 @@
 #include "compose/SendReminder.h"
 
 #include "compose/MakeMessageId.h"
-#include "transport/AddressText.h"
-#include "transport/BuildReminderMime.h"
-#include "transport/MailClientErrors.h"
-#include "transport/MimeEnvironment.h"
-#include "transport/TJclEmail.h"
+#include "transport/mailclient/MailClientErrors.h"
+#include "transport/mailclient/TJclEmail.h"
+#include "transport/mime/AddressText.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/mime/MimeEnvironment.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,10 +14,10 @@ namespace tervalo::compose {
 
 namespace {
 
-int sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
+ReminderResult sendBySmtp(const ReminderRequest& request, ReminderContext& context) {
     const std::unique_ptr<transport::TMimeMess> message = RenderSmtpReminder(request, context);
     if (!message) {
-        return -2;
+        return ReminderResult::NotSent;
     }
     return DeliverSmtpReminder(*message, request, context.settings, context.ui, context.smtpOptions);
 }
@@ -38,7 +38,7 @@ transport::TJclSimpleMapi::TJclMapiClientConnect clientChoiceFor(int clientType)
 // A compose window takes files only: the images are written beside the archive and attached.
 void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payments,
                       const ReminderRequest& request) {
-    if (!request.showDialog) {
+    if (request.route != ReminderRoute::MailClientWindow) {
         for (const transport::InlineImage& image : payments.images) {
             email.AddInlineImage(image);
         }
@@ -59,7 +59,8 @@ void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payme
     }
 }
 
-int sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
+ReminderResult sendThroughMailClient(const ReminderRequest& request, ReminderContext& context) {
+    const bool showDialog = request.route == ReminderRoute::MailClientWindow;
     const app::AppSettings& settings = context.settings;
     transport::TJclEmail email(context.mailClients);
     email.SetClientChoice(clientChoiceFor(settings.ClientType));
@@ -71,7 +72,7 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
         email.SelectMailClient(context.mtEmailKlient.current);
     }
     // No desktop mail client can show the reminder: the user is told what to install or choose.
-    if (request.showDialog && email.ComposeClientPos() < 0) {
+    if (showDialog && email.ComposeClientPos() < 0) {
         transport::RaiseNoDesktopMailClient();
     }
 
@@ -109,7 +110,8 @@ int sendThroughMailClient(const ReminderRequest& request, ReminderContext& conte
             return identifier;
         }};
     mailContext.clientErrorOutput = context.mailClientErrors;
-    return email.SendThroughMailClient(request.showDialog, mailContext) ? 0 : -2;
+    return email.SendThroughMailClient(showDialog, mailContext) ? ReminderResult::Accepted
+                                                                : ReminderResult::NotSent;
 }
 
 }  // namespace
@@ -161,13 +163,13 @@ ReminderRequest EmptyMessageRequest(const QString& recipient, const app::AppSett
     request.withBody = false;
     request.attach = false;
     request.copy = settings.E_KopieEmailu;
-    request.showDialog = true;
-    request.smtp = false;
+    request.route = ReminderRoute::MailClientWindow;
     return request;
 }
 
-int SendReminder(const ReminderRequest& request, ReminderContext& context) {
-    return request.smtp ? sendBySmtp(request, context) : sendThroughMailClient(request, context);
+ReminderResult SendReminder(const ReminderRequest& request, ReminderContext& context) {
+    return request.route == ReminderRoute::Smtp ? sendBySmtp(request, context)
+                                                : sendThroughMailClient(request, context);
 }
 
 }  // namespace tervalo::compose

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SmtpReminder.h"
 #include "import/ExportTables.h"
+#include "platform/ChildProcess.h"
 #include "platform/SystemLocale.h"
 #include "platform/UserInterface.h"
-#include "transport/ChildProcess.h"
-#include "transport/MailClientEnvironment.h"
-#include "transport/TSMTPSend.h"
+#include "settings/AppSettings.h"
+#include "transport/mailclient/MailClientEnvironment.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QStringList>
 
@@ -16,7 +16,7 @@ namespace tervalo::compose {
 
 // The reminder to a debtor as the single reminder and the bulk run send it: the subject template,
 // the copy address and the attach switch from the settings, the body, and the debtor's archive.
-// The caller sets the route (`showDialog`, `smtp`).
+// The caller sets the route (`route`).
 ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& archivePath,
                                       const app::AppSettings& settings);
 
@@ -57,11 +57,11 @@ std::unique_ptr<transport::TMimeMess> RenderEditedSmtpReminder(
     const std::function<bool(transport::OutgoingMail&)>& edit);
 
 // Composes and delivers one reminder to the debtor of the current mtFirmy row, by SMTP or through
-// the mail client as the request says. 0 when the message was accepted for delivery, -2 otherwise
+// the mail client as the request says. Accepted when the message was accepted for delivery, NotSent otherwise
 // (the user has been told of an SMTP failure; a cancel in the mail client is silent). Errors of the
 // mail-client interface (transport::EJclMapiError) are not caught: they reach the caller. A reminder
 // for a compose window never goes to the system's mail submission, and one without a window always
 // does (TJclSimpleMapi::ComposeClientPos).
-int SendReminder(const ReminderRequest& request, ReminderContext& context);
+ReminderResult SendReminder(const ReminderRequest& request, ReminderContext& context);
 
 }  // namespace tervalo::compose

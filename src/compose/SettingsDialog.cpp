@@ -1,13 +1,13 @@
 #include "compose/SettingsDialog.h"
 
-#include "app/EditedPlainText.h"
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
 #include "compose/EmailKlientModel.h"
 #include "compose/LateInterestTab.h"
 #include "compose/MailRoutesNote.h"
-#include "compose/QrAccount.h"
 #include "compose/SmtpTestEmail.h"
+#include "payment/QrAccount.h"
+#include "widgets/EditedPlainText.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QButtonGroup>

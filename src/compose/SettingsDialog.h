@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SettingsForm.h"
 #include "platform/SystemLocale.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 
 #include <QDialog>
 

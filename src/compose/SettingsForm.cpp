@@ -1,8 +1,8 @@
 #include "compose/SettingsForm.h"
 
-#include "compose/QrPlatbaReminder.h"
+#include "payment/QrPlatbaReminder.h"
 #include "platform/FieldTextWarning.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 namespace tervalo::compose {
 

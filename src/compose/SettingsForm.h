@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "platform/AnsiCodec.h"
+#include "settings/AppSettings.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "compose/SmtpReminder.h"
 
 #include "compose/MakeMessageId.h"
-#include "transport/AddressText.h"
-#include "transport/BuildReminderMime.h"
+#include "transport/mime/AddressText.h"
+#include "transport/mime/BuildReminderMime.h"
 
 namespace tervalo::compose {
 
@@ -78,8 +78,8 @@ transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
     }
 }
 
-int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
-                      UserInterface& ui) {
+ReminderResult ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
+                                 UserInterface& ui) {
     if (outcome.sessionError) {
         ui.error(QStringLiteral("Při odesílání e-mailu ") + request.recipient +
                  QStringLiteral(" došlo k chybě: ") + outcome.reply);
@@ -95,14 +95,14 @@ int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderReque
                       : QStringLiteral(" se nezdařilo (") + transport::stageCaption(outcome.stage) +
                             QStringLiteral("): ") + reply));
         ui.showWaitMessage(QString(), false);
-        return -2;
+        return ReminderResult::NotSent;
     }
-    return 0;
+    return ReminderResult::Accepted;
 }
 
-int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
-                        const app::AppSettings& settings, UserInterface& ui,
-                        const transport::SmtpSessionOptions& options) {
+ReminderResult DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
+                                   const app::AppSettings& settings, UserInterface& ui,
+                                   const transport::SmtpSessionOptions& options) {
     transport::SmtpSender session = SmtpSenderFor(settings, options);
     return ReportSmtpOutcome(TransmitSmtpReminder(message, request, session, settings), request, ui);
 }

@@ -1,20 +1,33 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "compose/QrPlatbaReminder.h"
-#include "compose/TemplateVariables.h"
+#include "import/TemplateVariables.h"
+#include "payment/QrPlatbaReminder.h"
 #include "platform/UserInterface.h"
-#include "transport/BuildReminderMime.h"
-#include "transport/MimeEnvironment.h"
-#include "transport/SmtpSender.h"
-#include "transport/TMimeMess.h"
-#include "transport/TSMTPSend.h"
+#include "settings/AppSettings.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/mime/MimeEnvironment.h"
+#include "transport/mime/TMimeMess.h"
+#include "transport/smtp/SmtpSender.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QString>
 
 #include <memory>
 
 namespace tervalo::compose {
+
+// How a reminder reaches its recipient.
+enum class ReminderRoute {
+    Smtp,              // by the program's own SMTP session
+    MailClientWindow,  // the desktop mail client shows its compose window, where the user sends it
+    Sendmail,          // handed to the system's mail submission, without any window
+};
+
+// What came of a reminder handed over. The numbers are those tervalo-cli prints as "result".
+enum class ReminderResult {
+    Accepted = 0,  // accepted for delivery (by the server, the mail program or the user's client)
+    NotSent = -2,  // not sent; the user has been told why, or cancelled it
+};
 
 // What the caller decides about one reminder.
 // The address fields may hold several addresses separated by "," or ";".
@@ -24,9 +37,8 @@ struct ReminderRequest {
     QString attachmentPath;  // not empty when `attach` is set
     bool withBody = true;
     bool attach = true;
-    QString copy;             // empty or blanks alone: no copy
-    bool showDialog = false;  // the mail client shows its compose window first
-    bool smtp = true;         // by SMTP; otherwise through the mail client
+    QString copy;  // empty or blanks alone: no copy
+    ReminderRoute route = ReminderRoute::Smtp;
 };
 
 // The reminder for the SMTP route before it is rendered: sender from the SMTP settings, every
@@ -64,14 +76,14 @@ transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
                                             const app::AppSettings& settings,
                                             const std::function<bool()>& mayCommit = {});
 
-// 0 when the server accepted the reminder; -2 after telling the user why it did not.
-int ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
-                      UserInterface& ui);
+// Accepted when the server accepted the reminder; NotSent after telling the user why it did not.
+ReminderResult ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,
+                                 UserInterface& ui);
 
 // Transmits a composed reminder in a session of its own, as SmtpSenderFor makes it, and reports the
 // outcome.
-int DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
-                        const app::AppSettings& settings, UserInterface& ui,
-                        const transport::SmtpSessionOptions& options = {});
+ReminderResult DeliverSmtpReminder(const transport::TMimeMess& message, const ReminderRequest& request,
+                                   const app::AppSettings& settings, UserInterface& ui,
+                                   const transport::SmtpSessionOptions& options = {});
 
 }  // namespace tervalo::compose

@@ -2,8 +2,8 @@
 
 #include "compose/MakeMessageId.h"
 #include "compose/SmtpReminder.h"
-#include "transport/BuildReminderMime.h"
-#include "transport/SmtpSender.h"
+#include "transport/mime/BuildReminderMime.h"
+#include "transport/smtp/SmtpSender.h"
 
 namespace tervalo::compose {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "transport/MimeEnvironment.h"
-#include "transport/SmtpOutcome.h"
-#include "transport/TSMTPSend.h"
+#include "settings/AppSettings.h"
+#include "transport/mime/MimeEnvironment.h"
+#include "transport/smtp/SmtpOutcome.h"
+#include "transport/smtp/TSMTPSend.h"
 
 #include <QString>
 

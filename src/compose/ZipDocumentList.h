@@ -1,7 +1,7 @@
 #pragma once
 
-#include "compose/ZipLibrary.h"
 #include "platform/UserInterface.h"
+#include "platform/ZipLibrary.h"
 
 #include <QByteArray>
 #include <QString>

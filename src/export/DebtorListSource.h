@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "export/CurrencyTotalsDataset.h"
 #include "export/MemTableDataset.h"
 #include "export/QrPaymentFields.h"
 #include "import/ExportTables.h"
 #include "report/ReportDataSource.h"
+#include "settings/AppSettings.h"
 
 #include <QDate>
 

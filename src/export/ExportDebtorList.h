@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "import/ExportTables.h"
 #include "platform/ShellOpen.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 
 #include <QDate>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "export/QrPaymentFields.h"
 
-#include "compose/QrPlatbaReminder.h"
+#include "payment/QrPlatbaReminder.h"
 
 namespace tervalo::exporting {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
-#include "compose/QrPlatbaCodes.h"
 #include "import/ExportTables.h"
+#include "payment/QrPlatbaCodes.h"
 #include "report/ReportDataSource.h"
+#include "settings/AppSettings.h"
 
 #include <QString>
 

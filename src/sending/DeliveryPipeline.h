@@ -3,7 +3,7 @@
 #include "platform/WorkerThread.h"
 #include "sending/PreparedReminder.h"
 #include "state/SendJournal.h"
-#include "transport/SmtpOutcome.h"
+#include "transport/smtp/SmtpOutcome.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,5 @@
 #include "sending/EmailingDialog.h"
 
-#include "app/GuiUserInterface.h"
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/FirstEmailingHint.h"
@@ -10,6 +7,9 @@
 #include "sending/RunBulkEmailing.h"
 #include "sending/TestEmailDialog.h"
 #include "sending/WrappedLabel.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
+#include "widgets/YesNoQuestion.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

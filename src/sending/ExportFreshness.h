@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "import/ExportTables.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 #include "state/SendJournal.h"
 
 #include <QDate>

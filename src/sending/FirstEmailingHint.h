@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 
 namespace tervalo::sending {
 

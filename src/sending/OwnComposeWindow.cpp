@@ -2,9 +2,9 @@
 
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
-#include "transport/AddressText.h"
-#include "transport/ComposeFields.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/ComposeFields.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
+#include "transport/mime/AddressText.h"
 
 #include <QFileInfo>
 
@@ -58,11 +58,11 @@ bool AcceptReminderDraft(ReminderDraft& draft, UserInterface& ui) {
     return true;
 }
 
-int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::ReminderContext& context,
-                            bool showWindow, state::SendJournal* journal) {
+compose::ReminderResult SendOwnComposedReminder(const compose::ReminderRequest& request,
+                                                compose::ReminderContext& context, bool showWindow,
+                                                state::SendJournal* journal) {
     compose::ReminderRequest sent = request;
-    sent.smtp = true;
-    sent.showDialog = false;
+    sent.route = compose::ReminderRoute::Smtp;
     // What the journal keeps of the message as it goes out, the user's edits included.
     QString subject;
     QString messageId;
@@ -92,7 +92,7 @@ int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::Re
     const std::unique_ptr<transport::TMimeMess> message =
         compose::RenderEditedSmtpReminder(sent, context, edit);
     if (!message) {
-        return -2;
+        return compose::ReminderResult::NotSent;
     }
     const ShownWaitMessage wait(context.ui, kSending);
     if (journal == nullptr) {

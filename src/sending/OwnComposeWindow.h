@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/AppSettings.h"
 #include "compose/EmailKlientTable.h"
 #include "compose/SendReminder.h"
 #include "platform/UserInterface.h"
+#include "settings/AppSettings.h"
 #include "state/SendJournal.h"
 
 namespace tervalo::sending {
@@ -22,10 +22,11 @@ bool AcceptReminderDraft(ReminderDraft& draft, UserInterface& ui);
 
 // Sends the reminder of `request` by SMTP as a bulk run renders it, with `showWindow` first in the
 // program's own compose window, where the user may change the addresses, the subject and the body
-// or cancel. The waiting window stands while the server takes it. 0 when the server accepted it,
-// -2 otherwise (cancelled silently; a failure with the SMTP route's messages). A message that goes out
-// is recorded in `journal` (none: not recorded) before it leaves and completed with the reply.
-int SendOwnComposedReminder(const compose::ReminderRequest& request, compose::ReminderContext& context,
-                            bool showWindow, state::SendJournal* journal);
+// or cancel. The waiting window stands while the server takes it. Accepted when the server accepted
+// it, NotSent otherwise (cancelled silently; a failure with the SMTP route's messages). A message that goes
+// out is recorded in `journal` (none: not recorded) before it leaves and completed with the reply.
+compose::ReminderResult SendOwnComposedReminder(const compose::ReminderRequest& request,
+                                                compose::ReminderContext& context, bool showWindow,
+                                                state::SendJournal* journal);
 
 }  // namespace tervalo::sending

@@ -2,7 +2,7 @@
 
 #include "compose/SendReminder.h"
 #include "state/SendJournal.h"
-#include "transport/TMimeMess.h"
+#include "transport/mime/TMimeMess.h"
 
 #include <QString>
 #include <QStringList>

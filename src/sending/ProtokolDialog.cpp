@@ -1,7 +1,7 @@
 #include "sending/ProtokolDialog.h"
 
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

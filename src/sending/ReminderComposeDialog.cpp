@@ -1,6 +1,6 @@
 #include "sending/ReminderComposeDialog.h"
 
-#include "app/MinimizeApplication.h"
+#include "widgets/MinimizeApplication.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

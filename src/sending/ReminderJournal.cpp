@@ -1,16 +1,21 @@
 #include "sending/ReminderJournal.h"
 
-#include "compose/TemplateVariables.h"
+#include "import/TemplateVariables.h"
 
 namespace tervalo::sending {
 
 namespace {
 
 QString routeOf(const compose::ReminderRequest& request) {
-    if (request.smtp) {
-        return QStringLiteral("smtp");
+    switch (request.route) {
+        case compose::ReminderRoute::Smtp:
+            return QStringLiteral("smtp");
+        case compose::ReminderRoute::MailClientWindow:
+            return QStringLiteral("mail-client");
+        case compose::ReminderRoute::Sendmail:
+            break;
     }
-    return request.showDialog ? QStringLiteral("mail-client") : QStringLiteral("sendmail");
+    return QStringLiteral("sendmail");
 }
 
 // The included documents of the current debtor, in the document table's order.
@@ -62,8 +67,9 @@ state::SendResult JournalResultOf(const transport::SmtpOutcome& outcome) {
                : state::SendResult::Refused;
 }
 
-int SendJournalled(state::SendJournal* journal, state::JournalRecord record,
-                   compose::ReminderContext& context, const std::function<int()>& send) {
+compose::ReminderResult SendJournalled(state::SendJournal* journal, state::JournalRecord record,
+                                       compose::ReminderContext& context,
+                                       const std::function<compose::ReminderResult()>& send) {
     if (journal == nullptr) {
         return send();
     }
@@ -77,15 +83,16 @@ int SendJournalled(state::SendJournal* journal, state::JournalRecord record,
         record.time = QDateTime::currentDateTime();
     }
     const qint64 id = journal->begin(record);
-    int result = 0;
+    auto result = compose::ReminderResult::NotSent;
     try {
         result = send();
     } catch (const std::exception& e) {
         journal->finish(id, state::SendResult::Refused, QString::fromUtf8(e.what()), messageId);
         throw;
     }
-    journal->finish(id, result == 0 ? state::SendResult::Accepted : state::SendResult::Refused,
-                    result == 0 ? QStringLiteral("odesláno") : QStringLiteral("neodesláno"), messageId);
+    const bool accepted = result == compose::ReminderResult::Accepted;
+    journal->finish(id, accepted ? state::SendResult::Accepted : state::SendResult::Refused,
+                    accepted ? QStringLiteral("odesláno") : QStringLiteral("neodesláno"), messageId);
     return result;
 }
 

@@ -2,7 +2,7 @@
 
 #include "compose/SendReminder.h"
 #include "state/SendJournal.h"
-#include "transport/SmtpOutcome.h"
+#include "transport/smtp/SmtpOutcome.h"
 
 #include <QDateTime>
 
@@ -21,11 +21,12 @@ state::JournalRecord JournalRecordOf(const import::ExportTables& tables,
 // answer came back, since the server may have taken it.
 state::SendResult JournalResultOf(const transport::SmtpOutcome& outcome);
 
-// Sends one reminder through the mail client or the mail program (`send`, returning 0 when sent),
+// Sends one reminder through the mail client or the mail program (`send`, Accepted when sent),
 // recorded in `journal` (none: not recorded): the record stored before `send` starts, completed
 // with its outcome after it; the record's time is now unless it has one. An error `send` throws completes the
 // record as refused and goes on.
-int SendJournalled(state::SendJournal* journal, state::JournalRecord record,
-                   compose::ReminderContext& context, const std::function<int()>& send);
+compose::ReminderResult SendJournalled(state::SendJournal* journal, state::JournalRecord record,
+                                       compose::ReminderContext& context,
+                                       const std::function<compose::ReminderResult()>& send);
 
 }  // namespace tervalo::sending

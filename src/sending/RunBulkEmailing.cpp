@@ -9,8 +9,8 @@
 #include "sending/ExportFreshness.h"
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
-#include "transport/AddressText.h"
-#include "transport/SmtpOutcome.h"
+#include "transport/mime/AddressText.h"
+#include "transport/smtp/SmtpOutcome.h"
 
 #include <QUuid>
 
@@ -230,7 +230,7 @@ private:
                 // Fails like a reminder the server refused, before anything is made or sent.
                 m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
                                            QStringLiteral(" (") + address + QLatin1Char(')'));
-                return conclude(position, address, {}, -2, *warning);
+                return conclude(position, address, {}, compose::ReminderResult::NotSent, *warning);
             }
             reminder = early ? std::move(*early) : prepare(m_ui);
             if (reminder.archive.isEmpty()) {
@@ -244,11 +244,12 @@ private:
             return true;
         }
         if (m_pipeline == nullptr) {
-            const int result = sendThroughMailClient(reminder);
+            const compose::ReminderResult result = sendThroughMailClient(reminder);
             return conclude(position, address, reminder.paymentNotes, result, QString());
         }
         if (!reminder.message) {
-            return conclude(position, address, reminder.paymentNotes, -2, QString());
+            return conclude(position, address, reminder.paymentNotes, compose::ReminderResult::NotSent,
+                            QString());
         }
         m_pipeline->deliver(position, address, std::move(reminder));
         return true;
@@ -266,8 +267,8 @@ private:
             return reminder;
         }
         reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
-        reminder.request.showDialog = false;
-        reminder.request.smtp = m_pipeline != nullptr;
+        reminder.request.route =
+            m_pipeline != nullptr ? compose::ReminderRoute::Smtp : compose::ReminderRoute::Sendmail;
         reminder.record = JournalRecordOf(m_tables, reminder.request);
         reminder.record.runId = m_runId;
         reminder.record.test = m_test.has_value();
@@ -336,8 +337,8 @@ private:
         }
         const transport::SmtpOutcome& outcome = flight->outcome;
         if (outcome.delivered) {
-            const bool goOn =
-                conclude(flight->position, flight->address, flight->reminder.paymentNotes, 0, {});
+            const bool goOn = conclude(flight->position, flight->address, flight->reminder.paymentNotes,
+                                       compose::ReminderResult::Accepted, {});
             if (flight->journalError) {
                 std::rethrow_exception(flight->journalError);  // recorded as sent, the journal is behind
             }
@@ -350,7 +351,8 @@ private:
         memtable::MemTable& firmy = m_tables.mtFirmy;
         const int current = firmy.currentPosition();
         firmy.moveTo(flight->position);
-        const int result = compose::ReportSmtpOutcome(outcome, flight->reminder.request, m_ui);
+        const compose::ReminderResult result =
+            compose::ReportSmtpOutcome(outcome, flight->reminder.request, m_ui);
         if (!conclude(flight->position, flight->address, flight->reminder.paymentNotes, result,
                       outcome.reply)) {
             return false;
@@ -360,7 +362,7 @@ private:
     }
 
     // The reminder through the mail client, with the reasons a payment code was not made collected.
-    int sendThroughMailClient(PreparedReminder& reminder) {
+    compose::ReminderResult sendThroughMailClient(PreparedReminder& reminder) {
         struct Collecting {
             compose::ReminderContext& reminder;
             ~Collecting() { reminder.paymentNotes = nullptr; }
@@ -375,12 +377,12 @@ private:
     // Writes what came of a debtor's reminder (with the server's reply or the reason of a failure),
     // records the sending and counts the debtor. False when the user answered No to going on after a
     // failure.
-    bool conclude(int position, const QString& address, const QStringList& paymentNotes, int result,
-                  const QString& failure) {
+    bool conclude(int position, const QString& address, const QStringList& paymentNotes,
+                  compose::ReminderResult result, const QString& failure) {
         for (const QString& note : paymentNotes) {
             m_protocol.AddProtocolLine(QStringLiteral("... ") + note);
         }
-        if (result == 0) {
+        if (result == compose::ReminderResult::Accepted) {
             if (!m_test) {
                 m_c.stateTables.MarkAddressSent(address);
             }

@@ -7,7 +7,7 @@
 #include "sending/OwnComposeWindow.h"
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 namespace tervalo::sending {
 
@@ -47,7 +47,7 @@ Route chooseRoute(SingleReminderContext& context) {
 }
 
 // Every reminder through the mail client leaves here, recorded in the journal.
-int send(SingleReminderContext& context, const compose::ReminderRequest& request) {
+compose::ReminderResult send(SingleReminderContext& context, const compose::ReminderRequest& request) {
     return SendJournalled(context.journal, JournalRecordOf(context.reminder.tables, request),
                           context.reminder, [&] { return context.sendReminder(request, context.reminder); });
 }
@@ -63,14 +63,16 @@ std::optional<QString> addressWarning(const QString& recipient, const app::AppSe
     return std::nullopt;
 }
 
-std::optional<int> recordIfSent(SingleReminderContext& context, const QString& recipient, int result) {
-    if (result == 0) {
+std::optional<compose::ReminderResult> recordIfSent(SingleReminderContext& context, const QString& recipient,
+                                                    compose::ReminderResult result) {
+    if (result == compose::ReminderResult::Accepted) {
         context.stateTables.MarkAddressSent(recipient);
     }
     return result;
 }
 
-std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& recipient, Route route) {
+std::optional<compose::ReminderResult> sendBySmtp(SingleReminderContext& context, const QString& recipient,
+                                                  Route route) {
     compose::ReminderContext& reminder = context.reminder;
     QString archive;
     {
@@ -88,8 +90,8 @@ std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& rec
         SendOwnComposedReminder(request, reminder, route == Route::OwnWindow, context.journal));
 }
 
-std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient,
-                                        Route route) {
+std::optional<compose::ReminderResult> sendWithDocumentList(SingleReminderContext& context,
+                                                            const QString& recipient, Route route) {
     if (route != Route::MailClient) {
         return sendBySmtp(context, recipient, route);
     }
@@ -102,13 +104,13 @@ std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QS
         return std::nullopt;
     }
     compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
-    request.showDialog = true;
-    request.smtp = false;
+    request.route = compose::ReminderRoute::MailClientWindow;
     return recordIfSent(context, recipient, send(context, request));
 }
 
 // Nothing is recorded for the empty message, whatever its outcome.
-std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QString& recipient, Route route) {
+std::optional<compose::ReminderResult> offerEmptyMessage(SingleReminderContext& context,
+                                                         const QString& recipient, Route route) {
     compose::ReminderContext& reminder = context.reminder;
     if (!reminder.ui.confirm(kOfferEmptyMessage)) {
         return std::nullopt;
@@ -123,7 +125,7 @@ std::optional<int> offerEmptyMessage(SingleReminderContext& context, const QStri
 
 }  // namespace
 
-std::optional<int> SendSingleReminder(SingleReminderContext& context) {
+std::optional<compose::ReminderResult> SendSingleReminder(SingleReminderContext& context) {
     import::ExportTables& tables = context.reminder.tables;
     if (tables.mtFirmy.isEmpty()) {
         return std::nullopt;

@@ -12,7 +12,8 @@ namespace tervalo::sending {
 
 // Composes and delivers one reminder; compose::SendReminder unless a test stands in for the mail
 // client.
-using SendReminderFunction = std::function<int(const compose::ReminderRequest&, compose::ReminderContext&)>;
+using SendReminderFunction =
+    std::function<compose::ReminderResult(const compose::ReminderRequest&, compose::ReminderContext&)>;
 
 // What the single reminder works with: the loaded tables with the settings and the mail client
 // (`reminder`), the state tables it records the send in, the row commands it shares with the
@@ -39,11 +40,11 @@ struct SingleReminderContext {
 // or when no mail client is found, SMTP is set up and the user takes the offer, or by SMTP at once
 // (`smtpWithoutWindow`). An export that may be out of date is asked about first (No ends the command).
 // A debtor with nothing to send is offered an empty message instead. The
-// result of the send (0 sent, -2 not sent), or nothing when the command ended before handing
+// result of the send, or nothing when the command ended before handing
 // anything over (no debtor, no document list, the catch-all group, no address, an address that is
 // not valid, the offer declined, the document list failed). Only a sent reminder records today's date for the
 // recipient. Errors of the mail-client interface and of the files and tables are not caught: they
 // reach the caller's error boundary, with the waiting window hidden and nothing recorded.
-std::optional<int> SendSingleReminder(SingleReminderContext& context);
+std::optional<compose::ReminderResult> SendSingleReminder(SingleReminderContext& context);
 
 }  // namespace tervalo::sending

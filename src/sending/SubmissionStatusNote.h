@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transport/MailSubmissionProgram.h"
+#include "transport/mailclient/MailSubmissionProgram.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "sending/TestEmailAddress.h"
 
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 namespace tervalo::sending {
 

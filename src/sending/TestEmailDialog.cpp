@@ -1,8 +1,8 @@
 #include "sending/TestEmailDialog.h"
 
-#include "app/MinimizeApplication.h"
-#include "app/WindowPlacement.h"
 #include "sending/WrappedLabel.h"
+#include "widgets/MinimizeApplication.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

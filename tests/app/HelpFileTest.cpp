@@ -1,6 +1,6 @@
 #include "app/HelpFile.h"
-#include "app/IniFile.h"
-#include "compose/ZipLibrary.h"
+#include "platform/ZipLibrary.h"
+#include "settings/IniFile.h"
 #include "support/DemoData.h"
 #include "support/TempAppDir.h"
 

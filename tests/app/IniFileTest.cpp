@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "support/CaseName.h"
 #include "support/DemoData.h"
 #include "support/TempAppDir.h"

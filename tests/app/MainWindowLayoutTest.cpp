@@ -1,7 +1,7 @@
 #include "AppFixture.h"
-#include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
+#include "settings/IniFile.h"
 
 #include <QFrame>
 #include <QSplitter>

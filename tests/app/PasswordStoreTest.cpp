@@ -1,5 +1,5 @@
 #include "FileSizeLimit.h"
-#include "app/PasswordStore.h"
+#include "settings/PasswordStore.h"
 #include "support/DemoData.h"
 #include "support/TempAppDir.h"
 

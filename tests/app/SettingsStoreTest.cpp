@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 #include "FileSizeLimit.h"
-#include "app/PasswordStore.h"
 #include "app/SettingsStore.h"
 #include "app/StartUp.h"
+#include "settings/PasswordStore.h"
 #include "support/CaseName.h"
 
 #include <QDir>

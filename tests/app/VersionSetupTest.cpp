@@ -1,7 +1,7 @@
 #include "AppFixture.h"
-#include "app/IniFile.h"
 #include "app/StartUp.h"
 #include "app/VersionSetup.h"
+#include "settings/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "AppFixture.h"
-#include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
-#include "app/WindowPlacement.h"
 #include "compose/SettingsDialog.h"
 #include "sending/EmailingDialog.h"
+#include "settings/IniFile.h"
 #include "support/CaseName.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,5 +1,5 @@
 #include "compose/LateInterestText.h"
-#include "compose/TemplateVariables.h"
+#include "import/TemplateVariables.h"
 
 #include <gtest/gtest.h>
 

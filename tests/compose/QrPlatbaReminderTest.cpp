@@ -69,15 +69,14 @@ protected:
         doklady.post();
     }
 
-    ReminderRequest reminder(bool showDialog, bool smtp) const {
+    ReminderRequest reminder(ReminderRoute route) const {
         ReminderRequest request = DebtorReminderRequest(
             QStringLiteral("dluznik@firma.cz"), desktop.file(QStringLiteral("Doklady.zip")), settings);
-        request.showDialog = showDialog;
-        request.smtp = smtp;
+        request.route = route;
         return request;
     }
 
-    int send(const ReminderRequest& request) {
+    ReminderResult send(const ReminderRequest& request) {
         ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
         return SendReminder(request, context);
     }
@@ -96,7 +95,7 @@ TEST_F(QrPlatbaReminderTest, smtpReminderCarriesDecodableCodesAfterTheText) {
     settings.SMTPHost = QStringLiteral("127.0.0.1");
     settings.SMTPPort = server.port();
 
-    ASSERT_EQ(send(reminder(false, true)), 0);
+    ASSERT_EQ(send(reminder(ReminderRoute::Smtp)), ReminderResult::Accepted);
 
     ASSERT_EQ(server.messageFiles().size(), 1);
     const QJsonObject summary = transport::testing::summarizeMessage(server.messageFiles().first());
@@ -139,7 +138,7 @@ TEST_F(QrPlatbaReminderTest, switchedOffLeavesTheMessageAsItWas) {
     environment.currentTime = [] { return QDateTime(QDate(2026, 12, 10), QTime(9, 30)); };
     environment.makeBoundary = [] { return QStringLiteral("BOUNDARY"); };
     const auto render = [&](const app::AppSettings& s, const std::optional<ReminderPayments>& payments) {
-        const ReminderRequest request = reminder(false, true);
+        const ReminderRequest request = reminder(ReminderRoute::Smtp);
         // The rendered message is 7-bit: quoted-printable and base64.
         return QString::fromLatin1(
                    ComposeSmtpReminder(request, CurrentDebtorValues(tables), s, environment, payments)
@@ -163,14 +162,14 @@ TEST_F(QrPlatbaReminderTest, badAccountSendsNothing) {
     settings.SMTPPort = server.port();
     settings.QRUcet = QStringLiteral("19-2000145398/0800");
 
-    EXPECT_EQ(send(reminder(false, true)), -2);
+    EXPECT_EQ(send(reminder(ReminderRoute::Smtp)), ReminderResult::NotSent);
 
     EXPECT_TRUE(server.messageFiles().isEmpty());
     ASSERT_FALSE(ui.messages().empty());
     EXPECT_EQ(ui.messages().front().text,
               QStringLiteral("Při odesílání e-mailu dluznik@firma.cz došlo k chybě: QR platba, Číslo účtu: "
                              "Číslo účtu 2000145398 nevyhovuje kontrole modulo 11."));
-    EXPECT_THROW(send(reminder(false, false)), QrPlatbaError);
+    EXPECT_THROW(send(reminder(ReminderRoute::Sendmail)), QrPlatbaError);
     EXPECT_TRUE(desktop.sendmailInput().isEmpty());
 }
 
@@ -186,12 +185,12 @@ TEST_F(QrPlatbaReminderTest, reasonsGoToTheCollectorWhenThereIsOne) {
     QStringList notes;
     ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
     context.paymentNotes = &notes;
-    ASSERT_EQ(SendReminder(reminder(false, true), context), 0);
+    ASSERT_EQ(SendReminder(reminder(ReminderRoute::Smtp), context), ReminderResult::Accepted);
     ASSERT_EQ(notes.size(), 1);
     EXPECT_TRUE(notes.front().startsWith(QStringLiteral("Pro měnu EUR"))) << notes.front().toStdString();
     EXPECT_TRUE(ui.messages().empty());
 
-    ASSERT_EQ(send(reminder(false, true)), 0);
+    ASSERT_EQ(send(reminder(ReminderRoute::Smtp)), ReminderResult::Accepted);
     ASSERT_EQ(ui.messages().size(), 1u);
     EXPECT_EQ(ui.messages().front().kind, QStringLiteral("information"));
     EXPECT_EQ(ui.messages().front().text, notes.front());
@@ -201,7 +200,7 @@ TEST_F(QrPlatbaReminderTest, reasonsGoToTheCollectorWhenThereIsOne) {
 TEST_F(QrPlatbaReminderTest, sendmailGetsInlineImagesAndTheComposeWindowFiles) {
     settings.ClientType = 1;
     settings.QRRezim = 2;
-    ASSERT_EQ(send(reminder(false, false)), 0);
+    ASSERT_EQ(send(reminder(ReminderRoute::Sendmail)), ReminderResult::Accepted);
     const QByteArray message = desktop.sendmailInput();
     EXPECT_TRUE(message.contains("Content-type: image/png; name=\"qr-platba.png\"")) << message.toStdString();
     EXPECT_TRUE(message.contains("Content-Disposition: inline; FileName=\"qr-platba.png\""));
@@ -210,7 +209,7 @@ TEST_F(QrPlatbaReminderTest, sendmailGetsInlineImagesAndTheComposeWindowFiles) {
     settings.ClientType = 3;
     settings.ClientDirectName = QStringLiteral("posta");
     ui.queueConfirmation(true);
-    ASSERT_EQ(send(reminder(true, false)), 0);
+    ASSERT_EQ(send(reminder(ReminderRoute::MailClientWindow)), ReminderResult::Accepted);
     const QString compose =
         QUrl::fromPercentEncoding(desktop.recordedArguments(QStringLiteral("thunderbird")).value(1).toUtf8());
     EXPECT_TRUE(compose.contains(QStringLiteral("/qr-platba.png"))) << compose.toStdString();

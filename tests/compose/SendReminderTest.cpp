@@ -3,8 +3,8 @@
 #include "support/CaseName.h"
 #include "support/FakeUserInterface.h"
 #include "support/MailDesktop.h"
-#include "transport/EJclMapiError.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/EJclMapiError.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
 
 #include <QUrl>
 
@@ -48,12 +48,11 @@ protected:
     ReminderRequest reminder(bool showDialog) const {
         ReminderRequest request = DebtorReminderRequest(
             QStringLiteral("dluznik@firma.cz"), desktop.file(QStringLiteral("Doklady.zip")), settings);
-        request.showDialog = showDialog;
-        request.smtp = false;
+        request.route = showDialog ? ReminderRoute::MailClientWindow : ReminderRoute::Sendmail;
         return request;
     }
 
-    int send(const ReminderRequest& request) {
+    ReminderResult send(const ReminderRequest& request) {
         ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
         return SendReminder(request, context);
     }
@@ -71,7 +70,7 @@ TEST_F(SendReminderTest, composeWindowOfTheNamedClientGetsTheFilledReminderAndTh
     settings.ClientDirectName = QStringLiteral("POSTA");  // letter case does not matter
     for (const bool sent : {true, false}) {
         ui.queueConfirmation(sent);
-        EXPECT_EQ(send(reminder(true)), sent ? 0 : -2);
+        EXPECT_EQ(send(reminder(true)), sent ? ReminderResult::Accepted : ReminderResult::NotSent);
     }
     EXPECT_EQ(clients.currentClient(), QStringLiteral("posta"));
     const QStringList arguments = desktop.recordedArguments(QStringLiteral("thunderbird"));
@@ -93,7 +92,7 @@ TEST_F(SendReminderTest, windowlessSendGoesToSendmailWithTheSenderOfTheSmtpSetti
     settings.ClientType = 1;
     settings.E_PripojitPrilohu = false;
 
-    EXPECT_EQ(send(reminder(false)), 0);
+    EXPECT_EQ(send(reminder(false)), ReminderResult::Accepted);
 
     const QStringList arguments = desktop.recordedArguments(QStringLiteral("sendmail"));
     EXPECT_EQ(arguments.mid(0, 6),
@@ -110,7 +109,8 @@ TEST_F(SendReminderTest, emptyMessageOffersOnlyTheAddressesInTheDefaultClient) {
     settings.ClientType = 2;
     ui.queueConfirmation(false);
 
-    EXPECT_EQ(send(EmptyMessageRequest(QStringLiteral("dluznik@firma.cz"), settings)), -2);
+    EXPECT_EQ(send(EmptyMessageRequest(QStringLiteral("dluznik@firma.cz"), settings)),
+              ReminderResult::NotSent);
 
     const QStringList arguments = desktop.recordedArguments(QStringLiteral("jinyklient"));
     ASSERT_EQ(arguments.size(), 1);
@@ -144,7 +144,7 @@ TEST_P(RouteTest, reachesTheRightProgram) {
     if (showDialog) {
         ui.queueConfirmation(true);
     }
-    EXPECT_EQ(send(reminder(showDialog)), 0);
+    EXPECT_EQ(send(reminder(showDialog)), ReminderResult::Accepted);
     const QString expected = !showDialog ? QStringLiteral("sendmail")
                              : clientType == 3 && chosen == QStringLiteral("posta")
                                  ? QStringLiteral("thunderbird")
@@ -195,7 +195,7 @@ TEST(MailClientRoutes, aMissingProgramOfTheRouteIsNamedInCzech) {
         test::FakeUserInterface ui;
         ReminderContext context{tables, settings, clients, locale, ui, {}, desktop.environment};
         ReminderRequest request = EmptyMessageRequest(QStringLiteral("dluznik@firma.cz"), settings);
-        request.showDialog = withSendmail;
+        request.route = withSendmail ? ReminderRoute::MailClientWindow : ReminderRoute::Sendmail;
         for (const int clientType : {1, 2, 3}) {
             settings.ClientType = clientType;
             settings.ClientDirectName = clients.rows.value(0).Client;
@@ -208,11 +208,11 @@ TEST(MailClientRoutes, aMissingProgramOfTheRouteIsNamedInCzech) {
         }
         EXPECT_FALSE(desktop.ran(QStringLiteral("posta")));
         EXPECT_FALSE(desktop.ran(QStringLiteral("sendmail")));
-        request.showDialog = !request.showDialog;
-        if (request.showDialog) {
+        request.route = withSendmail ? ReminderRoute::Sendmail : ReminderRoute::MailClientWindow;
+        if (request.route == ReminderRoute::MailClientWindow) {
             ui.queueConfirmation(true);
         }
-        EXPECT_EQ(SendReminder(request, context), 0);
+        EXPECT_EQ(SendReminder(request, context), ReminderResult::Accepted);
         EXPECT_FALSE(
             desktop.recordedArguments(withSendmail ? QStringLiteral("sendmail") : QStringLiteral("posta"))
                 .isEmpty());
@@ -241,15 +241,14 @@ TEST_F(SendReminderTest, everyAddressOfAFieldIsARecipientOfItsOwnOnEveryMailClie
     settings.E_KopieEmailu = QStringLiteral("kopie@horak.cz; archiv@horak.cz");
     ReminderRequest request = DebtorReminderRequest(QStringLiteral("a@firma.cz, b@firma.cz"),
                                                     desktop.file(QStringLiteral("Doklady.zip")), settings);
-    request.smtp = false;
-    request.showDialog = true;
+    request.route = ReminderRoute::MailClientWindow;
 
     // The Thunderbird family: one "to" value, its commas encoded so that the client splits it into
     // addresses only after it has split the pairs.
     settings.ClientType = 3;
     settings.ClientDirectName = QStringLiteral("posta");
     ui.queueConfirmation(true);
-    EXPECT_EQ(send(request), 0);
+    EXPECT_EQ(send(request), ReminderResult::Accepted);
     const QStringList thunderbird = desktop.recordedArguments(QStringLiteral("thunderbird"));
     ASSERT_EQ(thunderbird.size(), 2);
     EXPECT_TRUE(thunderbird[1].startsWith(
@@ -259,7 +258,7 @@ TEST_F(SendReminderTest, everyAddressOfAFieldIsARecipientOfItsOwnOnEveryMailClie
     // A plain mailto client: the addresses as the URI's list, the copies in its cc field.
     settings.ClientType = 2;
     ui.queueConfirmation(true);
-    EXPECT_EQ(send(request), 0);
+    EXPECT_EQ(send(request), ReminderResult::Accepted);
     const QStringList mailto = desktop.recordedArguments(QStringLiteral("jinyklient"));
     ASSERT_EQ(mailto.size(), 1);
     EXPECT_TRUE(mailto[0].startsWith(
@@ -268,8 +267,8 @@ TEST_F(SendReminderTest, everyAddressOfAFieldIsARecipientOfItsOwnOnEveryMailClie
 
     // Without a window: every address an argument of the system's mail submission.
     settings.ClientType = 1;
-    request.showDialog = false;
-    EXPECT_EQ(send(request), 0);
+    request.route = ReminderRoute::Sendmail;
+    EXPECT_EQ(send(request), ReminderResult::Accepted);
     const QStringList sendmail = desktop.recordedArguments(QStringLiteral("sendmail"));
     EXPECT_EQ(sendmail.mid(3, 5),
               (QStringList{QStringLiteral("--"), QStringLiteral("a@firma.cz"), QStringLiteral("b@firma.cz"),

@@ -170,7 +170,7 @@ TEST_P(DeliverSmtpReminderTest, passesTheAccountOnlyWhenAuthenticationIsOn) {
     const auto message = ComposeSmtpReminder(request, kValues, settings, fixedEnvironment());
     test::FakeUserInterface ui;
 
-    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), 0);
+    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), ReminderResult::Accepted);
     EXPECT_TRUE(ui.messages().empty());
     ASSERT_EQ(server.messageFiles().size(), 1);
     EXPECT_EQ(server.envelope(server.messageFiles().first()).value(QStringLiteral("login")),
@@ -193,7 +193,7 @@ TEST(DeliverSmtpReminder, failedSendIsReportedAndHidesTheWaitingWindow) {
     test::FakeUserInterface ui;
     ui.showWaitMessage(QStringLiteral("Odesílám"), true);
 
-    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), -2);
+    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), ReminderResult::NotSent);
     EXPECT_EQ(
         ui.messages(),
         (std::vector<test::FakeUserInterface::Message>{
@@ -231,7 +231,7 @@ TEST_P(HostileAddressTest, isRefusedAndNothingIsDelivered) {
     }
     test::FakeUserInterface ui;
 
-    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), -2);
+    EXPECT_EQ(DeliverSmtpReminder(*message, request, settings, ui), ReminderResult::NotSent);
     EXPECT_EQ(ui.messages(),
               (std::vector<test::FakeUserInterface::Message>{
                   {QStringLiteral("error"),

@@ -1,7 +1,8 @@
 // The program killed with SIGKILL at random points of its work, over many rounds: a bulk run by SMTP
 // to a real server, and the state command storing exclusions and notes. Afterwards the state tables
 // open and repair, an independent reader agrees with them, and nothing is lost or stored twice.
-// scripts/stress runs these with many rounds (TERVALO_STRESS_ROUNDS).
+// scripts/stress runs these with many rounds (TERVALO_STRESS_ROUNDS); the seed each prints
+// (TERVALO_STRESS_SEED) replays a run's random choices.
 #include "ProgramFolder.h"
 
 #include "support/RealSmtpServer.h"
@@ -140,7 +141,9 @@ TEST(KillDuringWork, aBulkRunKilledAtRandomLosesNoSendDateAndNoRecord) {
     everyone.removeAll(QStringLiteral("FIRMA3@DLUZNIK.CZ"));
     everyone.removeAll(QStringLiteral("FIRMA5@DLUZNIK.CZ"));
 
-    std::mt19937 random(std::random_device{}());
+    const std::uint32_t seed = test::stressSeed();
+    SCOPED_TRACE("TERVALO_STRESS_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
     test::TempAppDir dir;
     qint64 fullRunMs = 0;
     QStringList fullRun;  // what a run to its end sends: two debtors share an address
@@ -360,7 +363,9 @@ TEST(KillDuringWork, stateWritesKilledAtRandomWritesLeaveEveryOtherDecisionWhole
     test::TempAppDir dir;
     test::writeDemoDefFile(dir);
     std::map<std::pair<bool, QString>, Expected> model;  // (address?, stored key)
-    std::mt19937 random(std::random_device{}());
+    const std::uint32_t seed = test::stressSeed();
+    SCOPED_TRACE("TERVALO_STRESS_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
     int killed = 0;
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));

@@ -5,6 +5,9 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <iostream>
+#include <random>
+
 #include <gtest/gtest.h>
 
 namespace tervalo::test {
@@ -88,6 +91,17 @@ int stressRounds(int suiteRounds) {
     bool ok = false;
     const int rounds = qEnvironmentVariableIntValue("TERVALO_STRESS_ROUNDS", &ok);
     return ok && rounds > 0 ? rounds : suiteRounds;
+}
+
+std::uint32_t stressSeed() {
+    const QByteArray given = qgetenv("TERVALO_STRESS_SEED");
+    bool ok = false;
+    const std::uint32_t seed = given.isEmpty() ? std::random_device{}() : given.toUInt(&ok);
+    if (!given.isEmpty() && !ok) {
+        ADD_FAILURE() << "TERVALO_STRESS_SEED is not a number from 0 to 4294967295: " << given.constData();
+    }
+    std::cout << "TERVALO_STRESS_SEED=" << seed << std::endl;
+    return seed;
 }
 
 QByteArray reliabilityExport(int debtors) {

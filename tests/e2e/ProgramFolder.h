@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <map>
 
 namespace tervalo::test {
@@ -16,6 +17,9 @@ namespace tervalo::test {
 // How many rounds a many-round test runs: TERVALO_STRESS_ROUNDS when set (scripts/stress), otherwise
 // the modest number the test suite affords.
 int stressRounds(int suiteRounds);
+// The seed of a randomised test: TERVALO_STRESS_SEED when set, to replay a run, otherwise a fresh one.
+// Printed as "TERVALO_STRESS_SEED=<seed>" on standard output, so that every run can be replayed.
+std::uint32_t stressSeed();
 
 // An export in the demo layout with `debtors` firms of one invoice each (FV000000, FV000001, ...).
 // Firm i writes to firmaI@dluznik.cz, except that firms 0 and 1 share spolecna@dluznik.cz and every

@@ -4,8 +4,8 @@
 
 #include "support/CaseName.h"
 #include "support/MailDesktop.h"
-#include "transport/CheckMapiResult.h"
-#include "transport/EJclMapiError.h"
+#include "transport/mailclient/CheckMapiResult.h"
+#include "transport/mailclient/EJclMapiError.h"
 
 #include <QDir>
 #include <QFile>

@@ -142,7 +142,7 @@ TEST(TfrmUpominkaEmailem, odeslatSendsTheEditedReminderToTheServerAndAnInvalidAd
              return true;
          }});
 
-    EXPECT_EQ(sending::SendSingleReminder(context), 0);
+    EXPECT_EQ(sending::SendSingleReminder(context), compose::ReminderResult::Accepted);
 
     EXPECT_TRUE(user.allTaken());
     EXPECT_TRUE(waitWindowHidden);

@@ -2,7 +2,7 @@
 
 #include "browser/BrowserCommands.h"
 #include "sending/SendSingleReminder.h"
-#include "transport/TJclSimpleMapi.h"
+#include "transport/mailclient/TJclSimpleMapi.h"
 
 #include <QJsonArray>
 
@@ -29,13 +29,13 @@ const QString kHotelWarning = QStringLiteral(
 struct SingleReminder {
     explicit SingleReminder(test::BulkFixture& fixture) : f(fixture) {}
 
-    std::optional<int> send(bool smtpWithoutWindow = false) {
+    std::optional<compose::ReminderResult> send(bool smtpWithoutWindow = false) {
         compose::ReminderContext reminder = app::ReminderContextOf(f.session, f.ui);
         browser::BrowserCommands commands(f.session.tables, *f.session.stateTables, f.ui, {});
         sending::SingleReminderContext context{reminder, *f.session.stateTables, commands, f.session.TempDir};
         context.sendReminder = [this](const compose::ReminderRequest&, compose::ReminderContext&) {
             ++mailClientReminders;
-            return -2;
+            return compose::ReminderResult::NotSent;
         };
         context.smtpWithoutWindow = smtpWithoutWindow;
         context.ownWindowAnswer = &f.session.OwnComposeWindowAnswer;
@@ -80,7 +80,7 @@ TEST(OwnComposeWindow, sendsTheEditedReminderBySmtpAsTheBulkRunBuildsItAndRecord
     edited.body = QStringLiteral("Dobrý den,\nprosíme o úhradu.\n");
     f.ui.queueReminderDraft(edited);
 
-    EXPECT_EQ(single.send(), 0);
+    EXPECT_EQ(single.send(), compose::ReminderResult::Accepted);
 
     ASSERT_EQ(f.ui.shownDrafts().size(), 1u);
     const ReminderDraft& shown = f.ui.shownDrafts()[0];
@@ -132,13 +132,13 @@ TEST(OwnComposeWindow, stornoAndAFailedSendRecordNothing) {
     SingleReminder single(f);
 
     f.ui.queueReminderDraft(std::nullopt);
-    EXPECT_EQ(single.send(), -2);
+    EXPECT_EQ(single.send(), compose::ReminderResult::NotSent);
     EXPECT_TRUE(f.ui.messages().empty());
 
     ReminderDraft unchanged;
     unchanged.to = QStringLiteral("alfa@alfa.cz");
     f.ui.queueReminderDraft(unchanged);
-    EXPECT_EQ(single.send(), -2);
+    EXPECT_EQ(single.send(), compose::ReminderResult::NotSent);
     // No server: the connection fails, as a single reminder by SMTP reports it.
     EXPECT_EQ(
         f.ui.messages(),
@@ -179,7 +179,7 @@ TEST(OwnComposeWindow, withoutADesktopMailClientItIsOfferedOncePerRunWhenSmtpIsS
             if (ownWindow) {
                 f.ui.queueReminderDraft(std::nullopt);
             }
-            EXPECT_EQ(single.send(), -2) << c.name;
+            EXPECT_EQ(single.send(), compose::ReminderResult::NotSent) << c.name;
         }
         EXPECT_EQ(f.ui.shownDrafts().size(), ownWindow ? 2u : 0u) << c.name;
         EXPECT_EQ(single.mailClientReminders, ownWindow ? 0 : 2) << c.name;

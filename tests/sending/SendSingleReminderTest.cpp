@@ -4,7 +4,7 @@
 #include "import/ExportReader.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
-#include "transport/EJclMapiError.h"
+#include "transport/mailclient/EJclMapiError.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,20 +23,20 @@ const QString kOffer = QStringLiteral(
 const QString kNoAddress = QStringLiteral(
     "U této firmy není uvedena e-mailová adresa. Pokud ji znáte, doplňte ji příště do adresáře v Ekvan.");
 
-// The mail client at the edge: records each request it is handed and answers from a queue, 0 when
-// the user sent the message in its compose window, -2 when they cancelled it.
+// The mail client at the edge: records each request it is handed and answers from a queue, Accepted
+// when the user sent the message in its compose window, NotSent when they cancelled it.
 struct MailClient {
-    int operator()(const compose::ReminderRequest& request, compose::ReminderContext&) {
+    compose::ReminderResult operator()(const compose::ReminderRequest& request, compose::ReminderContext&) {
         requests.push_back(request);
         EXPECT_FALSE(answers.empty()) << "unexpected message for " << request.recipient.toStdString();
         if (answers.empty()) {
-            return -2;
+            return compose::ReminderResult::NotSent;
         }
-        const int answer = answers.front();
+        const compose::ReminderResult answer = answers.front();
         answers.erase(answers.begin());
         return answer;
     }
-    std::vector<int> answers;
+    std::vector<compose::ReminderResult> answers;
     std::vector<compose::ReminderRequest> requests;
 };
 
@@ -64,7 +64,7 @@ struct ReminderFixture {
         ASSERT_TRUE(tables.mtFirmy.findKey(QString::fromUtf8(name))) << name;
     }
     // Through the fake mail client, or the program's own route with `real`.
-    std::optional<int> send(bool real = false, const QDate& today = QDate::currentDate()) {
+    std::optional<compose::ReminderResult> send(bool real = false, const QDate& today = QDate::currentDate()) {
         sending::SingleReminderContext context{reminder, stateTables, commands,
                                                dir.file(QStringLiteral("Temp/"))};
         context.today = today;
@@ -107,8 +107,8 @@ TEST(SendSingleReminder, aSentReminderRecordsTodayForTheRecipient) {
         f.settings.E_Predmet = QStringLiteral("Upomínka %ODBERATEL%");
         f.load();
         f.selectDebtor("Gastro Řehoř");
-        f.client.answers = {0};
-        EXPECT_EQ(f.send(), 0) << c.name;
+        f.client.answers = {compose::ReminderResult::Accepted};
+        EXPECT_EQ(f.send(), compose::ReminderResult::Accepted) << c.name;
 
         ASSERT_EQ(f.client.requests.size(), 1u) << c.name;
         const compose::ReminderRequest& r = f.client.requests[0];
@@ -117,8 +117,7 @@ TEST(SendSingleReminder, aSentReminderRecordsTodayForTheRecipient) {
         EXPECT_EQ(r.copy, c.copy) << c.name;
         EXPECT_EQ(r.attach, c.attach) << c.name;
         EXPECT_TRUE(r.withBody) << c.name;
-        EXPECT_TRUE(r.showDialog) << c.name;
-        EXPECT_FALSE(r.smtp) << c.name;
+        EXPECT_EQ(r.route, compose::ReminderRoute::MailClientWindow) << c.name;
         // The archive of this debtor's list is named whatever the attach switch says.
         EXPECT_EQ(r.attachmentPath, f.dir.file(QStringLiteral("Temp/")) +
                                         QString::number(f.tables.mtFirmy.intValue(u"ID")) +
@@ -158,9 +157,9 @@ TEST(SendSingleReminder, eachReminderHandedToTheMailClientIsJournalled) {
     f.settings.E_Predmet = QStringLiteral("Upomínka %ODBERATEL%");
     f.load();
     f.selectDebtor("Gastro Řehoř");
-    f.client.answers = {0, -2};
-    EXPECT_EQ(f.send(), 0);
-    EXPECT_EQ(f.send(), -2);
+    f.client.answers = {compose::ReminderResult::Accepted, compose::ReminderResult::NotSent};
+    EXPECT_EQ(f.send(), compose::ReminderResult::Accepted);
+    EXPECT_EQ(f.send(), compose::ReminderResult::NotSent);
 
     const std::vector<state::JournalRecord> records = f.journal->records();
     ASSERT_EQ(records.size(), 2u);
@@ -182,8 +181,8 @@ TEST(SendSingleReminder, aReminderCancelledInTheMailClientRecordsNothing) {
     ReminderFixture f;
     f.load();
     f.selectDebtor("Gastro Řehoř");
-    f.client.answers = {-2};
-    EXPECT_EQ(f.send(), -2);
+    f.client.answers = {compose::ReminderResult::NotSent};
+    EXPECT_EQ(f.send(), compose::ReminderResult::NotSent);
     EXPECT_FALSE(f.lastSend(QStringLiteral("rehor@gastro-rehor.cz")).isValid());
     EXPECT_TRUE(f.ui.messages().empty());
     EXPECT_FALSE(f.ui.waitWindowVisible());
@@ -213,9 +212,10 @@ TEST(SendSingleReminder, aDebtorWithNothingToSendIsOfferedAnEmptyMessage) {
         f.selectDebtor("Gastro Řehoř");
         f.ui.queueConfirmation(c.accept);
         if (c.accept) {
-            f.client.answers = {0};
+            f.client.answers = {compose::ReminderResult::Accepted};
         }
-        EXPECT_EQ(f.send(), c.accept ? std::optional<int>(0) : std::nullopt) << c.name;
+        EXPECT_EQ(f.send(), c.accept ? std::optional(compose::ReminderResult::Accepted) : std::nullopt)
+            << c.name;
         EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("confirmation"), kOffer}}))
             << c.name;
         if (c.accept) {
@@ -226,8 +226,7 @@ TEST(SendSingleReminder, aDebtorWithNothingToSendIsOfferedAnEmptyMessage) {
             EXPECT_TRUE(r.attachmentPath.isEmpty()) << c.name;
             EXPECT_FALSE(r.withBody) << c.name;
             EXPECT_FALSE(r.attach) << c.name;
-            EXPECT_TRUE(r.showDialog) << c.name;
-            EXPECT_FALSE(r.smtp) << c.name;
+            EXPECT_EQ(r.route, compose::ReminderRoute::MailClientWindow) << c.name;
             EXPECT_EQ(r.copy, QStringLiteral("kopie@horak.cz")) << c.name;
             EXPECT_EQ(f.ui.waitMessages(), (std::vector<QString>{kStarting, QString()})) << c.name;
         } else {
@@ -271,8 +270,8 @@ TEST(SendSingleReminder, aDebtorWithoutAddressIsAskedForOne) {
     // The address entered is the recipient, and the send is recorded under it.
     f.ui.clearMessages();
     f.ui.queueEmailAddress(QStringLiteral("farma@uhlava.cz"));
-    f.client.answers = {0};
-    EXPECT_EQ(f.send(), 0);
+    f.client.answers = {compose::ReminderResult::Accepted};
+    EXPECT_EQ(f.send(), compose::ReminderResult::Accepted);
     EXPECT_EQ(f.ui.messages(), (std::vector<Message>{{QStringLiteral("information"), kNoAddress}}));
     ASSERT_EQ(f.client.requests.size(), 1u);
     EXPECT_EQ(f.client.requests[0].recipient, QStringLiteral("farma@uhlava.cz"));

@@ -1,7 +1,7 @@
 #include "compose/MailRoutesNote.h"
 #include "sending/SubmissionStatusNote.h"
 #include "support/TempAppDir.h"
-#include "transport/MailSubmissionProgram.h"
+#include "transport/mailclient/MailSubmissionProgram.h"
 
 #include <QDir>
 #include <QFile>

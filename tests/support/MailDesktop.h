@@ -2,8 +2,8 @@
 
 #include "support/FakeUserInterface.h"
 #include "support/TempAppDir.h"
-#include "transport/MailClientEnvironment.h"
-#include "transport/TJclEmail.h"
+#include "transport/mailclient/MailClientEnvironment.h"
+#include "transport/mailclient/TJclEmail.h"
 
 #include <QByteArray>
 #include <QString>

@@ -8,7 +8,9 @@ from the first byte (--tls implicit). --reply-delay-ms makes it take that long t
 recipient and each message, as a slow server does: it reads the next command only after it answered.
 It offers PIPELINING (RFC 2920) unless --no-pipelining. --latency-ms puts a relay in front of it that
 hands each piece of the server's replies to the client that long after it came, while the server goes
-on reading: a server that far away, and the port printed is the relay's. Prints "READY <port>" when it
+on reading: a server that far away, and the port printed is the relay's. --close-after N turns the next
+message of a connection after its N-th away with 421 and closes the connection, as servers with a limit
+of messages per connection do. Prints "READY <port>" when it
 listens and stops when its standard input closes or after --lifetime seconds."""
 import argparse
 import hashlib
@@ -30,7 +32,8 @@ from aiosmtpd.smtp import AuthResult, LoginPassword
 
 
 class Handler:
-    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0, pipelining=True):
+    def __init__(self, maildir, user, password, refused=(), discard=False, delay=0.0, pipelining=True,
+                 close_after=0):
         self.maildir = maildir
         self.user = user.encode()
         self.password = password.encode()
@@ -38,6 +41,7 @@ class Handler:
         self.discard = discard
         self.delay = delay
         self.pipelining = pipelining
+        self.close_after = close_after
         self.count = 0
 
     async def handle_EHLO(self, server, session, envelope, hostname, responses):
@@ -61,6 +65,14 @@ class Handler:
         ok = user == self.user and hmac.compare_digest(digest, expected)
         return AuthResult(success=ok, handled=False, auth_data=LoginPassword(user, b"") if ok else None)
 
+    async def handle_MAIL(self, server, session, envelope, address, mail_options):
+        if self.close_after and getattr(session, "messages", 0) >= self.close_after:
+            asyncio.get_running_loop().call_later(0.01, server.transport.close)
+            return "421 4.7.0 Too many messages on this connection, closing"
+        envelope.mail_from = address
+        envelope.mail_options.extend(mail_options)
+        return "250 OK"
+
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if self.delay:
             await asyncio.sleep(self.delay)
@@ -73,6 +85,7 @@ class Handler:
         if self.delay:
             await asyncio.sleep(self.delay)
         self.count += 1
+        session.messages = getattr(session, "messages", 0) + 1
         if self.discard:
             return "250 OK"
         base = os.path.join(self.maildir, "%03d" % self.count)
@@ -160,10 +173,11 @@ def main():
     parser.add_argument("--no-pipelining", action="store_true")
     parser.add_argument("--certificate", help="PEM certificate of the server")
     parser.add_argument("--key", help="PEM key of the certificate")
+    parser.add_argument("--close-after", type=int, default=0, help="messages per connection")
     args = parser.parse_args()
 
     handler = Handler(args.maildir, args.user, args.password, args.refuse, args.discard,
-                      args.reply_delay_ms / 1000, not args.no_pipelining)
+                      args.reply_delay_ms / 1000, not args.no_pipelining, args.close_after)
     port = free_port()
     tls = {}
     if args.tls:

@@ -1,5 +1,5 @@
 #include "support/CaseName.h"
-#include "transport/AddressText.h"
+#include "transport/mime/AddressText.h"
 
 #include <gtest/gtest.h>
 

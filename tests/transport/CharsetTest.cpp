@@ -1,5 +1,5 @@
-#include "transport/Charset.h"
-#include "transport/CharsetConverter.h"
+#include "transport/charset/Charset.h"
+#include "transport/charset/CharsetConverter.h"
 
 #include "platform/SystemLocale.h"
 

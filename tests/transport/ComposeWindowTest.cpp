@@ -1,7 +1,7 @@
+#include "platform/ProgramStartError.h"
 #include "support/CaseName.h"
 #include "support/MailDesktop.h"
-#include "transport/EJclMapiError.h"
-#include "transport/ProgramStartError.h"
+#include "transport/mailclient/EJclMapiError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "support/CaseName.h"
-#include "transport/DesktopExec.h"
+#include "transport/mailclient/DesktopExec.h"
 
 #include "QtPrinters.h"
 

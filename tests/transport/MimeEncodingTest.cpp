@@ -1,7 +1,7 @@
-#include "transport/BodyEncoding.h"
-#include "transport/HeaderEncoding.h"
-#include "transport/MakeBoundary.h"
-#include "transport/MimeTypeForFile.h"
+#include "transport/mime/BodyEncoding.h"
+#include "transport/mime/HeaderEncoding.h"
+#include "transport/mime/MakeBoundary.h"
+#include "transport/mime/MimeTypeForFile.h"
 
 #include <QRegularExpression>
 

@@ -1,6 +1,6 @@
 #include "FakeSmtpServer.h"
 
-#include "transport/SmtpSender.h"
+#include "transport/smtp/SmtpSender.h"
 
 #include "QtPrinters.h"
 #include "support/CaseName.h"

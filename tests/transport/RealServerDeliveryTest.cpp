@@ -1,8 +1,8 @@
 #include "support/RealSmtpServer.h"
 #include "support/RunProcess.h"
 
-#include "transport/SmtpSender.h"
-#include "transport/TMimeMess.h"
+#include "transport/mime/TMimeMess.h"
+#include "transport/smtp/SmtpSender.h"
 
 #include "platform/SystemLocale.h"
 

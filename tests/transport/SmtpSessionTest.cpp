@@ -1,7 +1,7 @@
 #include "FakeSmtpServer.h"
 
-#include "transport/SmtpError.h"
-#include "transport/SmtpSender.h"
+#include "transport/smtp/SmtpError.h"
+#include "transport/smtp/SmtpSender.h"
 
 #include "QtPrinters.h"
 

@@ -1,8 +1,8 @@
 #include "support/CaseName.h"
 #include "support/TempAppDir.h"
-#include "transport/CheckMapiResult.h"
-#include "transport/EJclMapiError.h"
-#include "transport/TJclEmail.h"
+#include "transport/mailclient/CheckMapiResult.h"
+#include "transport/mailclient/EJclMapiError.h"
+#include "transport/mailclient/TJclEmail.h"
 
 #include <QDir>
 #include <QFile>

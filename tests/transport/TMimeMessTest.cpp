@@ -1,5 +1,5 @@
-#include "transport/AttachmentOpenError.h"
-#include "transport/TMimeMess.h"
+#include "transport/mime/AttachmentOpenError.h"
+#include "transport/mime/TMimeMess.h"
 
 #include <QFile>
 #include <QTemporaryDir>

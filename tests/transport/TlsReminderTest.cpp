@@ -41,7 +41,7 @@ struct TlsReminderFixture : ::testing::Test {
                            QStringLiteral("PLAIN")} +
                certificates.serverArguments(QStringLiteral("starttls"), certificate);
     }
-    int deliver(const app::AppSettings& settings) {
+    compose::ReminderResult deliver(const app::AppSettings& settings) {
         dir.write(QStringLiteral("Doklady.zip"), QByteArray("PK archive"));
         compose::ReminderRequest request;
         request.recipient = kRecipient;
@@ -66,7 +66,7 @@ TEST_F(TlsReminderFixture, reminderReachesAServerThatRequiresStartTlsBeforeAuthe
     RealSmtpServer server(serverArguments(QStringLiteral("server")));
     ASSERT_TRUE(server.isRunning());
 
-    EXPECT_EQ(deliver(providerSettings(server)), 0);
+    EXPECT_EQ(deliver(providerSettings(server)), compose::ReminderResult::Accepted);
 
     EXPECT_EQ(ui.messages(), std::vector<Message>{});
     const QStringList files = server.messageFiles();
@@ -99,7 +99,7 @@ TEST_F(TlsReminderFixture, refusedCertificateIsShownWithItsReason) {
     RealSmtpServer server(serverArguments(QStringLiteral("wronghost")));
     ASSERT_TRUE(server.isRunning());
 
-    EXPECT_EQ(deliver(providerSettings(server)), -2);
+    EXPECT_EQ(deliver(providerSettings(server)), compose::ReminderResult::NotSent);
 
     EXPECT_EQ(ui.messages(),
               (std::vector<Message>{
