@@ -64,7 +64,8 @@ struct ReminderFixture {
         ASSERT_TRUE(tables.mtFirmy.findKey(QString::fromUtf8(name))) << name;
     }
     // Through the fake mail client, or the program's own route with `real`.
-    std::optional<compose::ReminderResult> send(bool real = false, const QDate& today = QDate::currentDate()) {
+    std::optional<compose::ReminderResult> send(bool real = false,
+                                                const QDate& today = QDate::currentDate()) {
         sending::SingleReminderContext context{reminder, stateTables, commands,
                                                dir.file(QStringLiteral("Temp/"))};
         context.today = today;
@@ -139,9 +140,10 @@ TEST(SendSingleReminder, anOldExportAsksFirstAndNoSendsNothing) {
         f.selectDebtor("Gastro Řehoř");
         f.ui.queueConfirmation(answer);
         if (answer) {
-            f.client.answers = {0};
+            f.client.answers = {compose::ReminderResult::Accepted};
         }
-        EXPECT_EQ(f.send(false, QDate(2026, 12, 20)), answer ? std::optional<int>(0) : std::nullopt);
+        EXPECT_EQ(f.send(false, QDate(2026, 12, 20)),
+                  answer ? std::optional(compose::ReminderResult::Accepted) : std::nullopt);
         EXPECT_EQ(f.client.requests.size(), answer ? 1u : 0u);
         ASSERT_FALSE(f.ui.messages().empty());
         EXPECT_TRUE(f.ui.messages().front().text.startsWith(
