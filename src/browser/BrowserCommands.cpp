@@ -1,6 +1,7 @@
 #include "browser/BrowserCommands.h"
 
 #include "browser/WebAddress.h"
+#include "import/DebtorInterest.h"
 #include "platform/FieldTextWarning.h"
 #include "transport/mime/AddressText.h"
 
@@ -84,6 +85,7 @@ void BrowserCommands::ToggleDocumentExport() {
     doklady.setBool(u"Exportovat", flag);
     doklady.post();
     m_state.SetDocumentExport(doklady.text(u"CisloDokl"), flag);
+    import::StoreDebtorInterest(m_tables);  // the debtor's totals count included documents only
 }
 
 void BrowserCommands::ChangeAddress() {

@@ -1,6 +1,5 @@
 #include "import/ApplyLateInterest.h"
 
-#include "import/CurrencySums.h"
 #include "import/DebtorInterest.h"
 #include "import/LateInterest.h"
 
@@ -20,10 +19,6 @@ struct DocumentFields {
           rate(t.field(u"SazbaUroku")) {}
 };
 
-QString formatAmount(double amount, QChar separator) {
-    return QString::number(amount, 'f', 2).replace(QLatin1Char('.'), separator);
-}
-
 class InterestPass {
 public:
     InterestPass(ExportTables& tables, const LateInterestRates& rates, const QDate& asOf)
@@ -36,20 +31,7 @@ public:
             doklady.moveTo(position);
             document();
         }
-        const DebtorInterest owed = CurrentDebtorInterest(m_t);
-        QStringList others;
-        for (const auto& [currency, total] : owed.totals) {
-            if (currency != HomeCurrency) {
-                others << currency + QLatin1Char(' ') + formatAmount(total, m_t.locale.decimalSeparator());
-            }
-        }
-        memtable::MemTable& firmy = m_t.mtFirmy;
-        firmy.edit();
-        const auto home = owed.totals.find(HomeCurrency);
-        firmy.setFloat(u"UrokCelkem", home == owed.totals.end() ? 0 : home->second);
-        firmy.setText(u"UrokCelkemMeny", others.join(QStringLiteral(", ")));
-        firmy.setFloat(u"Naklady", owed.compensation);
-        firmy.post();
+        StoreDebtorInterest(m_t);
     }
 
     const std::set<QDate>& missing() const { return m_missing; }

@@ -15,10 +15,9 @@ inline constexpr double CompensationPerDebt = 1200;
 
 // Fills the late-payment interest of the loaded export as of its AsOfDate: UrokZProdleni and
 // SazbaUroku of every invoice past due (credit notes and documents with nothing remaining get none),
-// and per debtor UrokCelkem (its CZK documents), UrokCelkemMeny (the other currencies as text) and
-// Naklady (with `compensation`, CZK 1 200 for each included CZK invoice past due, otherwise 0).
-// Without a readable AsOfDate nothing is computed. The current rows and the filter stay as they
-// were. Returns the half-years in which a delay began that have no rate.
+// and each debtor's totals (StoreDebtorInterest), with the compensation claimed when `compensation`
+// says so. Without a readable AsOfDate nothing is computed. The current rows and the filter stay as
+// they were. Returns the half-years in which a delay began that have no rate.
 std::set<QDate> ApplyLateInterest(ExportTables& tables, const LateInterestRates& rates, bool compensation);
 
 // One message naming every half-year without a rate; nothing when there is none.

@@ -3,6 +3,8 @@
 #include "import/ApplyLateInterest.h"
 #include "import/CurrencySums.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 namespace tervalo::import {
@@ -56,6 +58,25 @@ DebtorInterest CurrentDebtorInterest(const ExportTables& tables) {
         result.compensation = CompensationPerDebt * homeDebts;
     }
     return result;
+}
+
+void StoreDebtorInterest(ExportTables& tables) {
+    const DebtorInterest owed = CurrentDebtorInterest(tables);
+    QStringList others;
+    for (const auto& [currency, total] : owed.totals) {
+        if (currency != HomeCurrency) {
+            others << currency + QLatin1Char(' ') +
+                          QString::number(total, 'f', 2)
+                              .replace(QLatin1Char('.'), tables.locale.decimalSeparator());
+        }
+    }
+    memtable::MemTable& firmy = tables.mtFirmy;
+    const auto home = owed.totals.find(HomeCurrency);
+    firmy.edit();
+    firmy.setFloat(u"UrokCelkem", home == owed.totals.end() ? 0 : home->second);
+    firmy.setText(u"UrokCelkemMeny", others.join(QStringLiteral(", ")));
+    firmy.setFloat(u"Naklady", owed.compensation);
+    firmy.post();
 }
 
 }  // namespace tervalo::import

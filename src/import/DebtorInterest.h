@@ -34,4 +34,9 @@ struct DebtorInterest {
 
 DebtorInterest CurrentDebtorInterest(const ExportTables& tables);
 
+// Writes the current debtor's UrokCelkem (CZK), UrokCelkemMeny (the other currencies as text) and
+// Naklady from CurrentDebtorInterest: after the load, and whenever one of its documents is included
+// or excluded.
+void StoreDebtorInterest(ExportTables& tables);
+
 }  // namespace tervalo::import

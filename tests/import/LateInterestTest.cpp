@@ -212,6 +212,18 @@ TEST(ApplyLateInterest, compensationOffAndExcludedDocumentsClaimNothing) {
     EXPECT_EQ(numbers, (QStringList{QStringLiteral("FV2"), QStringLiteral("FV3")}));
     EXPECT_EQ(owed.totals, (std::map<QString, double>{{QStringLiteral("EUR"), 89.48}}));
     EXPECT_EQ(owed.compensation, 0);
+
+    // Including FV1 again, as the browser's command does, counts it in the debtor's totals.
+    f.tables.CompensationClaimed = true;
+    auto& doklady = f.tables.mtDoklady;
+    doklady.first();
+    doklady.edit();
+    doklady.setBool(u"Exportovat", true);
+    doklady.post();
+    import::StoreDebtorInterest(f.tables);
+    EXPECT_DOUBLE_EQ(f.tables.mtFirmy.floatValue(u"UrokCelkem"), 560.82);
+    EXPECT_EQ(f.tables.mtFirmy.text(u"UrokCelkemMeny"), QStringLiteral("EUR 89,48"));
+    EXPECT_DOUBLE_EQ(f.tables.mtFirmy.floatValue(u"Naklady"), 2400);
 }
 
 }  // namespace
