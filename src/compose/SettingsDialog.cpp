@@ -4,6 +4,7 @@
 #include "app/MinimizeApplication.h"
 #include "app/WindowPlacement.h"
 #include "compose/EmailKlientModel.h"
+#include "compose/LevelSettingsTab.h"
 #include "compose/MailRoutesNote.h"
 #include "compose/QrAccount.h"
 #include "compose/SmtpTestEmail.h"
@@ -88,6 +89,8 @@ TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEma
     m_tabs->addTab(createDocumentListTab(), QStringLiteral("Seznam neuhr. dokladů"));
     m_tabs->addTab(createSendingTab(), QStringLiteral("Odesílání e-mailu"));
     m_tabs->addTab(createQrPlatbaTab(), QStringLiteral("QR platba"));
+    m_tsUrovne = new LevelSettingsTab(m_tabs);
+    m_tabs->addTab(m_tsUrovne, QStringLiteral("Úrovně upomínek"));
 
     auto* btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -378,6 +381,7 @@ void TfrmNastaveni::prepareEdit(int tab) {
     SettingsForm form = formFromControls();
     fillSettingsForm(form, m_settings, m_mtEmailKlient);
     showForm(form);
+    m_tsUrovne->fill(m_settings);
     m_portTyped = false;
     // The edit is the record's body itself; it differs only where the record was changed elsewhere
     // (the default put back by OK, or a new load).
@@ -530,6 +534,8 @@ void TfrmNastaveni::okClicked() {
         m_ui.information(*notice);
     }
     storeSettingsForm(form, m_settings, m_mtEmailKlient);
+    m_tsUrovne->store(m_settings);
+    app::ApplyDefaults(m_settings);
     accept();
 }
 

@@ -22,6 +22,7 @@ class QTableView;
 namespace tervalo::compose {
 
 class EmailKlientModel;
+class LevelSettingsTab;
 
 // TfrmNastaveni, "Nastavení": the reminder's texts and the way bulk runs send. Created once and
 // reused. Every control but the body text is filled from the record when the dialog opens and
@@ -30,7 +31,7 @@ class EmailKlientModel;
 class TfrmNastaveni : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3 };
+    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3, Urovne = 4 };
 
     // `locale` gives the code page the settings are saved in and the test e-mail is written in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
@@ -108,6 +109,7 @@ private:
     QLineEdit* m_edtQRZprava = nullptr;
     QComboBox* m_cbQRRezim = nullptr;
     QLineEdit* m_edtQRUctyMeny = nullptr;
+    LevelSettingsTab* m_tsUrovne = nullptr;
     // The user changed the port in this opening: choosing the security no longer proposes one.
     bool m_portTyped = false;
     bool m_fillingControls = false;

@@ -6,6 +6,7 @@
 #include "platform/SilentUserInterface.h"
 #include "platform/WorkerThread.h"
 #include "sending/BulkRunPlan.h"
+#include "sending/DebtorLevels.h"
 #include "sending/ReminderJournal.h"
 #include "sending/SubmissionStatusNote.h"
 #include "transport/AddressText.h"
@@ -78,7 +79,9 @@ public:
           m_ui(context.reminder.ui),
           m_view(context.view),
           m_protocol(context.protocol),
-          m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+          m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          m_levels(m_settings, context.journal, context.now().date(), context.chosenLevels,
+                   context.forcedLevel) {}
 
     int run() {
         writeHeader();
@@ -137,7 +140,11 @@ private:
     // The debtors reminded today are skipped unless the user wants them sent to again.
     void askAboutSentToday() {
         const BulkRunPlan plan = PlanBulkRun(m_tables, m_c.stateTables, m_c.journal, m_c.now().date());
-        if (plan.sentToday() == 0 || (m_c.confirmResend && m_c.confirmResend(ResendQuestion(plan)))) {
+        if (plan.sentToday() == 0) {
+            return;
+        }
+        if (m_c.confirmResend && m_c.confirmResend(ResendQuestion(plan))) {
+            m_resendToday = true;
             return;
         }
         m_sentToday = plan.remindedToday;
@@ -155,6 +162,33 @@ private:
                                    (m_unsureToday.count(position) != 0
                                         ? QStringLiteral("dnešní upomínka má nejistý výsledek")
                                         : QStringLiteral("upomínka již dnes odeslána")));
+    }
+
+    // The current debtor's reminder level; one reminded today whom the user chose to send to again
+    // gets today's level again.
+    LevelChoice levelOfCurrent() const {
+        LevelChoice level = m_levels.current(m_tables);
+        if (m_resendToday && level.level == 0) {
+            const auto last = m_levels.lastReminder(m_tables.mtFirmy.text(u"OdbEmail"));
+            if (last && last->time.date() == m_levels.today()) {
+                level = ChooseReminderLevel(m_settings, last, std::nullopt, m_levels.today(), last->level);
+            }
+        }
+        return level;
+    }
+
+    void writeSkippedWithoutLevel(const LevelChoice& level) {
+        const memtable::MemTable& firmy = m_tables.mtFirmy;
+        m_protocol.AddProtocolLine(QStringLiteral("Vynecháno: ") + firmy.text(u"OdbNazev") +
+                                   QStringLiteral(" (") + firmy.text(u"OdbEmail") + QStringLiteral("): ") +
+                                   NoLevelText(level));
+    }
+
+    // The protocol line of a reminder going out, with its level.
+    QString sendingLine(const QString& name, const QString& address) const {
+        return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
+               QStringLiteral(") - ") +
+               m_settings.Urovne[qBound(1, m_level, app::kMaxReminderLevels) - 1].Nazev;
     }
 
     // True once the user asked the run to end; asked again until then.
@@ -209,8 +243,17 @@ private:
             }
             firmy.moveTo(position);
             const bool skippedToday = !m_test && sentToday(position);
-            const bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
-                                                            !compose::DebtorHasNothingToSend(m_tables)));
+            bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
+                                                      !compose::DebtorHasNothingToSend(m_tables)));
+            std::optional<LevelChoice> noLevel;
+            if (taken) {
+                const LevelChoice level = levelOfCurrent();
+                m_level = level.level;
+                if (level.level == 0) {
+                    noLevel = level;
+                    taken = false;
+                }
+            }
             std::optional<PreparedReminder> early;
             if (taken && m_inFlight && !invalidAddress()) {
                 early = prepareAhead();
@@ -246,6 +289,8 @@ private:
             if (!taken) {
                 if (skippedToday) {
                     writeSkippedAsSentToday(position);
+                } else if (noLevel) {
+                    writeSkippedWithoutLevel(*noLevel);
                 }
                 count(position, false);
             } else if (!present(position, std::move(early))) {
@@ -279,8 +324,7 @@ private:
         if (!m_held) {
             if (const auto warning = invalidAddress()) {
                 // Fails like a reminder the server refused, before anything is made or sent.
-                m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
-                                           QStringLiteral(" (") + address + QLatin1Char(')'));
+                m_protocol.AddProtocolLine(sendingLine(name, address));
                 return conclude(position, address, {}, -2, *warning);
             }
             reminder = early ? std::move(*early) : prepare(m_ui);
@@ -289,8 +333,7 @@ private:
                 return true;
             }
         }
-        m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") +
-                                   address + QLatin1Char(')'));
+        m_protocol.AddProtocolLine(sendingLine(name, address));
         if (m_held) {
             m_inFlight = std::move(m_held);  // already with the server
             return true;
@@ -317,7 +360,8 @@ private:
         if (reminder.archive.isEmpty()) {
             return reminder;
         }
-        reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
+        reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings,
+                                                          m_level, m_levels.today());
         reminder.request.showDialog = false;
         reminder.request.smtp = m_session != nullptr;
         reminder.record = JournalRecordOf(m_tables, reminder.request);
@@ -540,6 +584,9 @@ private:
     std::unique_ptr<InFlight> m_inFlight;
     std::unique_ptr<InFlight> m_held;  // the next debtor's reminder, handed over ahead
     QString m_runId;
+    DebtorLevels m_levels;
+    int m_level = 1;              // the level of the debtor being made ready
+    bool m_resendToday = false;   // the user chose to send again to the debtors reminded today
     std::set<int> m_sentToday;    // positions skipped as reminded today
     std::set<int> m_unsureToday;  // positions skipped as their reminder of today is unsure
     bool m_stopped = false;

@@ -3,6 +3,7 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "sending/DebtorLevels.h"
 #include "sending/OwnComposeWindow.h"
 #include "sending/ReminderJournal.h"
 #include "sending/ShownWaitMessage.h"
@@ -69,7 +70,25 @@ std::optional<int> recordIfSent(SingleReminderContext& context, const QString& r
     return result;
 }
 
-std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& recipient, Route route) {
+// The current debtor's reminder level; when none is due yet the user chooses whether to send the
+// first level anyway (none: not).
+std::optional<int> chooseLevel(SingleReminderContext& context) {
+    compose::ReminderContext& reminder = context.reminder;
+    const DebtorLevels levels(reminder.settings, context.journal, context.today, context.chosenLevels,
+                              context.forcedLevel);
+    const LevelChoice level = levels.current(reminder.tables);
+    if (level.level != 0) {
+        return level.level;
+    }
+    const QString question = reminder.tables.mtFirmy.text(u"OdbNazev") + QStringLiteral(": ") +
+                             NoLevelText(level) +
+                             QStringLiteral(". Chcete přesto odeslat upomínku úrovně \"") +
+                             reminder.settings.Urovne[0].Nazev + QStringLiteral("\" ?");
+    return reminder.ui.confirm(question) ? std::optional<int>(1) : std::nullopt;
+}
+
+std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& recipient, Route route,
+                              int level) {
     compose::ReminderContext& reminder = context.reminder;
     QString archive;
     {
@@ -81,16 +100,16 @@ std::optional<int> sendBySmtp(SingleReminderContext& context, const QString& rec
         return std::nullopt;
     }
     const compose::ReminderRequest request =
-        compose::DebtorReminderRequest(recipient, archive, reminder.settings);
+        compose::DebtorReminderRequest(recipient, archive, reminder.settings, level, context.today);
     return recordIfSent(
         context, recipient,
         SendOwnComposedReminder(request, reminder, route == Route::OwnWindow, context.journal));
 }
 
-std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient,
-                                        Route route) {
+std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QString& recipient, Route route,
+                                        int level) {
     if (route != Route::MailClient) {
-        return sendBySmtp(context, recipient, route);
+        return sendBySmtp(context, recipient, route, level);
     }
     compose::ReminderContext& reminder = context.reminder;
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
@@ -100,7 +119,8 @@ std::optional<int> sendWithDocumentList(SingleReminderContext& context, const QS
     if (archive.isEmpty()) {
         return std::nullopt;
     }
-    compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
+    compose::ReminderRequest request =
+        compose::DebtorReminderRequest(recipient, archive, reminder.settings, level, context.today);
     request.showDialog = true;
     request.smtp = false;
     return recordIfSent(context, recipient, send(context, request));
@@ -145,10 +165,14 @@ std::optional<int> SendSingleReminder(SingleReminderContext& context) {
         context.reminder.ui.warning(*warning);
         return std::nullopt;
     }
-    const Route route = chooseRoute(context);
     if (!compose::DebtorHasNothingToSend(tables)) {
-        return sendWithDocumentList(context, recipient, route);
+        const std::optional<int> level = chooseLevel(context);
+        if (!level) {
+            return std::nullopt;
+        }
+        return sendWithDocumentList(context, recipient, chooseRoute(context), *level);
     }
+    const Route route = chooseRoute(context);
     return offerEmptyMessage(context, recipient, route);
 }
 

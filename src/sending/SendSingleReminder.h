@@ -5,7 +5,10 @@
 #include "state/SendJournal.h"
 #include "state/StateTables.h"
 
+#include <QDate>
+
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace tervalo::sending {
@@ -28,14 +31,21 @@ struct SingleReminderContext {
     // Where the answer to the offer of the program's own compose window is kept for the run; none:
     // the offer is made every time.
     std::optional<bool>* ownWindowAnswer = nullptr;
-    // Where the reminder is recorded; none: not recorded.
+    // Where the reminder is recorded and the debtor's reminder level is learnt; none: not recorded,
+    // and the debtor counts as never reminded.
     state::SendJournal* journal = nullptr;
+    // The reminder levels the user set for this run by debtor ID, and one for every debtor.
+    std::map<int, int> chosenLevels = {};
+    std::optional<int> forcedLevel = std::nullopt;
+    QDate today = QDate::currentDate();
 };
 
 // The reminder to the debtor of the current mtFirmy row: through the mail client with its compose
 // window, or by SMTP after the program's own compose window when the settings say so (SMTPJednotlive)
 // or when no mail client is found, SMTP is set up and the user takes the offer, or by SMTP at once
-// (`smtpWithoutWindow`). A debtor with nothing to send is offered an empty message instead. The
+// (`smtpWithoutWindow`). The reminder has the subject and body of the debtor's reminder level; when
+// no level is due yet, the user is asked whether to send the first level anyway (No: nothing is
+// sent). A debtor with nothing to send is offered an empty message instead. The
 // result of the send (0 sent, -2 not sent), or nothing when the command ended before handing
 // anything over (no debtor, no document list, the catch-all group, no address, an address that is
 // not valid, the offer declined, the document list failed). Only a sent reminder records today's date for the
