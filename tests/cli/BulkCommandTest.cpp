@@ -267,13 +267,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("--count"), QStringLiteral("2")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N] [--resend]")},
+                 QStringLiteral("[--count N] [--resend] [--level N]")},
         StopCase{"count_that_is_no_number",
                  {QStringLiteral("--test"), QStringLiteral("a@b.cz"), QStringLiteral("--count"),
                   QStringLiteral("x")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N] [--resend]")}),
+                 QStringLiteral("[--count N] [--resend] [--level N]")}),
     test::CaseName());
 
 }  // namespace
