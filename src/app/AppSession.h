@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -45,6 +46,8 @@ struct AppSession {
     // The answer to the offer of the program's own compose window when no mail client is found:
     // asked once per run.
     std::optional<bool> OwnComposeWindowAnswer;
+    // The reminder levels the user set for this run, by debtor ID (IDs hold for one load).
+    std::map<int, int> ChosenLevels;
 
     QString ExportFilePath;
     // Emptied once the tables are built, unless keepExportCells asks for its cells (the inspect command).

@@ -18,6 +18,7 @@
 #include "import/LateInterestRates.h"
 #include "import/ShowNoDocumentsMessage.h"
 #include "platform/ShellOpen.h"
+#include "sending/DebtorLevels.h"
 #include "sending/EmailingDialog.h"
 #include "sending/HistoryDialog.h"
 #include "sending/SendSingleReminder.h"
@@ -380,6 +381,7 @@ QWidget* TfrmMain::createCommandBar() {
             import::ShowNoDocumentsMessage(*m_ui);
         } else {
             m_frmEmailing->OpenBulkEmailing();
+            refreshLevels();
         }
     });
     connect(btnNastaveni, &QPushButton::clicked, this, [this] {
@@ -393,6 +395,9 @@ QWidget* TfrmMain::createCommandBar() {
                 ApplyLateInterestOf(m_session, *m_ui);
             }
         });
+        if (m_commands) {
+            refreshLevels();
+        }
     });
     connect(btnExport, &QPushButton::clicked, this, [this] {
         guarded([this] {
@@ -450,6 +455,8 @@ void TfrmMain::createMenus() {
             });
     connect(add(m_popupFirmy, "Historieupominek1", QStringLiteral("Historie upomínek")), &QAction::triggered,
             this, &TfrmMain::showReminderHistory);
+    m_popupUroven = m_popupFirmy->addMenu(QStringLiteral("Úroveň upomínky pro toto odesílání"));
+    m_popupUroven->setObjectName(QStringLiteral("popupUroven"));
     m_popupFirmy->addSeparator();
     m_vyrZar = add(m_popupFirmy, "Vyr_Zar", QStringLiteral("Vyřadit z e-mailingu"));
     connect(m_vyrZar, &QAction::triggered, this, [this] {
@@ -527,6 +534,7 @@ void TfrmMain::tablesLoaded() {
         [](const QString& address) { platform::StartAssociatedProgram(address); });
     m_lblStavKeDniText->setText(m_session.tables.lblStavKeDniText);
     m_debtorCurrencies = import::DebtorCurrencies(m_session.tables);
+    refreshLevels();
     showDebtorSummary();
     m_grFirmy->viewport()->update();
     m_bottom->setCurrentWidget(m_panLegenda);
@@ -534,7 +542,7 @@ void TfrmMain::tablesLoaded() {
     if (!m_session.tables.mtFirmy.isEmpty()) {
         QHeaderView* header = m_grFirmy->horizontalHeader();
         header->setSortIndicatorShown(true);
-        m_sortedColumn = 2;
+        m_sortedColumn = 3;
         header->setSortIndicator(m_sortedColumn, Qt::AscendingOrder);
     }
 }
@@ -583,10 +591,26 @@ void TfrmMain::showDebtorMenu(const QPoint& position) {
     if (!m_debtorMenuAllowed) {
         return;
     }
+    fillLevelMenu();
     m_vyrZar->setText(m_session.tables.mtFirmy.boolValue(u"Exportovat")
                           ? QStringLiteral("Vyřadit z e-mailingu")
                           : QStringLiteral("Zařadit do e-mailingu"));
     m_popupFirmy->popup(m_grFirmy->viewport()->mapToGlobal(position));
+}
+
+// "Podle historie" and the levels in use, the current debtor's choice checked.
+void TfrmMain::fillLevelMenu() {
+    m_popupUroven->clear();
+    const auto chosen = m_session.ChosenLevels.find(m_session.tables.mtFirmy.intValue(u"ID"));
+    const int current = chosen != m_session.ChosenLevels.end() ? chosen->second : 0;
+    for (int level = 0; level <= m_session.settings.PocetUrovni; ++level) {
+        QAction* action = m_popupUroven->addAction(level == 0 ? QStringLiteral("Podle historie upomínek")
+                                                              : m_session.settings.Urovne[level - 1].Nazev);
+        action->setObjectName(QStringLiteral("Uroven%1").arg(level));
+        action->setCheckable(true);
+        action->setChecked(level == current);
+        connect(action, &QAction::triggered, this, [this, level] { chooseLevel(level); });
+    }
 }
 
 void TfrmMain::showDocumentMenu(const QPoint& position) {
@@ -629,10 +653,36 @@ void TfrmMain::sendSingleReminder() {
         sending::SingleReminderContext context{reminder, *m_session.stateTables, *m_commands,
                                                m_session.TempDir};
         context.ownWindowAnswer = &m_session.OwnComposeWindowAnswer;
+        context.chosenLevels = m_session.ChosenLevels;
         state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
         context.journal = &journal;
         sending::SendSingleReminder(context);
     });
+    refreshLevels();
+}
+
+// The debtors' levels and last reminders in the grid, as the journal and the user's choices stand.
+void TfrmMain::refreshLevels() {
+    guarded([this] {
+        const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
+        sending::FillDebtorLevels(m_session.tables,
+                                  sending::DebtorLevels(m_session.settings, &journal, QDate::currentDate(),
+                                                        m_session.ChosenLevels));
+    });
+    m_grFirmy->viewport()->update();
+}
+
+// The level the current debtor gets in this run: one chosen by the user, or (0) his own again.
+void TfrmMain::chooseLevel(int level) {
+    runCommand([this, level] {
+        const int id = m_session.tables.mtFirmy.intValue(u"ID");
+        if (level == 0) {
+            m_session.ChosenLevels.erase(id);
+        } else {
+            m_session.ChosenLevels[id] = level;
+        }
+    });
+    refreshLevels();
 }
 
 // The send journal's records of the current debtor, test runs' included, newest first.

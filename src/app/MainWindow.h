@@ -96,6 +96,9 @@ private:
     void runCommand(const std::function<void()>& command);
     void sendSingleReminder();
     void showReminderHistory();
+    void refreshLevels();
+    void chooseLevel(int level);
+    void fillLevelMenu();
     void showAboutBox();
     void showHelpTopic(const QString& topic);
 
@@ -131,6 +134,7 @@ private:
     QPushButton* m_btnInfo = nullptr;
     QPushButton* m_btnEmailVsem = nullptr;
     QMenu* m_popupFirmy = nullptr;
+    QMenu* m_popupUroven = nullptr;  // the level for this run, within m_popupFirmy
     QMenu* m_popupDoklady = nullptr;
     QAction* m_vyrZar = nullptr;
     QAction* m_vyrZarDoklad = nullptr;

@@ -24,6 +24,10 @@ void LoadSettings(AppSession& session) {
     ConfigurationFile::read(ini, settings, session.windowLayout);
     LoadPassword(settings, session.AppDir, codec);
     settings.EText = BodyTextFile::read(session.AppDir + BodyTextFile::fileName(), codec).value_or(QString());
+    for (int level = 2; level <= kMaxReminderLevels; ++level) {
+        settings.Urovne[level - 1].Text =
+            BodyTextFile::read(session.AppDir + BodyTextFile::fileName(level), codec).value_or(QString());
+    }
     ApplyDefaults(settings);
     if (session.windowLayout.HeaderHeight < kLowestHeaderHeight) {
         session.windowLayout.HeaderHeight = kRaisedHeaderHeight;
@@ -46,11 +50,24 @@ void SaveSettings(AppSession& session, const QDate& today) {
         const QString path = session.AppDir + PasswordStore::fileName();
         firstFailure = std::make_exception_ptr(SettingsFileError(cannotWriteText(path), path));
     }
-    try {
-        BodyTextFile::write(session.AppDir + BodyTextFile::fileName(), session.settings.EText, codec);
-    } catch (const SettingsFileError&) {
-        if (!firstFailure) {
-            firstFailure = std::current_exception();
+    const auto writeBody = [&](int level) {
+        try {
+            BodyTextFile::write(session.AppDir + BodyTextFile::fileName(level),
+                                session.settings.levelBody(level), codec);
+        } catch (const SettingsFileError&) {
+            if (!firstFailure) {
+                firstFailure = std::current_exception();
+            }
+        }
+    };
+    writeBody(1);
+    // The bodies of the levels in use; one not in use only when it was changed, so an unused level
+    // leaves no file of its own behind.
+    const auto defaults = AppSettings::DefaultLevels();
+    for (int level = 2; level <= kMaxReminderLevels; ++level) {
+        if (level <= session.settings.PocetUrovni ||
+            session.settings.levelBody(level) != defaults[level - 1].Text) {
+            writeBody(level);
         }
     }
     if (firstFailure) {

@@ -1,6 +1,6 @@
 #include "browser/DebtorSummary.h"
 
-#include "browser/AmountFormat.h"
+#include "import/AmountFormat.h"
 #include "import/CurrencySums.h"
 
 namespace tervalo::browser {
@@ -9,7 +9,7 @@ QString DebtorSummaryText(const import::ExportTables& tables, QChar decimalSepar
     QString text = QStringLiteral("Zobrazeno dlužníků: %1").arg(tables.mtFirmy.recordCount());
     QStringList remaining;
     for (const import::CurrencySum& sum : import::SumByCurrency(tables)) {
-        remaining << formatAmount(sum.remaining, decimalSeparator) + QLatin1Char(' ') + sum.currency;
+        remaining << import::formatAmount(sum.remaining, decimalSeparator) + QLatin1Char(' ') + sum.currency;
     }
     if (!remaining.isEmpty()) {
         text += QStringLiteral("   Zbývá uhradit: ") + remaining.join(QStringLiteral("; "));

@@ -52,6 +52,7 @@ std::vector<GridColumn> debtorColumns() {
     return {
         statusColumn("Exportovat", GridIcon::Excluded, "Exportovat", false),
         statusColumn("JeEmail", GridIcon::NoEmail, "JeEmail", false),
+        textColumn("Uroven", QStringLiteral("Úroveň"), 110),
         name,
         remaining,
         textColumn("OdbICO", QStringLiteral("IČO")),

@@ -1,6 +1,6 @@
 #include "browser/TableGridModel.h"
 
-#include "browser/AmountFormat.h"
+#include "import/AmountFormat.h"
 
 #include <QFont>
 
@@ -49,8 +49,8 @@ QVariant TableGridModel::displayText(memtable::RowId row, int column) const {
                 return QString::number(value, 'g', 15).replace(QLatin1Char('.'), m_decimalSeparator);
             }
             const QString mark = m_amountMark ? m_amountMark(row) : QString();
-            return mark.isEmpty() ? formatAmount(value, m_decimalSeparator)
-                                  : formatAmount(value, m_decimalSeparator) + QLatin1Char(' ') + mark;
+            return mark.isEmpty() ? import::formatAmount(value, m_decimalSeparator)
+                                  : import::formatAmount(value, m_decimalSeparator) + QLatin1Char(' ') + mark;
         }
         case memtable::FieldType::Integer:
             return m_table.isNull(row, field) ? QVariant()

@@ -2,6 +2,7 @@
 
 #include "app/LoadExport.h"
 #include "app/StartUp.h"
+#include "cli/LevelOption.h"
 #include "sending/BulkEmailingTexts.h"
 #include "sending/FirstEmailingHint.h"
 #include "sending/RunBulkEmailing.h"
@@ -20,10 +21,16 @@ struct BulkArguments {
     bool onlyWithEmail = false;
     bool resend = false;
     std::optional<sending::TestMode> testMode;
+    std::optional<int> level;
 };
 
-std::optional<BulkArguments> parse(const QStringList& args) {
+std::optional<BulkArguments> parse(QStringList args, const app::AppSettings& settings) {
     BulkArguments parsed;
+    const LevelOption level = takeLevelOption(args, settings);
+    if (!level.valid) {
+        return std::nullopt;
+    }
+    parsed.level = level.level;
     std::optional<QString> count;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -87,6 +94,7 @@ int run(CliContext& context, BulkArguments& arguments) {
     state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
     bulk.journal = &journal;
     bulk.stopWanted = stopSignalPending;
+    bulk.forcedLevel = arguments.level;
     bulk.confirmResend = [&](const QString& question) {
         return context.ui.confirmWith(question, arguments.resend);
     };
@@ -111,11 +119,11 @@ int run(CliContext& context, BulkArguments& arguments) {
 }  // namespace
 
 int runBulk(CliContext& context) {
-    std::optional<BulkArguments> arguments = parse(context.args);
+    std::optional<BulkArguments> arguments = parse(context.args, context.session.settings);
     if (!arguments) {
         context.ui.error(QStringLiteral(
             "usage: tervalo-cli [--app-dir DIR] [--yes] bulk EXPORT [--only-with-email] [--test ADDRESS] "
-            "[--count N] [--resend]"));
+            "[--count N] [--resend] [--level N]"));
         return Usage;
     }
     const sigset_t signals = stopSignals();

@@ -2,6 +2,7 @@
 
 #include "app/LoadExport.h"
 #include "export/ExportDebtorList.h"
+#include "sending/DebtorLevels.h"
 
 namespace tervalo::cli {
 
@@ -31,6 +32,12 @@ int runExportXls(CliContext& context) {
     app::AppSession& session = context.session;
     if (!app::LoadExport(session, positional[0], context.ui)) {
         return Ended;
+    }
+    {
+        // The debtors' levels and last reminders, as the main window shows them after the load.
+        const state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
+        sending::FillDebtorLevels(session.tables,
+                                  sending::DebtorLevels(session.settings, &journal, QDate::currentDate()));
     }
     if (onlyWithEmail) {
         // The browser's "jen firmy s e-mailem".

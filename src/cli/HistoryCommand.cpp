@@ -55,7 +55,8 @@ QJsonObject json(const state::JournalRecord& record) {
             {QStringLiteral("subject"), record.subject},
             {QStringLiteral("result"), state::resultName(record.result)},
             {QStringLiteral("runId"), record.runId},
-            {QStringLiteral("test"), record.test}};
+            {QStringLiteral("test"), record.test},
+            {QStringLiteral("level"), record.level}};
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "cli/RemindCommand.h"
 
 #include "cli/DebtorCommand.h"
+#include "cli/LevelOption.h"
 #include "sending/SendSingleReminder.h"
 
 #include <QJsonDocument>
@@ -11,11 +12,17 @@ namespace tervalo::cli {
 // Prints {"debtor": ID, "address": ..., "result": 0 | -2 | null} once the export is loaded, also
 // after an error of the mail-client interface (shown as the window's general error handler shows
 // it); null when nothing was handed to the mail client. Exit status 0 unless start-up or the load
-// ended the program. With --smtp the reminder goes by SMTP at once, as a bulk run sends it.
+// ended the program. With --smtp the reminder goes by SMTP at once, as a bulk run sends it; with
+// --level N it has level N's texts whatever the debtor's own level.
 int runRemind(CliContext& context) {
     const bool smtp = context.args.removeAll(QStringLiteral("--smtp")) > 0;
-    const auto arguments =
-        parseDebtorArguments(context, QStringLiteral("remind EXPORT --debtor ID [--smtp]"), false);
+    const LevelOption level = takeLevelOption(context.args, context.session.settings);
+    const QString usage = QStringLiteral("remind EXPORT --debtor ID [--smtp] [--level N]");
+    if (!level.valid) {
+        context.ui.error(QStringLiteral("usage: tervalo-cli [--app-dir DIR] ") + usage);
+        return Usage;
+    }
+    const auto arguments = parseDebtorArguments(context, usage, false);
     if (!arguments) {
         return Usage;
     }
@@ -30,6 +37,7 @@ int runRemind(CliContext& context) {
     reminder.mailClientErrors = transport::DetachedErrorOutput::Discarded;
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     single.smtpWithoutWindow = smtp;
+    single.forcedLevel = level.level;
     single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
     std::optional<compose::ReminderResult> result;
     try {

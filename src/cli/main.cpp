@@ -11,6 +11,7 @@
 #include "cli/HistoryCommand.h"
 #include "cli/InspectCommand.h"
 #include "cli/InterestCommand.h"
+#include "cli/LevelsCommand.h"
 #include "cli/QrCommand.h"
 #include "cli/RemindCommand.h"
 #include "cli/RenderCommand.h"
@@ -46,6 +47,7 @@ const std::map<QString, std::function<int(cli::CliContext&)>>& commands() {
         {QStringLiteral("qr"), cli::runQr},
         {QStringLiteral("history"), cli::runHistory},
         {QStringLiteral("interest"), cli::runInterest},
+        {QStringLiteral("levels"), cli::runLevels},
     };
     return table;
 }
@@ -67,18 +69,21 @@ int usage(QTextStream& err) {
            "                    print the debtor's payment codes (QR platba) as JSON, their images into DIR\n"
            "  interest EXPORT --debtor ID\n"
            "                    print the debtor's late-payment interest and compensation as JSON\n"
-           "  remind EXPORT --debtor ID [--smtp]\n"
+           "  remind EXPORT --debtor ID [--smtp] [--level N]\n"
            "                    send the debtor the single reminder as the window does; --smtp: by SMTP "
-           "at once\n"
+           "at once;\n"
+           "                    --level: reminder level N instead of the debtor's own\n"
            "  settings          print the settings as JSON\n"
            "  settings set FIELD VALUE\n"
            "                    change one setting and save the settings\n"
            "  show EXPORT       load an export and print the debtor and document tables as JSON\n"
            "  smtp-send EXPORT --debtor ID [--to ADDRESS]\n"
            "                    send that reminder through the stored SMTP server\n"
-           "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N] [--resend]\n"
+           "  bulk EXPORT [--only-with-email] [--test ADDRESS] [--count N] [--resend] [--level N]\n"
            "                    the bulk run (or a test run to ADDRESS); prints the protocol lines;\n"
-           "                    debtors reminded today are skipped unless --resend is given\n"
+           "                    debtors reminded today are skipped unless --resend is given;\n"
+           "                    --level: reminder level N for every debtor\n"
+           "  levels EXPORT     print each debtor's reminder level as JSON lines\n"
            "  history [--address ADDRESS] [--since YYYY-MM-DD]\n"
            "                    print the send journal's records, newest first, as JSON lines\n"
 

@@ -79,9 +79,8 @@ ReminderResult sendThroughMailClient(const ReminderRequest& request, ReminderCon
     const auto payments =
         request.withBody ? ReminderPaymentsFor(context.tables, settings, context.ui, context.paymentNotes)
                          : std::nullopt;
-    const TemplateValues values = payments
-                                      ? WithPaymentDetails(CurrentDebtorValues(context.tables), *payments)
-                                      : CurrentDebtorValues(context.tables);
+    const TemplateValues debtorValues = WithLevelValues(CurrentDebtorValues(context.tables), request);
+    const TemplateValues values = payments ? WithPaymentDetails(debtorValues, *payments) : debtorValues;
     email.Clear();
     // Each address of a field is a recipient of its own: a client's address field takes one each.
     for (const QString& address : transport::addressList(request.recipient)) {
@@ -92,7 +91,8 @@ ReminderResult sendThroughMailClient(const ReminderRequest& request, ReminderCon
     }
     email.SetMailSubject(ReplaceTemplateVariables(request.subjectTemplate, values));
     if (request.withBody) {
-        email.SetMailBody(ReplaceTemplateVariables(settings.EText, values, DocumentsVariable::Replaced));
+        email.SetMailBody(
+            ReplaceTemplateVariables(settings.levelBody(request.level), values, DocumentsVariable::Replaced));
     }
     if (request.attach && !request.attachmentPath.isEmpty()) {
         email.AddAttachmentPath(request.attachmentPath);
@@ -146,10 +146,14 @@ std::unique_ptr<transport::TMimeMess> RenderEditedSmtpReminder(
 }
 
 ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& archivePath,
-                                      const app::AppSettings& settings) {
+                                      const app::AppSettings& settings, int level, const QDate& today) {
     ReminderRequest request;
     request.recipient = recipient;
-    request.subjectTemplate = settings.E_Predmet;
+    request.level = qBound(1, level, app::kMaxReminderLevels);
+    request.subjectTemplate = settings.levelSubject(request.level);
+    const app::ReminderLevel& levelSettings = settings.Urovne[request.level - 1];
+    request.levelValues = LevelValues{
+        levelSettings.Nazev, today.addDays(levelSettings.Lhuta).toString(QStringLiteral("dd.MM.yyyy"))};
     request.attachmentPath = archivePath;
     request.withBody = true;
     request.attach = settings.E_PripojitPrilohu;
@@ -162,6 +166,7 @@ ReminderRequest EmptyMessageRequest(const QString& recipient, const app::AppSett
     request.recipient = recipient;
     request.withBody = false;
     request.attach = false;
+    request.level = 0;
     request.copy = settings.E_KopieEmailu;
     request.route = ReminderRoute::MailClientWindow;
     return request;

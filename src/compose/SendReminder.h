@@ -14,11 +14,13 @@
 
 namespace tervalo::compose {
 
-// The reminder to a debtor as the single reminder and the bulk run send it: the subject template,
-// the copy address and the attach switch from the settings, the body, and the debtor's archive.
-// The caller sets the route (`route`).
+// The reminder to a debtor as the single reminder and the bulk run send it: the subject and body
+// templates of the reminder level `level` (1 is the first), its name and deadline counted from
+// `today`, the copy address and the attach switch from the settings, and the debtor's archive. The
+// caller sets the route (`route`).
 ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& archivePath,
-                                      const app::AppSettings& settings);
+                                      const app::AppSettings& settings, int level = 1,
+                                      const QDate& today = QDate::currentDate());
 
 // The empty message offered for an excluded debtor: no subject, body or attachment; the copy
 // address from the settings; through the mail client with its compose window.

@@ -2,6 +2,7 @@
 
 #include "compose/EmailKlientModel.h"
 #include "compose/LateInterestTab.h"
+#include "compose/LevelSettingsTab.h"
 #include "compose/MailRoutesNote.h"
 #include "compose/SmtpTestEmail.h"
 #include "payment/QrAccount.h"
@@ -91,6 +92,8 @@ TfrmNastaveni::TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEma
     m_tabs->addTab(createQrPlatbaTab(), QStringLiteral("QR platba"));
     m_tabUroky = new LateInterestTab(m_locale, m_tabs);
     m_tabs->addTab(m_tabUroky, QStringLiteral("Úroky z prodlení"));
+    m_tsUrovne = new LevelSettingsTab(m_tabs);
+    m_tabs->addTab(m_tsUrovne, QStringLiteral("Úrovně upomínek"));
 
     auto* btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -381,6 +384,7 @@ void TfrmNastaveni::prepareEdit(int tab) {
     SettingsForm form = formFromControls();
     fillSettingsForm(form, m_settings, m_mtEmailKlient);
     showForm(form);
+    m_tsUrovne->fill(m_settings);
     m_portTyped = false;
     // The edit is the record's body itself; it differs only where the record was changed elsewhere
     // (the default put back by OK, or a new load).
@@ -543,6 +547,8 @@ void TfrmNastaveni::okClicked() {
         m_ui.information(*notice);
     }
     storeSettingsForm(form, m_settings, m_mtEmailKlient);
+    m_tsUrovne->store(m_settings);
+    app::ApplyDefaults(m_settings);
     if (auto error = m_tabUroky->store(m_settings)) {
         m_ui.error(*error);
     }

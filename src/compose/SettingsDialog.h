@@ -25,6 +25,7 @@ namespace tervalo::compose {
 
 class EmailKlientModel;
 class LateInterestTab;
+class LevelSettingsTab;
 
 // TfrmNastaveni, "Nastavení": the reminder's texts and the way bulk runs send. Created once and
 // reused. Every control but the body text is filled from the record when the dialog opens and
@@ -33,7 +34,14 @@ class LateInterestTab;
 class TfrmNastaveni : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { PostovniZprava = 0, SeznamDokladu = 1, OdesilaniEmailu = 2, QrPlatba = 3, UrokyZProdleni = 4 };
+    enum Tab {
+        PostovniZprava = 0,
+        SeznamDokladu = 1,
+        OdesilaniEmailu = 2,
+        QrPlatba = 3,
+        UrokyZProdleni = 4,
+        Urovne = 5
+    };
 
     // `locale` gives the code page the settings are saved in and the test e-mail is written in.
     TfrmNastaveni(app::AppSettings& settings, EmailKlientTable& mtEmailKlient, UserInterface& ui,
@@ -115,6 +123,7 @@ private:
     QComboBox* m_cbQRRezim = nullptr;
     QLineEdit* m_edtQRUctyMeny = nullptr;
     LateInterestTab* m_tabUroky = nullptr;
+    LevelSettingsTab* m_tsUrovne = nullptr;
     // The user changed the port in this opening: choosing the security no longer proposes one.
     bool m_portTyped = false;
     bool m_fillingControls = false;

@@ -6,9 +6,11 @@
 
 namespace tervalo::compose {
 
-transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, const TemplateValues& values,
+transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request,
+                                            const TemplateValues& debtorValues,
                                             const app::AppSettings& settings,
                                             const std::optional<ReminderPayments>& payments) {
+    const TemplateValues values = WithLevelValues(debtorValues, request);
     transport::OutgoingMail mail;
     mail.senderName = settings.SMTPFromName;
     mail.senderAddress = settings.SMTPFromAddress;
@@ -16,7 +18,7 @@ transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, cons
     mail.cc = transport::addressList(request.copy);
     mail.subject = ReplaceTemplateVariables(request.subjectTemplate, values);
     if (request.withBody) {
-        mail.body = ReplaceTemplateVariables(settings.EText,
+        mail.body = ReplaceTemplateVariables(settings.levelBody(request.level),
                                              payments ? WithPaymentDetails(values, *payments) : values,
                                              DocumentsVariable::Replaced);
     }
@@ -37,6 +39,11 @@ std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(const ReminderRequest&
                                                           const std::optional<ReminderPayments>& payments) {
     return transport::BuildReminderMime(ComposeReminderMail(request, values, settings, payments),
                                         std::move(environment));
+}
+
+TemplateValues WithLevelValues(TemplateValues values, const ReminderRequest& request) {
+    values.Level = request.levelValues;
+    return values;
 }
 
 QString EnvelopeRecipients(const ReminderRequest& request) {

@@ -39,10 +39,15 @@ struct ReminderRequest {
     bool attach = true;
     QString copy;  // empty or blanks alone: no copy
     ReminderRoute route = ReminderRoute::Smtp;
+    // The reminder level (1 the first; 0 for a message of none), whose body the settings give, and
+    // what it puts into the texts.
+    int level = 1;
+    std::optional<LevelValues> levelValues = std::nullopt;
 };
 
 // The reminder for the SMTP route before it is rendered: sender from the SMTP settings, every
-// address of the recipient and copy fields, the subject and the body from EText with the values,
+// address of the recipient and copy fields, the subject and the body from their templates with the
+// values and the level's,
 // the payment codes' images when there are payments, and the archive as its file.
 transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, const TemplateValues& values,
                                             const app::AppSettings& settings,
@@ -52,6 +57,9 @@ transport::OutgoingMail ComposeReminderMail(const ReminderRequest& request, cons
 std::unique_ptr<transport::TMimeMess> ComposeSmtpReminder(
     const ReminderRequest& request, const TemplateValues& values, const app::AppSettings& settings,
     transport::MimeEnvironment environment, const std::optional<ReminderPayments>& payments = {});
+
+// `values` with those of the request's level.
+TemplateValues WithLevelValues(TemplateValues values, const ReminderRequest& request);
 
 // The envelope recipients: the addresses of the recipient and then of the copy, joined by commas.
 QString EnvelopeRecipients(const ReminderRequest& request);

@@ -29,6 +29,10 @@ void defineFirmy(memtable::MemTable& t) {
     t.addField(QStringLiteral("UrokCelkem"), FieldType::Float);
     t.addField(QStringLiteral("UrokCelkemMeny"), FieldType::Text, 60);
     t.addField(QStringLiteral("Naklady"), FieldType::Float);
+    // The reminder level the debtor gets now and the last accepted reminder, filled from the send
+    // journal after the load and after sending.
+    t.addField(QStringLiteral("Uroven"), FieldType::Text, 30);
+    t.addField(QStringLiteral("PosledniUpominka"), FieldType::Text, 40);
     t.addIndex(QStringLiteral("OdbNazev"), u"OdbNazev");
     t.addIndex(QStringLiteral("ZbyvaUh"), u"ZbyvaUh");
 }

@@ -212,6 +212,7 @@ std::optional<QString> TfrmEmailing::run(const std::optional<TestMode>& testMode
     BulkEmailingContext context{reminder, *m_session.stateTables, m_session.TempDir, m_protocol, *this};
     context.stopWanted = [this] { return stopWanted(); };
     context.confirmResend = [this](const QString& question) { return confirmResend(question); };
+    context.chosenLevels = m_session.ChosenLevels;
     std::optional<QString> error;
     m_running = true;
     // Esc and the close box reach the dialog during the run, as "Zpět" does.

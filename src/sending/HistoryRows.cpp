@@ -1,6 +1,6 @@
 #include "sending/HistoryRows.h"
 
-#include "browser/AmountFormat.h"
+#include "import/AmountFormat.h"
 
 #include <map>
 
@@ -34,7 +34,7 @@ QString amountOf(const std::vector<state::JournalDocument>& documents, QChar dec
     }
     QStringList parts;
     for (const auto& [currency, total] : totals) {
-        parts << (browser::formatAmount(total, decimalSeparator) + QLatin1Char(' ') + currency).trimmed();
+        parts << (import::formatAmount(total, decimalSeparator) + QLatin1Char(' ') + currency).trimmed();
     }
     return parts.join(QStringLiteral(", "));
 }

@@ -47,8 +47,9 @@ state::JournalRecord JournalRecordOf(const import::ExportTables& tables,
     record.debtorName = firmy.text(u"OdbNazev");
     record.debtorId = firmy.intValue(u"ID");
     record.route = routeOf(request);
-    record.subject =
-        compose::ReplaceTemplateVariables(request.subjectTemplate, compose::CurrentDebtorValues(tables));
+    record.subject = compose::ReplaceTemplateVariables(
+        request.subjectTemplate, compose::WithLevelValues(compose::CurrentDebtorValues(tables), request));
+    record.level = request.level;
     if (request.withBody) {
         record.documents = includedDocuments(tables);
     }

@@ -5,6 +5,7 @@
 #include "compose/DebtorHasNothingToSend.h"
 #include "platform/SilentUserInterface.h"
 #include "sending/BulkRunPlan.h"
+#include "sending/DebtorLevels.h"
 #include "sending/DeliveryPipeline.h"
 #include "sending/ExportFreshness.h"
 #include "sending/ReminderJournal.h"
@@ -39,7 +40,9 @@ public:
           m_ui(context.reminder.ui),
           m_view(context.view),
           m_protocol(context.protocol),
-          m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+          m_runId(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+          m_levels(m_settings, context.journal, context.now().date(), context.chosenLevels,
+                   context.forcedLevel) {}
 
     int run() {
         if (!m_test && !ConfirmFreshExportForRun(m_tables, m_settings, m_c.now().date(), m_c.journal, m_ui)) {
@@ -93,7 +96,11 @@ private:
     // The debtors reminded today are skipped unless the user wants them sent to again.
     void askAboutSentToday() {
         const BulkRunPlan plan = PlanBulkRun(m_tables, m_c.stateTables, m_c.journal, m_c.now().date());
-        if (plan.sentToday() == 0 || (m_c.confirmResend && m_c.confirmResend(ResendQuestion(plan)))) {
+        if (plan.sentToday() == 0) {
+            return;
+        }
+        if (m_c.confirmResend && m_c.confirmResend(ResendQuestion(plan))) {
+            m_resendToday = true;
             return;
         }
         m_sentToday = plan.remindedToday;
@@ -111,6 +118,32 @@ private:
                                    (m_unsureToday.count(position) != 0
                                         ? QStringLiteral("dnešní upomínka má nejistý výsledek")
                                         : QStringLiteral("upomínka již dnes odeslána")));
+    }
+
+    // The current debtor's reminder level; one reminded today whom the user chose to send to again
+    // gets today's level again.
+    LevelChoice levelOfCurrent() const {
+        LevelChoice level = m_levels.current(m_tables);
+        if (m_resendToday && level.level == 0) {
+            const auto last = m_levels.lastReminder(m_tables.mtFirmy.text(u"OdbEmail"));
+            if (last && last->time.date() == m_levels.today()) {
+                level = ChooseReminderLevel(m_settings, last, std::nullopt, m_levels.today(), last->level);
+            }
+        }
+        return level;
+    }
+
+    void writeSkippedWithoutLevel(const LevelChoice& level) {
+        const memtable::MemTable& firmy = m_tables.mtFirmy;
+        m_protocol.AddProtocolLine(QStringLiteral("Vynecháno: ") + firmy.text(u"OdbNazev") +
+                                   QStringLiteral(" (") + firmy.text(u"OdbEmail") + QStringLiteral("): ") +
+                                   NoLevelText(level));
+    }
+
+    // The protocol line of a reminder going out.
+    static QString sendingLine(const QString& name, const QString& address) {
+        return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
+               QLatin1Char(')');
     }
 
     // True once the user asked the run to end; asked again until then.
@@ -165,8 +198,17 @@ private:
             }
             firmy.moveTo(position);
             const bool skippedToday = !m_test && sentToday(position);
-            const bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
-                                                            !compose::DebtorHasNothingToSend(m_tables)));
+            bool taken = !skippedToday && (m_test || (commands.RequireDebtorEmail(false) &&
+                                                      !compose::DebtorHasNothingToSend(m_tables)));
+            std::optional<LevelChoice> noLevel;
+            if (taken) {
+                const LevelChoice level = levelOfCurrent();
+                m_level = level.level;
+                if (level.level == 0) {
+                    noLevel = level;
+                    taken = false;
+                }
+            }
             // By SMTP the next reminder goes to the server while the one before is concluded.
             std::optional<PreparedReminder> early;
             if (taken && m_pipeline != nullptr && m_pipeline->busy() && !invalidAddress()) {
@@ -195,6 +237,8 @@ private:
             if (!taken) {
                 if (skippedToday) {
                     writeSkippedAsSentToday(position);
+                } else if (noLevel) {
+                    writeSkippedWithoutLevel(*noLevel);
                 }
                 count(position, false);
             } else if (!present(position, handedOver, std::move(early))) {
@@ -228,8 +272,7 @@ private:
         if (!handedOver) {
             if (const auto warning = invalidAddress()) {
                 // Fails like a reminder the server refused, before anything is made or sent.
-                m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name +
-                                           QStringLiteral(" (") + address + QLatin1Char(')'));
+                m_protocol.AddProtocolLine(sendingLine(name, address));
                 return conclude(position, address, {}, compose::ReminderResult::NotSent, *warning);
             }
             reminder = early ? std::move(*early) : prepare(m_ui);
@@ -238,8 +281,7 @@ private:
                 return true;
             }
         }
-        m_protocol.AddProtocolLine(QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") +
-                                   address + QLatin1Char(')'));
+        m_protocol.AddProtocolLine(sendingLine(name, address));
         if (handedOver) {
             return true;
         }
@@ -266,7 +308,8 @@ private:
         if (reminder.archive.isEmpty()) {
             return reminder;
         }
-        reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings);
+        reminder.request = compose::DebtorReminderRequest(currentAddress(), reminder.archive, m_settings,
+                                                          m_level, m_levels.today());
         reminder.request.route =
             m_pipeline != nullptr ? compose::ReminderRoute::Smtp : compose::ReminderRoute::Sendmail;
         reminder.record = JournalRecordOf(m_tables, reminder.request);
@@ -441,6 +484,9 @@ private:
     Protocol& m_protocol;
     DeliveryPipeline* m_pipeline = nullptr;  // by SMTP, for the run
     QString m_runId;
+    DebtorLevels m_levels;
+    int m_level = 1;              // the level of the debtor being made ready
+    bool m_resendToday = false;   // the user chose to send again to the debtors reminded today
     std::set<int> m_sentToday;    // positions skipped as reminded today
     std::set<int> m_unsureToday;  // positions skipped as their reminder of today is unsure
     bool m_stopped = false;

@@ -11,6 +11,7 @@
 #include <QDateTime>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace tervalo::sending {
@@ -41,12 +42,17 @@ struct BulkEmailingContext {
     std::function<bool()> stopWanted = {};
     // Whether to send again to the debtors reminded today (the question is given); empty: No.
     std::function<bool(const QString& question)> confirmResend = {};
+    // The reminder levels the user set for this run by debtor ID, and one for every debtor.
+    std::map<int, int> chosenLevels = {};
+    std::optional<int> forcedLevel = std::nullopt;
 };
 
 // Sends a reminder to every debtor of mtFirmy's current view that has an address, is included and
 // has an included document (in test mode: to the first `count` debtors, all to the test address),
 // by SMTP (one session for the run) or through the mail client as DefaultSendMail says, records each
-// reminder in the journal and writes the protocol. A normal run skips the debtors reminded today
+// reminder in the journal and writes the protocol. Each debtor gets the subject and body of his
+// reminder level (ChooseReminderLevel, from the journal); one for whom no level is due yet is
+// skipped with the day his next reminder may go. A normal run skips the debtors reminded today
 // unless `confirmResend` says to send again, and ends early when `stopWanted` says so. 0 when it went
 // through the debtors, -1 when it stopped before the first one (SMTP without a connection). The
 // current mtFirmy row is left at the last debtor visited. An error of the mail-client interface is

@@ -3,6 +3,7 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "sending/DebtorLevels.h"
 #include "sending/ExportFreshness.h"
 #include "sending/OwnComposeWindow.h"
 #include "sending/ReminderJournal.h"
@@ -71,8 +72,25 @@ std::optional<compose::ReminderResult> recordIfSent(SingleReminderContext& conte
     return result;
 }
 
+// The current debtor's reminder level; when none is due yet the user chooses whether to send the
+// first level anyway (none: not).
+std::optional<int> chooseLevel(SingleReminderContext& context) {
+    compose::ReminderContext& reminder = context.reminder;
+    const DebtorLevels levels(reminder.settings, context.journal, context.today, context.chosenLevels,
+                              context.forcedLevel);
+    const LevelChoice level = levels.current(reminder.tables);
+    if (level.level != 0) {
+        return level.level;
+    }
+    const QString question = reminder.tables.mtFirmy.text(u"OdbNazev") + QStringLiteral(": ") +
+                             NoLevelText(level) +
+                             QStringLiteral(". Chcete přesto odeslat upomínku úrovně \"") +
+                             reminder.settings.Urovne[0].Nazev + QStringLiteral("\" ?");
+    return reminder.ui.confirm(question) ? std::optional<int>(1) : std::nullopt;
+}
+
 std::optional<compose::ReminderResult> sendBySmtp(SingleReminderContext& context, const QString& recipient,
-                                                  Route route) {
+                                                  Route route, int level) {
     compose::ReminderContext& reminder = context.reminder;
     QString archive;
     {
@@ -84,16 +102,17 @@ std::optional<compose::ReminderResult> sendBySmtp(SingleReminderContext& context
         return std::nullopt;
     }
     const compose::ReminderRequest request =
-        compose::DebtorReminderRequest(recipient, archive, reminder.settings);
+        compose::DebtorReminderRequest(recipient, archive, reminder.settings, level, context.today);
     return recordIfSent(
         context, recipient,
         SendOwnComposedReminder(request, reminder, route == Route::OwnWindow, context.journal));
 }
 
 std::optional<compose::ReminderResult> sendWithDocumentList(SingleReminderContext& context,
-                                                            const QString& recipient, Route route) {
+                                                            const QString& recipient, Route route,
+                                                            int level) {
     if (route != Route::MailClient) {
-        return sendBySmtp(context, recipient, route);
+        return sendBySmtp(context, recipient, route, level);
     }
     compose::ReminderContext& reminder = context.reminder;
     const ShownWaitMessage wait(reminder.ui, kStartingMailClient);
@@ -103,7 +122,8 @@ std::optional<compose::ReminderResult> sendWithDocumentList(SingleReminderContex
     if (archive.isEmpty()) {
         return std::nullopt;
     }
-    compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, reminder.settings);
+    compose::ReminderRequest request =
+        compose::DebtorReminderRequest(recipient, archive, reminder.settings, level, context.today);
     request.route = compose::ReminderRoute::MailClientWindow;
     return recordIfSent(context, recipient, send(context, request));
 }
@@ -152,10 +172,14 @@ std::optional<compose::ReminderResult> SendSingleReminder(SingleReminderContext&
                             context.reminder.ui)) {
         return std::nullopt;
     }
-    const Route route = chooseRoute(context);
     if (!compose::DebtorHasNothingToSend(tables)) {
-        return sendWithDocumentList(context, recipient, route);
+        const std::optional<int> level = chooseLevel(context);
+        if (!level) {
+            return std::nullopt;
+        }
+        return sendWithDocumentList(context, recipient, chooseRoute(context), *level);
     }
+    const Route route = chooseRoute(context);
     return offerEmptyMessage(context, recipient, route);
 }
 

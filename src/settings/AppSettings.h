@@ -3,9 +3,27 @@
 #include <QRect>
 #include <QString>
 
+#include <array>
 #include <map>
 
 namespace tervalo::app {
+
+// One step of the reminders' escalation. The first level's subject and body are E_Predmet and EText;
+// the fields below hold those of the higher levels.
+struct ReminderLevel {
+    QString Nazev;    // "%UROVEN%"
+    QString Predmet;  // not used for the first level
+    QString Text;     // not used for the first level; lines end with CR LF
+    // Days since the last accepted reminder before this level may follow it (also when the level is
+    // repeated), and days the oldest included document must be past due.
+    int DniOdPredchozi = 14;
+    int DniPoSplatnosti = 0;
+    int Lhuta = 7;  // "%LHUTA%": today plus these days
+
+    bool operator==(const ReminderLevel&) const = default;
+};
+
+inline constexpr int kMaxReminderLevels = 5;
 
 // The one settings record of a program run. Defaults are those of a first start; the three files
 // that keep it are read by LoadSettings and written by SaveSettings.
@@ -60,6 +78,10 @@ struct AppSettings {
     // age alone.
     int StaryExportDni = 3;
 
+    // UROVNE: the first PocetUrovni levels are used; the others keep their texts for later.
+    int PocetUrovni = 3;
+    std::array<ReminderLevel, kMaxReminderLevels> Urovne = DefaultLevels();
+
     QString SMTPPassword;           // kept in rdata1.dti
     QString EText = DefaultBody();  // kept in the file EText; lines end with CR LF
 
@@ -75,12 +97,21 @@ struct AppSettings {
     static QString DefaultQRZprava() { return QStringLiteral("Úhrada dokladu %DOKLADY%"); }
     // Eleven lines, each ended by CR LF.
     static QString DefaultBody();
+    // Three levels in use (the reminder, the second reminder, the pre-litigation notice) and two more
+    // ready to be switched on.
+    static std::array<ReminderLevel, kMaxReminderLevels> DefaultLevels();
+
+    // The subject and body templates of level `level` (1 is the first).
+    const QString& levelSubject(int level) const;
+    const QString& levelBody(int level) const;
 
     bool operator==(const AppSettings&) const = default;
 };
 
 // Puts the default into each of the subject, heading and column titles that is empty (zero length),
-// and the default body into an empty body. Blanks alone are kept; the copy address is never touched.
+// and the default body into an empty body; so too for the levels' names, subjects and bodies, and
+// PocetUrovni is kept within 1 and kMaxReminderLevels. Blanks alone are kept; the copy address is
+// never touched.
 void ApplyDefaults(AppSettings& settings);
 
 // Single CR or LF characters become CR LF, as the body is kept.

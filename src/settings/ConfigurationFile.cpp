@@ -15,6 +15,43 @@ const QString kEmail = QStringLiteral("EMAIL");
 const QString kSend = QStringLiteral("SEND");
 const QString kQrPlatba = QStringLiteral("QRPLATBA");
 const QString kUroky = QStringLiteral("UROKY");
+const QString kUrovne = QStringLiteral("UROVNE");
+
+// A level's key: the name followed by the level's number, "Nazev2".
+QString levelKey(const char* name, int index) {
+    return QString::fromLatin1(name) + QString::number(index + 1);
+}
+
+// Missing keys keep the defaults, and ApplyDefaults fills the texts that are empty.
+void readLevels(const IniFile& ini, AppSettings& s) {
+    s.PocetUrovni = ini.integer(kUrovne, QStringLiteral("PocetUrovni"), s.PocetUrovni);
+    for (int i = 0; i < kMaxReminderLevels; ++i) {
+        ReminderLevel& level = s.Urovne[i];
+        level.Nazev = ini.text(kUrovne, levelKey("Nazev", i));
+        if (i > 0) {
+            level.Predmet = ini.text(kUrovne, levelKey("Predmet", i));
+        }
+        level.DniOdPredchozi =
+            qMax(0, ini.integer(kUrovne, levelKey("DniOdPredchozi", i), level.DniOdPredchozi));
+        level.DniPoSplatnosti =
+            qMax(0, ini.integer(kUrovne, levelKey("DniPoSplatnosti", i), level.DniPoSplatnosti));
+        level.Lhuta = qMax(0, ini.integer(kUrovne, levelKey("Lhuta", i), level.Lhuta));
+    }
+}
+
+void writeLevels(IniFile& ini, const AppSettings& s) {
+    ini.setInteger(kUrovne, QStringLiteral("PocetUrovni"), s.PocetUrovni);
+    for (int i = 0; i < kMaxReminderLevels; ++i) {
+        const ReminderLevel& level = s.Urovne[i];
+        ini.setValue(kUrovne, levelKey("Nazev", i), level.Nazev);
+        if (i > 0) {
+            ini.setValue(kUrovne, levelKey("Predmet", i), level.Predmet);
+        }
+        ini.setInteger(kUrovne, levelKey("DniOdPredchozi", i), level.DniOdPredchozi);
+        ini.setInteger(kUrovne, levelKey("DniPoSplatnosti", i), level.DniPoSplatnosti);
+        ini.setInteger(kUrovne, levelKey("Lhuta", i), level.Lhuta);
+    }
+}
 
 // The place of a window: "Geometry_" + its object name = "x,y,width,height" of its client area.
 const QString kGeometryPrefix = QStringLiteral("Geometry_");
@@ -102,6 +139,7 @@ void ConfigurationFile::read(const IniFile& ini, AppSettings& s, MainWindowLayou
 
     s.NahradaNakladu = ini.boolean(kUroky, QStringLiteral("NahradaNakladu"), false);
     s.StaryExportDni = std::max(0, ini.integer(kUroky, QStringLiteral("StaryExportDni"), 3));
+    readLevels(ini, s);
 }
 
 void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWindowLayout& layout) {
@@ -147,6 +185,7 @@ void ConfigurationFile::write(IniFile& ini, const AppSettings& s, const MainWind
 
     ini.setBoolean(kUroky, QStringLiteral("NahradaNakladu"), s.NahradaNakladu);
     ini.setInteger(kUroky, QStringLiteral("StaryExportDni"), s.StaryExportDni);
+    writeLevels(ini, s);
 }
 
 std::optional<QString> BodyTextFile::read(const QString& path, const platform::AnsiCodec& codec) {

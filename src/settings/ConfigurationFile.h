@@ -29,6 +29,11 @@ inline QString fileName() {
     return QStringLiteral("EText");
 }
 
+// The body file of a reminder level: EText for the first, EText2 for the second, and so on.
+inline QString fileName(int level) {
+    return level <= 1 ? fileName() : fileName() + QString::number(level);
+}
+
 // Empty when the file does not exist; single CR or LF become CR LF. Throws SettingsFileError when
 // the file exists but cannot be read.
 std::optional<QString> read(const QString& path, const platform::AnsiCodec& codec);

@@ -34,12 +34,13 @@ const char* const kSchema =
     " subject TEXT NOT NULL,"
     " result TEXT NOT NULL,"
     " run_id TEXT NOT NULL,"
-    " test INTEGER NOT NULL);"
+    " test INTEGER NOT NULL,"
+    " level INTEGER NOT NULL DEFAULT 1);"
     "CREATE INDEX IF NOT EXISTS reminders_recipient ON reminders (recipient_key, day);";
 
 const char* const kColumns =
     "id, time, recipient, copy, debtor_name, debtor_id, route, message_id, reply, documents, subject, "
-    "result, run_id, test";
+    "result, run_id, test, level";
 
 SendResult resultOf(const QString& name) {
     if (name == QLatin1String("accepted")) {
@@ -130,6 +131,7 @@ JournalRecord recordOf(const Statement& row) {
     record.result = resultOf(row.text(11));
     record.runId = row.text(12);
     record.test = row.integer(13) != 0;
+    record.level = int(row.integer(14));
     return record;
 }
 
@@ -162,6 +164,7 @@ SendJournal::SendJournal(const QString& path) : m_path(path) {
         // Commits reach the operating system; the flushes to the disk are the flusher's.
         execute("PRAGMA synchronous=NORMAL");
         execute(kSchema);
+        migrate();
         m_flusher = std::make_unique<JournalFlusher>(path + QStringLiteral("-wal"));
     } catch (...) {
         sqlite3_close(m_db);
@@ -189,6 +192,37 @@ void SendJournal::execute(const char* sql) const {
     }
 }
 
+void SendJournal::migrate() {
+    Statement columns(m_db, "SELECT name FROM pragma_table_info('reminders')", m_path);
+    bool hasLevel = false;
+    while (columns.step()) {
+        hasLevel = hasLevel || columns.text(0) == QLatin1String("level");
+    }
+    if (!hasLevel) {
+        // The reminders sent before there were levels all had the first level's texts.
+        execute("ALTER TABLE reminders ADD COLUMN level INTEGER NOT NULL DEFAULT 1");
+    }
+}
+
+QString SendJournal::addressKey(const QString& address) {
+    return address.trimmed().toUpper();
+}
+
+std::map<QString, LastReminder> SendJournal::lastAccepted() const {
+    const std::lock_guard lock(m_mutex);
+    // SQLite takes the bare columns of an aggregate with MAX() from the row that holds the maximum.
+    Statement select(m_db,
+                     "SELECT recipient_key, level, MAX(time) FROM reminders"
+                     " WHERE result = 'accepted' AND test = 0 AND level > 0 GROUP BY recipient_key",
+                     m_path);
+    std::map<QString, LastReminder> found;
+    while (select.step()) {
+        found[select.text(0)] = {int(select.integer(1)),
+                                 QDateTime::fromString(select.text(2), Qt::ISODateWithMs)};
+    }
+    return found;
+}
+
 qint64 SendJournal::begin(const JournalRecord& record) {
     const Pending pending = store(record);
     awaitDurable(pending);
@@ -207,13 +241,13 @@ SendJournal::Pending SendJournal::store(const JournalRecord& record) {
     Statement insert(
         m_db,
         "INSERT INTO reminders (time, day, recipient, recipient_key, copy, copy_key, debtor_name, "
-        "debtor_id, route, message_id, reply, documents, subject, result, run_id, test) VALUES "
-        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)",
+        "debtor_id, route, message_id, reply, documents, subject, result, run_id, test, level) VALUES "
+        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)",
         m_path);
     insert.bind(1, record.time.toString(Qt::ISODateWithMs));
     insert.bind(2, record.time.date().toString(Qt::ISODate));
     insert.bind(3, record.recipient);
-    insert.bind(4, record.recipient.trimmed().toUpper());
+    insert.bind(4, addressKey(record.recipient));
     insert.bind(5, record.copy);
     insert.bind(6, record.copy.trimmed().toUpper());
     insert.bind(7, record.debtorName);
@@ -226,6 +260,7 @@ SendJournal::Pending SendJournal::store(const JournalRecord& record) {
     insert.bind(14, resultName(SendResult::Unsure));
     insert.bind(15, record.runId);
     insert.bind(16, qint64(record.test ? 1 : 0));
+    insert.bind(17, qint64(record.level));
     insert.step();
     return {sqlite3_last_insert_rowid(m_db), m_flusher->request()};
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -55,6 +56,15 @@ struct JournalRecord {
     SendResult result = SendResult::Unsure;
     QString runId;  // shared by the reminders of one bulk run; empty for a single reminder
     bool test = false;
+    int level = 1;  // the reminder level (1 the first); 0 for an empty message
+};
+
+// The last accepted reminder (not a test, of a level) to an address.
+struct LastReminder {
+    int level = 0;
+    QDateTime time;
+
+    bool operator==(const LastReminder&) const = default;
 };
 
 // The reminders sent from one program folder, kept in an SQLite database (Upominky.db) beside the
@@ -114,8 +124,16 @@ public:
     // when one is, else refused; nothing when there was none.
     std::optional<SendResult> resultOn(const QString& address, const QDate& day) const;
 
+    // The last accepted reminder of a level, tests aside, of every recipient address, by the address
+    // as addressKey gives it.
+    std::map<QString, LastReminder> lastAccepted() const;
+    // An address as the journal compares it: without blanks around it and upper-cased.
+    static QString addressKey(const QString& address);
+
 private:
     void execute(const char* sql) const;
+    // Adds the columns a journal of an older version lacks.
+    void migrate();
 
     mutable std::mutex m_mutex;
     sqlite3* m_db = nullptr;

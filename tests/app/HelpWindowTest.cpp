@@ -55,7 +55,7 @@ TEST(TfrmNapoveda, opensTheStartPageFollowsLinksAndGoesBack) {
     auto* browser = const_cast<app::HelpBrowser*>(window.browser());
     EXPECT_EQ(browser->source(), QUrl(QStringLiteral("pgMain.htm")));
     EXPECT_EQ(browser->documentTitle(), QStringLiteral("Tervalo - nápověda"));
-    EXPECT_EQ(child<QTreeWidget>(window, "tvObsah")->topLevelItem(0)->childCount(), 8);
+    EXPECT_EQ(child<QTreeWidget>(window, "tvObsah")->topLevelItem(0)->childCount(), 9);
     EXPECT_FALSE(child<QPushButton>(window, "btnZpet")->isEnabled());
 
     clickLink(*browser, QStringLiteral("Hlavní okno a tabulky"));

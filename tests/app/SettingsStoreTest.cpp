@@ -63,6 +63,15 @@ AppSettings everyFieldChanged() {
     s.ClientDirectName = QStringLiteral("Pošta");
     s.SMTPPassword = QStringLiteral("žluťoučký kůň");
     s.EText = QStringLiteral("Dobrý den,\r\n\r\nplaťte.\r\n  S pozdravem");
+    s.PocetUrovni = 2;
+    s.Urovne[0].Nazev = QStringLiteral("Připomínka");
+    s.Urovne[0].DniOdPredchozi = 10;
+    s.Urovne[1].Predmet = QStringLiteral("Důrazná upomínka %UROVEN% do %LHUTA%");
+    s.Urovne[1].Text = QStringLiteral("Zaplaťte %CELKEM%.\r\nDěkujeme");
+    s.Urovne[1].DniPoSplatnosti = 21;
+    s.Urovne[1].Lhuta = 10;
+    // A level not in use keeps its changed text.
+    s.Urovne[3].Text = QStringLiteral("Čtvrtá");
     return s;
 }
 
@@ -88,8 +97,12 @@ TEST(LoadSettings, everyFieldSurvivesSaveAndLoad) {
     auto next = f.reloaded();
     EXPECT_EQ(next->settings, everyFieldChanged());
     EXPECT_EQ(next->windowLayout, layout);
-    // The body is written as it stands, without a line break added.
+    // The body is written as it stands, without a line break added; so are the levels' bodies, of
+    // the levels in use and of the changed ones.
     EXPECT_EQ(f.file("EText"), test::cp1250().encode(everyFieldChanged().EText));
+    EXPECT_EQ(f.file("EText2"), test::cp1250().encode(everyFieldChanged().Urovne[1].Text));
+    EXPECT_EQ(f.file("EText4"), test::cp1250().encode(QStringLiteral("Čtvrtá")));
+    EXPECT_FALSE(QFile::exists(f.dir.file(QStringLiteral("EText3"))));
 }
 
 TEST(LoadSettings, headerHeightBelow40Becomes120) {
@@ -169,17 +182,21 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
         "SMTPJednotlive=0\r\n"
         "SMTPPort=25\r\n");
     EXPECT_EQ(saved.left(expectedStart.size()), expectedStart);
-    EXPECT_TRUE(saved.endsWith(QStringLiteral(
-        "ClientType=2\r\nClientDirectName=\r\n\r\n[EMAIL]\r\n"
-        "E_Predmet=Upominka: seznam neuhrazenych dokladu\r\n"
-        "E_KopieEmailu=\r\nE_PripojitPrilohu=1\r\n"
-        "EF_Nadpis=Seznam neuhrazených dokladů ke dni %DATUM%\r\n"
-        "EF_CisDokl=Doklad č.\r\nEF_Vystaveno=Vystaveno\r\n"
-        "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
-        "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
-        "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
-        "QRRezim=1\r\nQRUctyMeny=\r\n\r\n[UROKY]\r\nNahradaNakladu=0\r\nStaryExportDni=3\r\n")))
+    // The interest settings and then the levels have a section of their own at the end.
+    EXPECT_TRUE(saved.contains(
+        QStringLiteral("ClientType=2\r\nClientDirectName=\r\n\r\n[EMAIL]\r\n"
+                       "E_Predmet=Upominka: seznam neuhrazenych dokladu\r\n"
+                       "E_KopieEmailu=\r\nE_PripojitPrilohu=1\r\n"
+                       "EF_Nadpis=Seznam neuhrazených dokladů ke dni %DATUM%\r\n"
+                       "EF_CisDokl=Doklad č.\r\nEF_Vystaveno=Vystaveno\r\n"
+                       "EF_Splatno=Splatno\r\nEF_CenaCelk=Cena celkem\r\n"
+                       "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
+                       "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
+                       "QRRezim=1\r\nQRUctyMeny=\r\n\r\n[UROKY]\r\nNahradaNakladu=0\r\nStaryExportDni=3\r\n"
+                       "\r\n[UROVNE]\r\nPocetUrovni=3\r\nNazev1=1. upomínka\r\n"
+                       "DniOdPredchozi1=14\r\nDniPoSplatnosti1=0\r\nLhuta1=7\r\nNazev2=2. upomínka\r\n")))
         << saved.toStdString();
+    EXPECT_TRUE(saved.endsWith(QStringLiteral("DniPoSplatnosti5=45\r\nLhuta5=7\r\n"))) << saved.toStdString();
     EXPECT_EQ(f.reloaded()->settings, f.session.settings);
 }
 

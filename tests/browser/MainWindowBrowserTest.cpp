@@ -79,8 +79,8 @@ TEST(MainWindowBrowser, showsTheLoadedTablesSortedByName) {
     EXPECT_EQ(w.child<QLabel>("lblStavKeDniText")->text(),
               QStringLiteral("stav ke dni: 10.12.2026, počet tolerovaných dní po splatnosti: 14"));
     EXPECT_EQ(w.grFirmy()->model()->rowCount(), 12);
-    EXPECT_EQ(w.cell(w.grFirmy(), 0, 2), QStringLiteral("Alfa Stavby s.r.o."));
-    EXPECT_EQ(w.cell(w.grFirmy(), 0, 3), QStringLiteral("54 450,25"));
+    EXPECT_EQ(w.cell(w.grFirmy(), 0, 3), QStringLiteral("Alfa Stavby s.r.o."));
+    EXPECT_EQ(w.cell(w.grFirmy(), 0, 4), QStringLiteral("54 450,25"));
     EXPECT_EQ(w.grDoklady()->model()->rowCount(), 3);
     EXPECT_EQ(w.cell(w.grDoklady(), 0, 2), QStringLiteral("FV260101"));
     for (const char* button : {"btnEmailBez", "btnUpravitEmail", "btnInfo", "btnEmailVsem"}) {
@@ -103,19 +103,19 @@ TEST(MainWindowBrowser, sortingKeepsTheCurrentDebtorAndMovesTheColumn) {
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(logical) + 5, header->height() / 2));
     };
-    clickTitle(4);  // IČO: not sortable; the mark stays where it was
+    clickTitle(5);  // IČO: not sortable; the mark stays where it was
     EXPECT_EQ(w.session.tables.mtFirmy.currentIndex(), QStringLiteral("OdbNazev"));
-    EXPECT_EQ(header->visualIndex(3), 3);
-    EXPECT_EQ(header->sortIndicatorSection(), 2);
-    clickTitle(3);  // "Zbývající úhrada "
+    EXPECT_EQ(header->visualIndex(4), 4);
+    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    clickTitle(4);  // "Zbývající úhrada "
     EXPECT_EQ(w.session.tables.mtFirmy.currentIndex(), QStringLiteral("ZbyvaUh"));
-    EXPECT_EQ(header->visualIndex(3), 2);
-    EXPECT_EQ(header->sortIndicatorSection(), 3);
-    clickTitle(3);  // a second click keeps the ascending order
-    EXPECT_EQ(header->sortIndicatorSection(), 3);
+    EXPECT_EQ(header->visualIndex(4), 2);
+    EXPECT_EQ(header->sortIndicatorSection(), 4);
+    clickTitle(4);  // a second click keeps the ascending order
+    EXPECT_EQ(header->sortIndicatorSection(), 4);
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
     EXPECT_EQ(w.session.tables.mtFirmy.text(u"OdbNazev"), current);
-    EXPECT_EQ(w.cell(w.grFirmy(), 0, 3), QStringLiteral("1 210,00"));  // the smallest remaining amount first
+    EXPECT_EQ(w.cell(w.grFirmy(), 0, 4), QStringLiteral("1 210,00"));  // the smallest remaining amount first
 }
 
 // The status line under the debtors counts the shown debtors and sums what they owe per currency;
@@ -126,9 +126,9 @@ TEST(MainWindowBrowser, emailFilterHidesDebtorsWithoutAddressAndTheSumsFollow) {
     auto* summary = w.child<QLabel>("lblSouhrn");
     EXPECT_EQ(summary->text(),
               QStringLiteral("Zobrazeno dlužníků: 12   Zbývá uhradit: 264 593,75 CZK; 1 500,00 EUR"));
-    EXPECT_EQ(w.cell(w.grFirmy(), 7, 2), QStringLiteral("Hotel Ďáblice a.s."));
-    EXPECT_EQ(w.cell(w.grFirmy(), 7, 3), QStringLiteral("1 500,00 EUR"));
-    EXPECT_EQ(w.cell(w.grFirmy(), 6, 3), QStringLiteral("4 053,50"));
+    EXPECT_EQ(w.cell(w.grFirmy(), 7, 3), QStringLiteral("Hotel Ďáblice a.s."));
+    EXPECT_EQ(w.cell(w.grFirmy(), 7, 4), QStringLiteral("1 500,00 EUR"));
+    EXPECT_EQ(w.cell(w.grFirmy(), 6, 4), QStringLiteral("4 053,50"));
     auto* filter = w.child<QCheckBox>("chckOnlyMail");
     filter->click();
     EXPECT_EQ(w.grFirmy()->model()->rowCount(), 8);  // four debtors have no address

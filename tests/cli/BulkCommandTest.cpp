@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QThread>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 using namespace tervalo;
@@ -295,13 +297,62 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("--count"), QStringLiteral("2")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N] [--resend]")},
+                 QStringLiteral("[--count N] [--resend] [--level N]")},
         StopCase{"count_that_is_no_number",
                  {QStringLiteral("--test"), QStringLiteral("a@b.cz"), QStringLiteral("--count"),
                   QStringLiteral("x")},
                  QStringLiteral("127.0.0.1"),
                  2,
-                 QStringLiteral("[--count N] [--resend]")}),
+                 QStringLiteral("[--count N] [--resend] [--level N]")}),
     test::CaseName());
+
+}  // namespace
+
+namespace {
+
+// After a bulk run the debtors reminded today have no level due; "--level" forces one, and only a
+// level in use is accepted.
+TEST_F(CliBulkTest, levelsPrintsEachDebtorsLevelAndTheRunRecordsIt) {
+    RealSmtpServer server(authenticatingArguments());
+    useServer(server);
+    const auto levels = [&] {
+        auto result = test::runCli(
+            {QStringLiteral("--app-dir"), dir.path(), QStringLiteral("levels"), test::demoExportPath()});
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        std::map<QString, QJsonObject> byAddress;
+        for (const QString& line : outLines(result)) {
+            // The keys in the order the contract gives.
+            EXPECT_TRUE(line.startsWith(QStringLiteral("{\"debtor\":"))) << line.toStdString();
+            EXPECT_TRUE(line.contains(QStringLiteral("\"next_possible\":"))) << line.toStdString();
+            const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+            EXPECT_EQ(object.keys(),
+                      (QStringList{QStringLiteral("address"), QStringLiteral("debtor"),
+                                   QStringLiteral("level"), QStringLiteral("name"),
+                                   QStringLiteral("next_possible"), QStringLiteral("reason")}));
+            byAddress[object.value(QStringLiteral("address")).toString()] = object;
+        }
+        EXPECT_EQ(byAddress.size(), 9u);  // eight addresses and the debtors without one
+        return byAddress.at(QStringLiteral("belohradsky@seznam.cz"));
+    };
+    const QJsonObject before = levels();
+    EXPECT_EQ(before.value(QStringLiteral("level")).toInt(), 1);
+    EXPECT_EQ(before.value(QStringLiteral("name")).toString(), QStringLiteral("1. upomínka"));
+    EXPECT_TRUE(before.value(QStringLiteral("next_possible")).isNull());
+    EXPECT_EQ(before.value(QStringLiteral("reason")).toString(), QStringLiteral("dosud neupomínán"));
+
+    EXPECT_EQ(bulk({}, true).exitCode, 0);
+    const QJsonObject after = levels();
+    EXPECT_TRUE(after.value(QStringLiteral("level")).isNull());
+    EXPECT_TRUE(after.value(QStringLiteral("name")).isNull());
+    EXPECT_EQ(after.value(QStringLiteral("next_possible")).toString(),
+              QDate::currentDate().addDays(14).toString(Qt::ISODate));
+
+    EXPECT_EQ(bulk({QStringLiteral("--level"), QStringLiteral("4")}).exitCode, 2);
+    const auto forced = bulk({QStringLiteral("--resend"), QStringLiteral("--level"), QStringLiteral("3")});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    EXPECT_TRUE(
+        outLines(forced).contains(QStringLiteral("Odesílání e-mailu na Bělohradský a syn; stavební firma "
+                                                 "(belohradsky@seznam.cz) - Předžalobní výzva")));
+}
 
 }  // namespace

@@ -281,8 +281,8 @@ TEST_F(RemindCommandTest, anExportWithoutTheDocumentListSendsNothing) {
 }
 
 TEST_F(RemindCommandTest, wrongUsageAndUnknownDebtor) {
-    const QString usage =
-        QStringLiteral("error: usage: tervalo-cli [--app-dir DIR] remind EXPORT --debtor ID [--smtp]\n");
+    const QString usage = QStringLiteral(
+        "error: usage: tervalo-cli [--app-dir DIR] remind EXPORT --debtor ID [--smtp] [--level N]\n");
     for (const QStringList& args :
          {QStringList{QStringLiteral("remind"), test::demoExportPath()},
           QStringList{QStringLiteral("remind"), test::demoExportPath(), QStringLiteral("--debtor"),

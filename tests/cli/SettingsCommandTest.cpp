@@ -32,7 +32,13 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    EXPECT_EQ(json.size(), 37);
+    // 37 fields, and those of the reminder levels: their number, then per level its name and three
+    // numbers of days, from the second level on also its subject and body.
+    EXPECT_EQ(json.size(), 37 + 1 + 5 * 4 + 4 * 2);
+    EXPECT_EQ(json.value(QStringLiteral("PocetUrovni")).toInt(), 3);
+    EXPECT_EQ(json.value(QStringLiteral("Nazev3")).toString(), QStringLiteral("Předžalobní výzva"));
+    EXPECT_EQ(json.value(QStringLiteral("DniPoSplatnosti2")).toInt(), 30);
+    EXPECT_TRUE(json.value(QStringLiteral("EText3")).toString().contains(QStringLiteral("§ 142a")));
     EXPECT_EQ(json.value(QStringLiteral("SMTPSecurity")).toInt(), 0);
     EXPECT_EQ(json.value(QStringLiteral("SMTPPlainAuth")), QJsonValue(false));
     EXPECT_EQ(json.value(QStringLiteral("SMTPCAFile")).toString(), QString());

@@ -38,7 +38,7 @@ TEST(CliShow, printsTitleValuesAndBothTablesInTheirOrder) {
     EXPECT_FALSE(adam.value(QStringLiteral("JeEmail")).toBool());
     EXPECT_EQ(adam.value(QStringLiteral("ZbyvaUh")).toDouble(), 3.0);
     EXPECT_EQ(firmy[1].toObject().value(QStringLiteral("OdbNazev")).toString(), QStringLiteral("Žluťák"));
-    EXPECT_EQ(adam.keys().size(), 21);
+    EXPECT_EQ(adam.keys().size(), 23);
 
     QStringList numbers;
     for (const auto& document : json.value(QStringLiteral("mtDoklady")).toArray()) {

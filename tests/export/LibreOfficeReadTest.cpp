@@ -34,7 +34,7 @@ TEST(LibreOfficeRead, totalsPerCurrencyAndTheCountOverAllDebtorsAndOverNone) {
     ASSERT_TRUE(exporting::WriteDebtorList(f.session.tables, f.templatePath(), demo, f.ui));
 
     const QStringList lines = convertToCsv(demo, f.dir.path());
-    EXPECT_EQ(lines.value(5), QStringLiteral("Alfa Stavby s.r.o.,,,,,IČO:,25596641,,,,,,,"));
+    EXPECT_EQ(lines.value(5), QStringLiteral("Alfa Stavby s.r.o.,,,,,IČO:,25596641,,Úroveň upomínky:,,,,,"));
     EXPECT_EQ(lines.value(7), QStringLiteral("FV260101,260101,2.9.2026,16.9.2026,") +
                                   QString::number(QDate(2026, 9, 16).daysTo(QDate::currentDate())) +
                                   QStringLiteral(",CZK,48400,48400,,,,,,"));

@@ -729,6 +729,69 @@ TEST(BulkRun, debtorsRemindedTodayAreSkippedUnlessTheUserAsksToSendAgain) {
     EXPECT_EQ(journal.records(QStringLiteral("ema@ema.cz")).front().runId, alfa.runId);
 }
 
+// Each debtor gets the level the journal gives him: Alfa, reminded 20 days ago and 86 days late, the
+// second reminder with its own texts; Ema, reminded 3 days ago, nothing yet. A test reminder does not
+// count. The journal keeps the level; a forced level overrides the journal.
+TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.load();
+    state::SendJournal& journal = f.openJournal();
+    for (const auto& [address, daysAgo, test] :
+         {std::tuple{"alfa@alfa.cz", 20, false}, std::tuple{"ema@ema.cz", 3, false},
+          std::tuple{"alfa@alfa.cz", 1, true}}) {
+        state::JournalRecord record = journalled(QString::fromLatin1(address));
+        record.time = kRunTime.addDays(-daysAgo);
+        record.test = test;
+        journal.finish(journal.begin(record), state::SendResult::Accepted, QStringLiteral("250 OK"));
+    }
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(f.protocolLines(),
+              test::runLines(kTime,
+                             {QStringLiteral("Odesílání e-mailu na Alfa (alfa@alfa.cz)"),
+                              QStringLiteral("Vynecháno: Ema (ema@ema.cz): další upomínka až 21.12.2026")},
+                             1, 5));
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QJsonObject alfa = test::readReminder(files[0]);
+    EXPECT_EQ(alfa.value(QStringLiteral("defects")).toArray(), QJsonArray());
+    EXPECT_EQ(alfa.value(QStringLiteral("subject")).toString(),
+              QStringLiteral("2. upomínka: neuhrazené doklady ke dni 10.12.2026"));
+    const QString body = alfa.value(QStringLiteral("parts"))
+                             .toArray()
+                             .first()
+                             .toObject()
+                             .value(QStringLiteral("text"))
+                             .toString();
+    EXPECT_TRUE(body.contains(QStringLiteral("celkem 300,00 CZK."))) << body.toStdString();
+    EXPECT_TRUE(body.contains(QStringLiteral("nejpozději do 17.12.2026."))) << body.toStdString();
+    EXPECT_EQ(journal.records(QStringLiteral("alfa@alfa.cz")).front().level, 2);
+
+    // Level 3 forced for the run (Alfa sent to again): Ema too, with the pre-litigation notice.
+    f.session.tables.mtFirmy.first();
+    f.confirmResend = [](const QString&) { return true; };
+    f.forcedLevel = 3;
+    EXPECT_EQ(f.run(), 0);
+    const QStringList all = server.messageFiles();
+    ASSERT_EQ(all.size(), 3);
+    for (const QString& file : all.mid(1)) {
+        const QJsonObject notice = test::readReminder(file);
+        EXPECT_EQ(notice.value(QStringLiteral("subject")).toString(),
+                  QStringLiteral("Předžalobní výzva k úhradě dlužné částky"));
+        const QString text = notice.value(QStringLiteral("parts"))
+                                 .toArray()
+                                 .first()
+                                 .toObject()
+                                 .value(QStringLiteral("text"))
+                                 .toString();
+        EXPECT_TRUE(text.contains(QStringLiteral("§ 142a občanského soudního řádu"))) << text.toStdString();
+    }
+    EXPECT_EQ(journal.records(QStringLiteral("ema@ema.cz")).front().level, 3);
+}
+
 TEST(BulkRun, theUserStopsTheRunAfterTheReminderBeingSent) {
     RealSmtpServer server(test::authenticatingServerArguments());
     BulkFixture f;

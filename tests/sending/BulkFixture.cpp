@@ -88,6 +88,7 @@ int BulkFixture::run(const std::optional<sending::TestMode>& testMode) {
     context.journal = journal.get();
     context.stopWanted = stopWanted;
     context.confirmResend = confirmResend;
+    context.forcedLevel = forcedLevel;
     return sending::RunBulkEmailing(context, testMode);
 }
 

@@ -50,6 +50,7 @@ struct BulkFixture {
     std::unique_ptr<state::SendJournal> journal;
     std::function<bool()> stopWanted;
     std::function<bool(const QString&)> confirmResend;
+    std::optional<int> forcedLevel;
 
     // The send journal of the folder, for the runs that follow.
     state::SendJournal& openJournal();

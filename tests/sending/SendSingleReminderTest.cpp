@@ -161,10 +161,21 @@ TEST(SendSingleReminder, eachReminderHandedToTheMailClientIsJournalled) {
     f.selectDebtor("Gastro Řehoř");
     f.client.answers = {compose::ReminderResult::Accepted, compose::ReminderResult::NotSent};
     EXPECT_EQ(f.send(), compose::ReminderResult::Accepted);
+    // Reminded today, the debtor has no level due: the first is sent again only when the user says so.
+    f.ui.queueConfirmation(false);
+    EXPECT_EQ(f.send(), std::nullopt);
+    f.ui.queueConfirmation(true);
     EXPECT_EQ(f.send(), compose::ReminderResult::NotSent);
+    const QString question = QStringLiteral("Gastro Řehoř: další upomínka až ") +
+                             QDate::currentDate().addDays(14).toString(QStringLiteral("dd.MM.yyyy")) +
+                             QStringLiteral(". Chcete přesto odeslat upomínku úrovně \"1. upomínka\" ?");
+    EXPECT_EQ(f.ui.messages(),
+              (std::vector<test::FakeUserInterface::Message>{{QStringLiteral("confirmation"), question},
+                                                             {QStringLiteral("confirmation"), question}}));
 
     const std::vector<state::JournalRecord> records = f.journal->records();
     ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].level, 1);
     EXPECT_EQ(records[0].result, state::SendResult::Refused);
     const state::JournalRecord& sent = records[1];
     EXPECT_EQ(sent.result, state::SendResult::Accepted);

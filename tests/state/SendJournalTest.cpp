@@ -174,3 +174,64 @@ TEST(SendJournal, aFolderThatCannotHoldItIsToldInCzech) {
 }
 
 }  // namespace
+
+// The last accepted reminder of each address decides the next level: tests, refusals, unsure ones
+// and empty messages (level 0) do not count, and the newest counts whatever order the records came in.
+TEST(SendJournal, knowsTheLastAcceptedReminderOfEachAddress) {
+    TempAppDir dir;
+    SendJournal journal(SendJournal::pathIn(dir.path()));
+    const auto add = [&](const QString& address, const QDateTime& time, int level, SendResult result,
+                         bool test = false) {
+        JournalRecord record = reminder(address, time, test);
+        record.level = level;
+        journal.finish(journal.begin(record), result, QStringLiteral("250 OK"));
+    };
+    const QString alfa = QStringLiteral("alfa@alfa.cz");
+    add(alfa, kMorning.addDays(-20), 2, SendResult::Accepted);
+    add(alfa, kMorning.addDays(-30), 1, SendResult::Accepted);
+    add(alfa, kMorning.addDays(-2), 3, SendResult::Accepted, true);
+    add(alfa, kMorning.addDays(-1), 3, SendResult::Refused);
+    add(alfa, kMorning, 3, SendResult::Unsure);
+    add(alfa, kMorning.addSecs(60), 0, SendResult::Accepted);
+    add(QStringLiteral("Beta@Beta.cz"), kMorning, 1, SendResult::Accepted);
+
+    const auto last = journal.lastAccepted();
+    ASSERT_EQ(last.size(), 2u);
+    EXPECT_EQ(last.at(SendJournal::addressKey(QStringLiteral(" ALFA@alfa.cz "))),
+              (tervalo::state::LastReminder{2, kMorning.addDays(-20)}));
+    EXPECT_EQ(last.at(SendJournal::addressKey(QStringLiteral("beta@beta.cz"))).level, 1);
+    EXPECT_EQ(journal.records(alfa).front().level, 0);
+}
+
+// A journal written before reminders had levels opens, keeps its records, and counts them as first
+// reminders; new records keep their level.
+TEST(SendJournal, aJournalWithoutLevelsOpensWithItsRecordsAsFirstReminders) {
+    TempAppDir dir;
+    const QString path = SendJournal::pathIn(dir.path());
+    const QString script = QStringLiteral(
+        "import sqlite3, sys\n"
+        "db = sqlite3.connect(sys.argv[1])\n"
+        "db.execute('CREATE TABLE reminders (id INTEGER PRIMARY KEY, time TEXT NOT NULL, day TEXT NOT NULL,"
+        " recipient TEXT NOT NULL, recipient_key TEXT NOT NULL, copy TEXT NOT NULL, copy_key TEXT NOT NULL,"
+        " debtor_name TEXT NOT NULL, debtor_id INTEGER NOT NULL, route TEXT NOT NULL, message_id TEXT NOT"
+        " NULL, reply TEXT NOT NULL, documents TEXT NOT NULL, subject TEXT NOT NULL, result TEXT NOT NULL,"
+        " run_id TEXT NOT NULL, test INTEGER NOT NULL)')\n"
+        "db.execute(\"INSERT INTO reminders VALUES (1, '2026-11-02T09:00:00.000', '2026-11-02', 'a@a.cz',"
+        " 'A@A.CZ', '', '', 'Alfa', 1, 'smtp', '<1@x>', '250 OK', '[]', 'Upominka', 'accepted', '', 0)\")\n"
+        "db.commit()\n");
+    const auto result = tervalo::test::runProcess(
+        {.program = QStringLiteral(TERVALO_PYTHON), .arguments = {QStringLiteral("-c"), script, path}});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    {
+        SendJournal journal(path);
+        ASSERT_EQ(journal.records().size(), 1u);
+        EXPECT_EQ(journal.records()[0].level, 1);
+        EXPECT_EQ(journal.lastAccepted().at(QStringLiteral("A@A.CZ")).level, 1);
+        JournalRecord record = reminder(QStringLiteral("a@a.cz"), kMorning);
+        record.level = 3;
+        journal.finish(journal.begin(record), SendResult::Accepted, QStringLiteral("250 OK"));
+    }
+    const SendJournal reopened(path);
+    EXPECT_EQ(reopened.records().front().level, 3);
+    EXPECT_EQ(reopened.lastAccepted().at(QStringLiteral("A@A.CZ")).level, 3);
+}

@@ -114,8 +114,8 @@ void walkThrough(app::TfrmMain& window) {
     settings.prepareEdit(compose::TfrmNastaveni::PostovniZprava);
     settings.open();
     auto* tabs = child<QTabWidget>(&settings, "pcNastaveni");
-    const char* tabNames[] = {"settings-message", "settings-document-list", "settings-sending", "settings-qr",
-                              "settings-interest"};
+    const char* tabNames[] = {"settings-message", "settings-document-list", "settings-sending",
+                              "settings-qr",      "settings-interest",      "settings-levels"};
     for (int tab = 0; tab < tabs->count(); ++tab) {
         tabs->setCurrentIndex(tab);
         shoot(&settings, QString::fromLatin1(tabNames[tab]));

@@ -1,4 +1,4 @@
-#include "browser/AmountFormat.h"
+#include "import/AmountFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@ TEST(AmountFormat, twoDecimalsGroupedByThree) {
                           {5.5, "5,50"},        {999.995, "1 000,00"}, {1234567.891, "1 234 567,89"},
                           {-2420, "-2 420,00"}, {100000, "100 000,00"}};
     for (const auto& c : cases) {
-        EXPECT_EQ(tervalo::browser::formatAmount(c.value, QLatin1Char(',')).toStdString(), c.expected)
+        EXPECT_EQ(tervalo::import::formatAmount(c.value, QLatin1Char(',')).toStdString(), c.expected)
             << c.value;
     }
-    EXPECT_EQ(tervalo::browser::formatAmount(12.5, QLatin1Char('.')), QStringLiteral("12.50"));
+    EXPECT_EQ(tervalo::import::formatAmount(12.5, QLatin1Char('.')), QStringLiteral("12.50"));
 }

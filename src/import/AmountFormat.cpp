@@ -1,8 +1,8 @@
-#include "browser/AmountFormat.h"
+#include "import/AmountFormat.h"
 
 #include <cmath>
 
-namespace tervalo::browser {
+namespace tervalo::import {
 
 QString formatAmount(double value, QChar decimalSeparator) {
     // Round once to whole hundredths, then lay out the digits ourselves: no locale is involved.
@@ -24,4 +24,4 @@ QString formatAmount(double value, QChar decimalSeparator) {
     return (negative ? QStringLiteral("-") : QString()) + grouped + decimalSeparator + cents;
 }
 
-}  // namespace tervalo::browser
+}  // namespace tervalo::import
