@@ -352,7 +352,15 @@ TEST_F(CliBulkTest, levelsPrintsEachDebtorsLevelAndTheRunRecordsIt) {
     EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
     EXPECT_TRUE(
         outLines(forced).contains(QStringLiteral("Odesílání e-mailu na Bělohradský a syn; stavební firma "
-                                                 "(belohradsky@seznam.cz) - Předžalobní výzva")));
+                                                 "(belohradsky@seznam.cz)")));
+    // The protocol line is the same at every level; the journal keeps the level that was sent.
+    const test::CliResult history =
+        test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"),
+                      QStringLiteral("--address"), QStringLiteral("belohradsky@seznam.cz")});
+    ASSERT_EQ(history.exitCode, 0) << history.err.toStdString();
+    const QJsonObject newest = QJsonDocument::fromJson(outLines(history).value(0).toUtf8()).object();
+    EXPECT_EQ(newest.value(QStringLiteral("level")).toInt(), 3);
+    EXPECT_EQ(newest.value(QStringLiteral("result")).toString(), QStringLiteral("accepted"));
 }
 
 }  // namespace
