@@ -141,9 +141,11 @@ private:
     }
 
     // The protocol line of a reminder going out.
-    static QString sendingLine(const QString& name, const QString& address) {
+    // The protocol line of a reminder names the level it is sent at.
+    QString sendingLine(const QString& name, const QString& address) const {
         return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
-               QLatin1Char(')');
+               QStringLiteral(") - ") +
+               m_settings.Urovne[qBound(1, m_level, app::kMaxReminderLevels) - 1].Nazev;
     }
 
     // True once the user asked the run to end; asked again until then.

@@ -100,7 +100,7 @@ TEST_F(CliBulkTest, runsOverTheDebtorsWithAnAddressAndShowsTheHintOnlyOnce) {
     EXPECT_EQ(lines.filter(QStringLiteral("Odesílání e-mailu na ")).size(), 8);
     EXPECT_TRUE(
         lines.contains(QStringLiteral("Odesílání e-mailu na Bělohradský a syn; stavební firma "
-                                      "(belohradsky@seznam.cz)")));
+                                      "(belohradsky@seznam.cz) - 1. upomínka")));
     EXPECT_EQ(lines.mid(lines.size() - 4, 3),
               (QStringList{QStringLiteral("Vygenerovaných e-mailů celkem: 8"),
                            QStringLiteral("Vynechaných e-mailů celkem: 4"),
@@ -158,7 +158,7 @@ TEST_F(CliBulkTest, runsOverTheDebtorsWithAnAddressAndShowsTheHintOnlyOnce) {
     EXPECT_EQ(carrying, 1);
 }
 
-// SIGTERM during a run: the reminder with the server is concluded, then the run ends with its totals.
+// An export ten days old: the run asks first; No sends nothing, --yes sends.
 TEST_F(CliBulkTest, anExportTenDaysOldAsksFirstAndNoSendsNothing) {
     RealSmtpServer server(authenticatingArguments());
     useServer(server);
@@ -187,6 +187,7 @@ TEST_F(CliBulkTest, anExportTenDaysOldAsksFirstAndNoSendsNothing) {
     EXPECT_EQ(server.messageFiles().size(), 8);
 }
 
+// SIGTERM during a run: the reminder with the server is concluded, then the run ends with its totals.
 TEST_F(CliBulkTest, sigtermStopsTheRunAfterTheReminderInFlight) {
     RealSmtpServer server(
         authenticatingArguments({QStringLiteral("--reply-delay-ms"), QStringLiteral("150")}));
@@ -352,8 +353,8 @@ TEST_F(CliBulkTest, levelsPrintsEachDebtorsLevelAndTheRunRecordsIt) {
     EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
     EXPECT_TRUE(
         outLines(forced).contains(QStringLiteral("Odesílání e-mailu na Bělohradský a syn; stavební firma "
-                                                 "(belohradsky@seznam.cz)")));
-    // The protocol line is the same at every level; the journal keeps the level that was sent.
+                                                 "(belohradsky@seznam.cz) - Předžalobní výzva")));
+    // The journal keeps the level that was sent.
     const test::CliResult history =
         test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"),
                       QStringLiteral("--address"), QStringLiteral("belohradsky@seznam.cz")});

@@ -105,8 +105,8 @@ TEST(TfrmEmailing, provestRunsShowsTheTotalsAndTheProtocolAndKeepsTheCurrentDebt
     auto* edtProtokol = child<QPlainTextEdit>(frmProtokol, "edtProtokol");
     EXPECT_EQ(edtProtokol->toPlainText(),
               QString(dialog.protocol().text()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    EXPECT_TRUE(
-        edtProtokol->toPlainText().contains(QStringLiteral("Odesílání e-mailu na Ema (ema@ema.cz)\n")));
+    EXPECT_TRUE(edtProtokol->toPlainText().contains(
+        QStringLiteral("Odesílání e-mailu na Ema (ema@ema.cz) - 1. upomínka\n")));
     // What the user types there is what is saved, with CR LF lines.
     edtProtokol->setPlainText(QStringLiteral("vlastní\npoznámka"));
     EXPECT_EQ(dialog.protocol().text(), QStringLiteral("vlastní\r\npoznámka"));

@@ -33,7 +33,8 @@ const QString kAlfaRefused =
 const QString kAlfaFailedLine = QStringLiteral("... došlo k chybě: ") + kAlfaReply;
 
 QString sendingLine(const QString& name, const QString& address) {
-    return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address + QLatin1Char(')');
+    return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
+           QStringLiteral(") - 1. upomínka");
 }
 
 // One reminder as the server received it.
@@ -751,7 +752,7 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
 
     EXPECT_EQ(f.protocolLines(),
               test::runLines(kTime,
-                             {QStringLiteral("Odesílání e-mailu na Alfa (alfa@alfa.cz)"),
+                             {QStringLiteral("Odesílání e-mailu na Alfa (alfa@alfa.cz) - 2. upomínka"),
                               QStringLiteral("Vynecháno: Ema (ema@ema.cz): další upomínka až 21.12.2026")},
                              1, 5));
     const QStringList files = server.messageFiles();

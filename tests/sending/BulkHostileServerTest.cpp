@@ -18,7 +18,8 @@ namespace {
 constexpr int kTimeoutMs = 500;
 
 QString sendingLine(const QString& name, const QString& address) {
-    return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address + QLatin1Char(')');
+    return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
+           QStringLiteral(") - 1. upomínka");
 }
 
 const FakeReply kGreeting{{"220 ok\r\n"}};

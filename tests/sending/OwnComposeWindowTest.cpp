@@ -227,7 +227,8 @@ TEST(OwnComposeWindow, aBulkRunFailsAnInvalidAddressWithoutSendingToIt) {
     EXPECT_EQ(f.run(), 0);
 
     const QStringList lines = f.protocolLines();
-    const qsizetype at = lines.indexOf(QStringLiteral("Odesílání e-mailu na Alfa (recepce hotel-dablice)"));
+    const qsizetype at =
+        lines.indexOf(QStringLiteral("Odesílání e-mailu na Alfa (recepce hotel-dablice) - 1. upomínka"));
     ASSERT_GE(at, 0) << lines.join(u'\n').toStdString();
     EXPECT_EQ(lines.value(at + 1), QStringLiteral("... došlo k chybě: ") + kHotelWarning);
     // Only Ema's reminder reached the server.
