@@ -1,10 +1,10 @@
 #include "compose/BuildDocumentList.h"
 
 #include "compose/DocumentListError.h"
-#include "compose/DocumentListLayout.h"
 #include "compose/PrepareFileForWrite.h"
 #include "compose/WriteFileAfresh.h"
 #include "compose/ZipDocumentList.h"
+#include "import/DocumentListLayout.h"
 #include "import/TemplateVariables.h"
 #include "platform/PrivateFolder.h"
 

@@ -1,7 +1,7 @@
 #include "import/TemplateVariables.h"
 
-#include "compose/LateInterestText.h"
 #include "import/DebtorInterest.h"
+#include "import/LateInterestText.h"
 
 namespace tervalo::compose {
 

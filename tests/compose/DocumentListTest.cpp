@@ -1,6 +1,6 @@
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
-#include "compose/DocumentListLayout.h"
+#include "import/DocumentListLayout.h"
 #include "import/TemplateVariables.h"
 #include "platform/CheckZipLibrary.h"
 #include "support/CaseName.h"

@@ -1,4 +1,4 @@
-#include "compose/LateInterestText.h"
+#include "import/LateInterestText.h"
 #include "import/TemplateVariables.h"
 
 #include <gtest/gtest.h>

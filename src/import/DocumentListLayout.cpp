@@ -1,4 +1,4 @@
-#include "compose/DocumentListLayout.h"
+#include "import/DocumentListLayout.h"
 
 #include <cmath>
 

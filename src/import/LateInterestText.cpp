@@ -1,6 +1,6 @@
-#include "compose/LateInterestText.h"
+#include "import/LateInterestText.h"
 
-#include "compose/DocumentListLayout.h"
+#include "import/DocumentListLayout.h"
 
 namespace tervalo::compose {
 
