@@ -66,9 +66,9 @@ void runSession(quint16 port, transport::SmtpSecurity security) {
         session.FailureReply();
         return;
     }
-    if (session.SendEnvelopeSender(QStringLiteral("odesilatel@example.cz"), 120) &&
-        session.SendEnvelopeRecipient(QStringLiteral("dluznik@example.cz")) &&
-        session.SendMessageData({"Subject: Upominka", "", "Text.", ".tecka na zacatku"})) {
+    if (session.SendEnvelope(QStringLiteral("odesilatel@example.cz"), 120,
+                             {QStringLiteral("dluznik@example.cz"), QStringLiteral("kopie@example.cz")}) &&
+        session.SendMessageText({"Subject: Upominka", "", "Text.", ".tecka na zacatku"})) {
         session.CloseSmtpSession();
     }
     session.FailureReply();
