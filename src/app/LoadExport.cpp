@@ -56,11 +56,17 @@ bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui
     if (!session.tables.mtFirmy.isEmpty() && session.tables.NoDocuments) {
         import::ShowNoDocumentsMessage(ui);
     }
-    ApplyLateInterestOf(session, ui);
+    ApplyDebtSettings(session, ui);
     return true;
 }
 
-void ApplyLateInterestOf(AppSession& session, UserInterface& ui) {
+DebtSettings DebtSettingsOf(const AppSession& session) {
+    return {session.settings.NahradaNakladu, session.settings.JenPoSplatnosti,
+            import::LateInterestRates::load(session.AppDir).rows()};
+}
+
+void ApplyDebtSettings(AppSession& session, UserInterface& ui) {
+    session.tables.OverdueOnlyOn = session.settings.JenPoSplatnosti ? QDate::currentDate() : QDate();
     const import::LateInterestRates rates = import::LateInterestRates::load(session.AppDir);
     const std::set<QDate> missing =
         import::ApplyLateInterest(session.tables, rates, session.settings.NahradaNakladu);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/AppSession.h"
+#include "import/LateInterestRates.h"
 #include "platform/UserInterface.h"
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace tervalo::app {
 
@@ -15,9 +17,20 @@ namespace tervalo::app {
 bool LoadExport(AppSession& session, const QString& inputText, UserInterface& ui,
                 const std::function<void()>& tablesReady = {});
 
-// Computes the late-payment interest of the loaded tables afresh from the rate files and the
-// settings, and names the half-years without a rate once (not when the folder has no rates at all).
-void ApplyLateInterestOf(AppSession& session, UserInterface& ui);
+// What of the settings and the program folder changes what the loaded debtors owe in a reminder.
+struct DebtSettings {
+    bool compensation = false;
+    bool onlyOverdue = false;
+    std::vector<import::HalfYearRate> rates;
+
+    bool operator==(const DebtSettings&) const = default;
+};
+DebtSettings DebtSettingsOf(const AppSession& session);
+
+// Applies those to the loaded tables afresh: reminders list only the overdue documents or all, and
+// the late-payment interest is computed from the rate files and the settings, naming the half-years
+// without a rate once (not when the folder has no rates at all).
+void ApplyDebtSettings(AppSession& session, UserInterface& ui);
 
 // The browse command's dialog. Returns the chosen path (and remembers its folder as OpenDir), or
 // nothing when the user cancels.

@@ -132,6 +132,7 @@ TfrmMain::TfrmMain(AppSession& session, UserInterface* userInterface)
                                                 m_session.locale, this);
     m_frmNastaveni->setRatesFolder([this] { return m_session.AppDir; });
     m_frmEmailing = new sending::TfrmEmailing(m_session, *m_ui, *m_frmNastaveni, this);
+    m_frmEmailing->setSettingsEditor([this](int tab) { editSettings(tab); });
     createActions();
     createMenus();
 
@@ -384,21 +385,8 @@ QWidget* TfrmMain::createCommandBar() {
             refreshLevels();
         }
     });
-    connect(btnNastaveni, &QPushButton::clicked, this, [this] {
-        guarded([this] {
-            const bool compensation = m_session.settings.NahradaNakladu;
-            const auto rates = import::LateInterestRates::load(m_session.AppDir).rows();
-            m_frmNastaveni->EditSettings(compose::TfrmNastaveni::PostovniZprava);
-            if (!m_session.tables.mtFirmy.isEmpty() &&
-                (compensation != m_session.settings.NahradaNakladu ||
-                 rates != import::LateInterestRates::load(m_session.AppDir).rows())) {
-                ApplyLateInterestOf(m_session, *m_ui);
-            }
-        });
-        if (m_commands) {
-            refreshLevels();
-        }
-    });
+    connect(btnNastaveni, &QPushButton::clicked, this,
+            [this] { editSettings(compose::TfrmNastaveni::PostovniZprava); });
     connect(btnExport, &QPushButton::clicked, this, [this] {
         guarded([this] {
             exporting::ExportDebtorList(m_session.tables, m_session.AppDir, *m_ui,
@@ -662,6 +650,19 @@ void TfrmMain::sendSingleReminder() {
 }
 
 // The debtors' levels and last reminders in the grid, as the journal and the user's choices stand.
+void TfrmMain::editSettings(int tab) {
+    guarded([this, tab] {
+        const DebtSettings before = DebtSettingsOf(m_session);
+        m_frmNastaveni->EditSettings(tab);
+        if (!m_session.tables.mtFirmy.isEmpty() && DebtSettingsOf(m_session) != before) {
+            ApplyDebtSettings(m_session, *m_ui);
+        }
+    });
+    if (m_commands) {
+        refreshLevels();
+    }
+}
+
 void TfrmMain::refreshLevels() {
     guarded([this] {
         const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));

@@ -97,6 +97,8 @@ private:
     void sendSingleReminder();
     void showReminderHistory();
     void refreshLevels();
+    // The settings dialog on `tab`; what its changes mean for the loaded debtors shown afresh.
+    void editSettings(int tab);
     void chooseLevel(int level);
     void fillLevelMenu();
     void showAboutBox();

@@ -207,6 +207,7 @@ const std::vector<Field>& fields() {
             checkedText("QRUctyMeny", &app::AppSettings::QRUctyMeny, currencyAccountsProblem),
             flag("NahradaNakladu", &app::AppSettings::NahradaNakladu),
             number("StaryExportDni", &app::AppSettings::StaryExportDni, 0, 3650),
+            flag("JenPoSplatnosti", &app::AppSettings::JenPoSplatnosti),
             // Never printed in clear.
             {QStringLiteral("SMTPPassword"),
              [](const app::AppSession& s) {

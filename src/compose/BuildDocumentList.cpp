@@ -5,6 +5,7 @@
 #include "compose/WriteFileAfresh.h"
 #include "compose/ZipDocumentList.h"
 #include "import/DocumentListLayout.h"
+#include "import/IncludedDocuments.h"
 #include "import/TemplateVariables.h"
 #include "platform/PrivateFolder.h"
 
@@ -12,11 +13,9 @@ namespace tervalo::compose {
 
 namespace {
 
-// Reads the current debtor's documents by row, so the document grid's current row never moves.
 std::vector<DocumentTableLine> includedDocuments(const import::ExportTables& tables) {
     const memtable::MemTable& doklady = tables.mtDoklady;
     const QChar separator = tables.locale.decimalSeparator();
-    const int exportovat = doklady.field(u"Exportovat");
     const int cisloDokl = doklady.field(u"CisloDokl");
     const int datVyst = doklady.field(u"DatVyst");
     const int datSplat = doklady.field(u"DatSplat");
@@ -24,11 +23,7 @@ std::vector<DocumentTableLine> includedDocuments(const import::ExportTables& tab
     const int celkNeprop = doklady.field(u"CelkNeprop");
     const int mena = doklady.field(u"Mena");
     std::vector<DocumentTableLine> lines;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (!doklady.boolValue(row, exportovat)) {
-            continue;
-        }
+    for (const memtable::RowId row : import::IncludedDocumentRows(tables)) {
         lines.push_back(
             {doklady.text(row, cisloDokl), doklady.text(row, datVyst), doklady.text(row, datSplat),
              FormatDocumentAmount(doklady.floatValue(row, celkem), separator),

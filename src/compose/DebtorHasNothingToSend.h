@@ -8,4 +8,8 @@ namespace tervalo::compose {
 // current mtDoklady row stays where it was.
 bool DebtorHasNothingToSend(const import::ExportTables& tables);
 
+// True when the current debtor's reminder would have documents, but none of them is past due while
+// reminders list only overdue documents.
+bool DebtorHasNothingOverdue(const import::ExportTables& tables);
+
 }  // namespace tervalo::compose

@@ -2,6 +2,7 @@
 
 #include "widgets/EditedPlainText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -34,6 +35,11 @@ QSpinBox* daysEdit(const char* name, QWidget* parent) {
     return edit;
 }
 
+// A level as the list names it: by its name, which usually carries its number already ("2. upomínka").
+QString levelLabel(int index, const QString& name) {
+    return name.trimmed().isEmpty() ? QString::number(index + 1) + QStringLiteral(". úroveň") : name;
+}
+
 // The body is kept with CR LF line breaks; the edit works with LF.
 QString bodyForEdit(QString body) {
     return body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -61,6 +67,12 @@ LevelSettingsTab::LevelSettingsTab(QWidget* parent) : QWidget(parent) {
     m_lblPrvniUroven = new QLabel(
         QStringLiteral("Předmět a text první úrovně se nastavují na záložce Poštovní zpráva."), this);
     m_lblPrvniUroven->setObjectName(QStringLiteral("lblPrvniUroven"));
+    m_cbJenPoSplatnosti = new QCheckBox(QStringLiteral("Upomínat jen doklady po splatnosti"), this);
+    m_cbJenPoSplatnosti->setObjectName(QStringLiteral("cbJenPoSplatnosti"));
+    m_cbJenPoSplatnosti->setToolTip(
+        QStringLiteral("Doklady, které ke dni odeslání ještě nejsou po splatnosti (včetně tolerance "
+                       "exportu), se do upomínky ani do jejích částek nezahrnou. Dlužník, kterému žádný "
+                       "doklad nezbude, upomínku nedostane."));
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Počet úrovní"), this));
@@ -68,6 +80,8 @@ LevelSettingsTab::LevelSettingsTab(QWidget* parent) : QWidget(parent) {
     top->addSpacing(16);
     top->addWidget(new QLabel(QStringLiteral("Úroveň"), this));
     top->addWidget(m_cbUroven, 1);
+    top->addSpacing(16);
+    top->addWidget(m_cbJenPoSplatnosti);
 
     auto* days = new QHBoxLayout;
     days->addWidget(new QLabel(QStringLiteral("od předchozí upomínky"), this));
@@ -106,11 +120,12 @@ void LevelSettingsTab::fill(const app::AppSettings& settings) {
     m_levels = settings.Urovne;
     m_shown = -1;
     m_edtPocet->setValue(settings.PocetUrovni);
+    m_cbJenPoSplatnosti->setChecked(settings.JenPoSplatnosti);
     {
         const QSignalBlocker blocker(m_cbUroven);
         m_cbUroven->clear();
         for (int i = 0; i < app::kMaxReminderLevels; ++i) {
-            m_cbUroven->addItem(QString::number(i + 1) + QStringLiteral(". ") + m_levels[i].Nazev);
+            m_cbUroven->addItem(levelLabel(i, m_levels[i].Nazev));
         }
         m_cbUroven->setCurrentIndex(0);
     }
@@ -122,6 +137,7 @@ void LevelSettingsTab::store(app::AppSettings& settings) {
     keepShownLevel();
     settings.Urovne = m_levels;
     settings.PocetUrovni = m_edtPocet->value();
+    settings.JenPoSplatnosti = m_cbJenPoSplatnosti->isChecked();
 }
 
 void LevelSettingsTab::keepShownLevel() {
@@ -137,7 +153,7 @@ void LevelSettingsTab::keepShownLevel() {
     level.DniOdPredchozi = m_edtDniOdPredchozi->value();
     level.DniPoSplatnosti = m_edtDniPoSplatnosti->value();
     level.Lhuta = m_edtLhuta->value();
-    m_cbUroven->setItemText(m_shown, QString::number(m_shown + 1) + QStringLiteral(". ") + level.Nazev);
+    updateLevelStates();
 }
 
 void LevelSettingsTab::showLevel(int index) {
@@ -162,7 +178,7 @@ void LevelSettingsTab::showLevel(int index) {
 // The levels beyond those in use stay editable but are marked as unused in the list.
 void LevelSettingsTab::updateLevelStates() {
     for (int i = 0; i < m_cbUroven->count(); ++i) {
-        const QString name = QString::number(i + 1) + QStringLiteral(". ") + m_levels[i].Nazev;
+        const QString name = levelLabel(i, m_levels[i].Nazev);
         m_cbUroven->setItemText(i, i < m_edtPocet->value() ? name : name + QStringLiteral(" (nepoužita)"));
     }
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +17,8 @@ namespace tervalo::compose {
 
 // The settings tab "Úrovně upomínek": how many levels are used, and for the level chosen in the
 // list its name, subject, body, days and deadline; the first level's subject and body are those of
-// tab "Poštovní zpráva". It edits a copy of the levels, filled by `fill` and written back by `store`.
+// tab "Poštovní zpráva"; and whether reminders list only overdue documents. It edits a copy of the levels,
+// filled by `fill` and written back by `store`.
 class LevelSettingsTab : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +44,7 @@ private:
     QSpinBox* m_edtDniPoSplatnosti = nullptr;
     QSpinBox* m_edtLhuta = nullptr;
     QLabel* m_lblPrvniUroven = nullptr;
+    QCheckBox* m_cbJenPoSplatnosti = nullptr;
 };
 
 }  // namespace tervalo::compose

@@ -2,6 +2,7 @@
 
 #include "import/ApplyLateInterest.h"
 #include "import/CurrencySums.h"
+#include "import/IncludedDocuments.h"
 
 #include <QStringList>
 
@@ -16,7 +17,6 @@ DebtorInterest CurrentDebtorInterest(const ExportTables& tables) {
     if (!asOf || !doklady.isOpen()) {
         return result;
     }
-    const int included = doklady.field(u"Exportovat");
     const int creditNote = doklady.field(u"Dobropis");
     const int number = doklady.field(u"CisloDokl");
     const int due = doklady.field(u"DatSplat");
@@ -25,9 +25,8 @@ DebtorInterest CurrentDebtorInterest(const ExportTables& tables) {
     const int rate = doklady.field(u"SazbaUroku");
     const int interest = doklady.field(u"UrokZProdleni");
     int homeDebts = 0;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (!doklady.boolValue(row, included) || doklady.boolValue(row, creditNote)) {
+    for (const memtable::RowId row : IncludedDocumentRows(tables)) {
+        if (doklady.boolValue(row, creditNote)) {
             continue;
         }
         OverdueDocument document;

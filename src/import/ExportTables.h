@@ -3,6 +3,7 @@
 #include "memtable/MemTable.h"
 #include "platform/SystemLocale.h"
 
+#include <QDate>
 #include <QString>
 
 namespace tervalo::import {
@@ -35,6 +36,9 @@ struct ExportTables {
     // The compensation of costs is claimed for each included CZK invoice past due (set with the
     // late-payment interest).
     bool CompensationClaimed = false;
+    // When valid, reminders list only the documents past due on this day by more than the tolerance
+    // days (IncludedDocumentRows); invalid: every included document.
+    QDate OverdueOnlyOn;
     // The status text of the debtor list's heading bar.
     QString lblStavKeDniText;
 };

@@ -3,11 +3,32 @@
 #include "import/AmountFormat.h"
 #include "import/CurrencySums.h"
 #include "import/DebtorInterest.h"
+#include "import/IncludedDocuments.h"
 #include "import/LateInterestText.h"
+
+#include <QRegularExpression>
 
 #include <map>
 
 namespace tervalo::compose {
+
+namespace {
+
+// Replaces a variable whose value is empty when its feature is off. Empty, a line holding nothing
+// but the variable is left out together with one empty line after it, so a paragraph of its own
+// leaves no gap in the text.
+void replaceOptionalParagraph(QString& text, const QString& variable, const QString& value) {
+    if (value.isEmpty() && text.contains(variable, Qt::CaseInsensitive)) {
+        const QRegularExpression line(
+            QStringLiteral("^[ \\t]*") + QRegularExpression::escape(variable) +
+                QStringLiteral("[ \\t]*\\r?\\n(?:[ \\t]*\\r?\\n)?"),
+            QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+        text.remove(line);
+    }
+    text.replace(variable, value, Qt::CaseInsensitive);
+}
+
+}  // namespace
 
 TemplateValues CurrentDebtorValues(const import::ExportTables& tables) {
     TemplateValues values{tables.AsOfDate, tables.SupplierName, tables.mtFirmy.text(u"OdbNazev"),
@@ -20,16 +41,12 @@ TemplateValues CurrentDebtorValues(const import::ExportTables& tables) {
 
 QString CurrentDebtorTotals(const import::ExportTables& tables) {
     const memtable::MemTable& doklady = tables.mtDoklady;
-    const int exportovat = doklady.field(u"Exportovat");
     const int celkNeprop = doklady.field(u"CelkNeprop");
     const int mena = doklady.field(u"Mena");
     std::map<QString, double> sums;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (doklady.boolValue(row, exportovat)) {
-            const QString currency = doklady.text(row, mena).trimmed();
-            sums[currency.isEmpty() ? import::HomeCurrency : currency] += doklady.floatValue(row, celkNeprop);
-        }
+    for (const memtable::RowId row : import::IncludedDocumentRows(tables)) {
+        const QString currency = doklady.text(row, mena).trimmed();
+        sums[currency.isEmpty() ? import::HomeCurrency : currency] += doklady.floatValue(row, celkNeprop);
     }
     QStringList parts;
     const auto part = [&](const QString& currency, double sum) {
@@ -59,8 +76,8 @@ QString ReplaceTemplateVariables(QString text, const TemplateValues& values, Doc
         if (values.QrPlatba) {
             text.replace(QStringLiteral("%QRPLATBA%"), *values.QrPlatba, Qt::CaseInsensitive);
         }
-        text.replace(QStringLiteral("%UROKY%"), values.Uroky, Qt::CaseInsensitive);
-        text.replace(QStringLiteral("%NAKLADY%"), values.Naklady, Qt::CaseInsensitive);
+        replaceOptionalParagraph(text, QStringLiteral("%UROKY%"), values.Uroky);
+        replaceOptionalParagraph(text, QStringLiteral("%NAKLADY%"), values.Naklady);
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "payment/QrPlatbaReminder.h"
 
+#include "import/IncludedDocuments.h"
 #include "payment/QrAccount.h"
 #include "payment/QrMatrix.h"
 #include "payment/QrPlatbaImage.h"
@@ -14,20 +15,16 @@ namespace {
 
 std::vector<QrDocument> includedDocuments(const import::ExportTables& tables) {
     const memtable::MemTable& doklady = tables.mtDoklady;
-    const int exportovat = doklady.field(u"Exportovat");
     const int cisloDokl = doklady.field(u"CisloDokl");
     const int varSymbol = doklady.field(u"VarSymbol");
     const int celkNeprop = doklady.field(u"CelkNeprop");
     const int mena = doklady.field(u"Mena");
     const int dobropis = doklady.field(u"Dobropis");
     std::vector<QrDocument> documents;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (doklady.boolValue(row, exportovat)) {
-            documents.push_back({doklady.text(row, cisloDokl), doklady.text(row, varSymbol),
-                                 std::llround(doklady.floatValue(row, celkNeprop) * 100.0),
-                                 doklady.text(row, mena), doklady.boolValue(row, dobropis)});
-        }
+    for (const memtable::RowId row : import::IncludedDocumentRows(tables)) {
+        documents.push_back({doklady.text(row, cisloDokl), doklady.text(row, varSymbol),
+                             std::llround(doklady.floatValue(row, celkNeprop) * 100.0),
+                             doklady.text(row, mena), doklady.boolValue(row, dobropis)});
     }
     return documents;
 }

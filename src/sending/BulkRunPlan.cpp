@@ -5,7 +5,7 @@
 namespace tervalo::sending {
 
 BulkRunPlan PlanBulkRun(import::ExportTables& tables, state::StateTables& stateTables,
-                        const state::SendJournal* journal, const QDate& today) {
+                        const state::SendJournal* journal, const QDate& today, const DebtorLevels* levels) {
     memtable::MemTable& firmy = tables.mtFirmy;
     BulkRunPlan plan;
     if (firmy.isEmpty()) {
@@ -37,6 +37,8 @@ BulkRunPlan PlanBulkRun(import::ExportTables& tables, state::StateTables& stateT
         } else if (journalled == state::SendResult::Unsure) {
             plan.unsure.insert(position);
             plan.unsureDebtors << firmy.text(u"OdbNazev") + QStringLiteral(" (") + address + QLatin1Char(')');
+        } else if (levels != nullptr && levels->current(tables).level == 0) {
+            ++plan.noLevel;
         } else {
             ++plan.toSend;
         }
@@ -46,16 +48,20 @@ BulkRunPlan PlanBulkRun(import::ExportTables& tables, state::StateTables& stateT
 }
 
 QString BulkRunPlanText(const BulkRunPlan& plan) {
-    const int skipped = plan.noAddress + plan.excluded + plan.nothingToSend + plan.sentToday();
+    const int skipped = plan.noAddress + plan.excluded + plan.nothingToSend + plan.sentToday() + plan.noLevel;
+    const QString early = plan.noLevel > 0
+                              ? QStringLiteral(", na další upomínku je ještě brzy %1").arg(plan.noLevel)
+                              : QString();
     return QStringLiteral(
                "Bude odesláno upomínek: %1. Vynecháno bude dlužníků: %2 (bez e-mailové adresy %3, "
-               "vyřazeno z e-mailingu %4, nic k odeslání %5, upomenuto již dnes %6).")
+               "vyřazeno z e-mailingu %4, nic k odeslání %5, upomenuto již dnes %6%7).")
         .arg(plan.toSend)
         .arg(skipped)
         .arg(plan.noAddress)
         .arg(plan.excluded)
         .arg(plan.nothingToSend)
-        .arg(plan.sentToday());
+        .arg(plan.sentToday())
+        .arg(early);
 }
 
 QString ResendQuestion(const BulkRunPlan& plan) {

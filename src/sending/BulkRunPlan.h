@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/ExportTables.h"
+#include "sending/DebtorLevels.h"
 #include "state/SendJournal.h"
 #include "state/StateTables.h"
 
@@ -19,7 +20,8 @@ struct BulkRunPlan {
     int toSend = 0;
     int noAddress = 0;
     int excluded = 0;             // the address excluded
-    int nothingToSend = 0;        // every document excluded
+    int nothingToSend = 0;        // every document excluded, or none past due when only those go
+    int noLevel = 0;              // no reminder level's conditions hold yet
     std::set<int> remindedToday;  // positions in mtFirmy
     std::set<int> unsure;         // positions in mtFirmy whose reminder of today is unsure
     QStringList unsureDebtors;    // "Name (address)" of those
@@ -28,12 +30,15 @@ struct BulkRunPlan {
     int sentToday() const { return int(remindedToday.size() + unsure.size()); }
 };
 
-// Walks mtFirmy's current view, leaving its current row where it was. `journal` may be absent.
+// Walks mtFirmy's current view, leaving its current row where it was. `journal` may be absent;
+// without `levels` the reminder levels hold nobody back.
 BulkRunPlan PlanBulkRun(import::ExportTables& tables, state::StateTables& stateTables,
-                        const state::SendJournal* journal, const QDate& today);
+                        const state::SendJournal* journal, const QDate& today,
+                        const DebtorLevels* levels = nullptr);
 
 // The plan in a sentence for the dialog, e.g. "Bude odesláno 5 upomínek. Vynecháno bude 4 dlužníků:
-// bez e-mailové adresy 1, vyřazeno z e-mailingu 1, nic k odeslání 1, upomenuto již dnes 1."
+// bez e-mailové adresy 1, vyřazeno z e-mailingu 1, nic k odeslání 1, upomenuto již dnes 1.", with
+// ", na další upomínku je ještě brzy N" when levels hold some back.
 QString BulkRunPlanText(const BulkRunPlan& plan);
 
 // The question whether to send again to the debtors reminded today, naming those whose reminder is

@@ -1,17 +1,14 @@
 #include "sending/DebtorLevels.h"
 
+#include "import/IncludedDocuments.h"
+
 namespace tervalo::sending {
 
 std::optional<QDate> OldestDueDate(const import::ExportTables& tables) {
     const memtable::MemTable& doklady = tables.mtDoklady;
-    const int exportovat = doklady.field(u"Exportovat");
     const int datSplat = doklady.field(u"DatSplat");
     std::optional<QDate> oldest;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (!doklady.boolValue(row, exportovat)) {
-            continue;
-        }
+    for (const memtable::RowId row : import::IncludedDocumentRows(tables)) {
         const std::optional<QDate> due = tables.locale.parseShortDate(doklady.text(row, datSplat).trimmed());
         if (due && (!oldest || *due < *oldest)) {
             oldest = due;

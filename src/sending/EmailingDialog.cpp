@@ -124,8 +124,15 @@ TfrmEmailing::TfrmEmailing(app::AppSession& session, UserInterface& ui, compose:
     // Long work lets this button through, so that the user may ask to close while a run goes on.
     m_btnZpet->setProperty("tervaloAliveDuringWork", true);
     connect(m_btnTestovaciRezim, &QPushButton::clicked, this, &TfrmEmailing::testovaciRezim);
-    connect(m_btnNastaveni, &QPushButton::clicked, this,
-            [this] { m_frmNastaveni.EditSettings(compose::TfrmNastaveni::OdesilaniEmailu); });
+    connect(m_btnNastaveni, &QPushButton::clicked, this, [this] {
+        if (m_settingsEditor) {
+            m_settingsEditor(compose::TfrmNastaveni::OdesilaniEmailu);
+        } else {
+            m_frmNastaveni.EditSettings(compose::TfrmNastaveni::OdesilaniEmailu);
+        }
+        // The settings may change whom the run reaches (levels, only overdue documents).
+        showPlan();
+    });
     connect(m_btnProvest, &QPushButton::clicked, this, &TfrmEmailing::provest);
     connect(m_btnZpet, &QPushButton::clicked, this, &TfrmEmailing::reject);
     auto* buttons = new QHBoxLayout;
@@ -139,6 +146,10 @@ TfrmEmailing::TfrmEmailing(app::AppSession& session, UserInterface& ui, compose:
 
 TfrmEmailing::~TfrmEmailing() = default;
 
+void TfrmEmailing::setSettingsEditor(std::function<void(int tab)> editor) {
+    m_settingsEditor = std::move(editor);
+}
+
 void TfrmEmailing::prepareOpen() {
     setInformationVisible(false);
     m_closeAfterRun = false;
@@ -151,8 +162,10 @@ void TfrmEmailing::prepareOpen() {
 void TfrmEmailing::showPlan() {
     try {
         const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
-        m_lblPlan->setText(BulkRunPlanText(
-            PlanBulkRun(m_session.tables, *m_session.stateTables, &journal, QDate::currentDate())));
+        const QDate today = QDate::currentDate();
+        const DebtorLevels levels(m_session.settings, &journal, today, m_session.ChosenLevels);
+        m_lblPlan->setText(
+            BulkRunPlanText(PlanBulkRun(m_session.tables, *m_session.stateTables, &journal, today, &levels)));
     } catch (const std::exception&) {
         m_lblPlan->clear();
     }

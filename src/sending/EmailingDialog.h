@@ -8,6 +8,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <optional>
 
 class QLabel;
@@ -38,6 +39,9 @@ public:
     // The steps of OpenBulkEmailing before the modal loop; tests then open() the dialog.
     void prepareOpen();
     void SetBulkButtons(bool on);
+    // Opens the settings for the button "Nastavení" on the tab it is given, in place of the settings
+    // dialog alone: the main window applies what the changes mean for the loaded debtors.
+    void setSettingsEditor(std::function<void(int tab)> editor);
 
     // The protocol window, as the link "zde" here and in the about box open it.
     void ShowProtocol();
@@ -78,6 +82,7 @@ private:
     app::AppSession& m_session;
     UserInterface& m_ui;
     compose::TfrmNastaveni& m_frmNastaveni;
+    std::function<void(int tab)> m_settingsEditor;
     Protocol m_protocol;
     TfrmProtokol* m_frmProtokol = nullptr;
     TfrmTestEmail* m_frmTestEmail = nullptr;

@@ -1,5 +1,6 @@
 #include "sending/ReminderJournal.h"
 
+#include "import/IncludedDocuments.h"
 #include "import/TemplateVariables.h"
 
 namespace tervalo::sending {
@@ -18,20 +19,16 @@ QString routeOf(const compose::ReminderRequest& request) {
     return QStringLiteral("sendmail");
 }
 
-// The included documents of the current debtor, in the document table's order.
+// The documents of the current debtor's reminder, in the document table's order.
 std::vector<state::JournalDocument> includedDocuments(const import::ExportTables& tables) {
     const memtable::MemTable& doklady = tables.mtDoklady;
-    const int exportovat = doklady.field(u"Exportovat");
     const int cisloDokl = doklady.field(u"CisloDokl");
     const int celkNeprop = doklady.field(u"CelkNeprop");
     const int mena = doklady.field(u"Mena");
     std::vector<state::JournalDocument> documents;
-    for (int position = 0; position < doklady.recordCount(); ++position) {
-        const memtable::RowId row = doklady.rowAt(position);
-        if (doklady.boolValue(row, exportovat)) {
-            documents.push_back(
-                {doklady.text(row, cisloDokl), doklady.floatValue(row, celkNeprop), doklady.text(row, mena)});
-        }
+    for (const memtable::RowId row : import::IncludedDocumentRows(tables)) {
+        documents.push_back(
+            {doklady.text(row, cisloDokl), doklady.floatValue(row, celkNeprop), doklady.text(row, mena)});
     }
     return documents;
 }

@@ -95,7 +95,8 @@ public:
 private:
     // The debtors reminded today are skipped unless the user wants them sent to again.
     void askAboutSentToday() {
-        const BulkRunPlan plan = PlanBulkRun(m_tables, m_c.stateTables, m_c.journal, m_c.now().date());
+        const BulkRunPlan plan =
+            PlanBulkRun(m_tables, m_c.stateTables, m_c.journal, m_c.now().date(), &m_levels);
         if (plan.sentToday() == 0) {
             return;
         }
@@ -133,14 +134,14 @@ private:
         return level;
     }
 
-    void writeSkippedWithoutLevel(const LevelChoice& level) {
+    // The protocol line of the current debtor skipped for `reason`.
+    void writeSkipped(const QString& reason) {
         const memtable::MemTable& firmy = m_tables.mtFirmy;
         m_protocol.AddProtocolLine(QStringLiteral("Vynecháno: ") + firmy.text(u"OdbNazev") +
                                    QStringLiteral(" (") + firmy.text(u"OdbEmail") + QStringLiteral("): ") +
-                                   NoLevelText(level));
+                                   reason);
     }
 
-    // The protocol line of a reminder going out.
     // The protocol line of a reminder names the level it is sent at.
     QString sendingLine(const QString& name, const QString& address) const {
         return QStringLiteral("Odesílání e-mailu na ") + name + QStringLiteral(" (") + address +
@@ -240,7 +241,10 @@ private:
                 if (skippedToday) {
                     writeSkippedAsSentToday(position);
                 } else if (noLevel) {
-                    writeSkippedWithoutLevel(*noLevel);
+                    writeSkipped(NoLevelText(*noLevel));
+                } else if (!m_test && firmy.boolValue(u"JeEmail") &&
+                           compose::DebtorHasNothingOverdue(m_tables)) {
+                    writeSkipped(QStringLiteral("žádný doklad po splatnosti"));
                 }
                 count(position, false);
             } else if (!present(position, handedOver, std::move(early))) {

@@ -81,6 +81,8 @@ struct AppSettings {
     // UROVNE: the first PocetUrovni levels are used; the others keep their texts for later.
     int PocetUrovni = 3;
     std::array<ReminderLevel, kMaxReminderLevels> Urovne = DefaultLevels();
+    // Remind only the documents past due by more than the export's tolerance days.
+    bool JenPoSplatnosti = false;
 
     QString SMTPPassword;           // kept in rdata1.dti
     QString EText = DefaultBody();  // kept in the file EText; lines end with CR LF

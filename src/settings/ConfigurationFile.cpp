@@ -25,6 +25,7 @@ QString levelKey(const char* name, int index) {
 // Missing keys keep the defaults, and ApplyDefaults fills the texts that are empty.
 void readLevels(const IniFile& ini, AppSettings& s) {
     s.PocetUrovni = ini.integer(kUrovne, QStringLiteral("PocetUrovni"), s.PocetUrovni);
+    s.JenPoSplatnosti = ini.boolean(kUrovne, QStringLiteral("JenPoSplatnosti"), false);
     for (int i = 0; i < kMaxReminderLevels; ++i) {
         ReminderLevel& level = s.Urovne[i];
         level.Nazev = ini.text(kUrovne, levelKey("Nazev", i));
@@ -41,6 +42,7 @@ void readLevels(const IniFile& ini, AppSettings& s) {
 
 void writeLevels(IniFile& ini, const AppSettings& s) {
     ini.setInteger(kUrovne, QStringLiteral("PocetUrovni"), s.PocetUrovni);
+    ini.setBoolean(kUrovne, QStringLiteral("JenPoSplatnosti"), s.JenPoSplatnosti);
     for (int i = 0; i < kMaxReminderLevels; ++i) {
         const ReminderLevel& level = s.Urovne[i];
         ini.setValue(kUrovne, levelKey("Nazev", i), level.Nazev);

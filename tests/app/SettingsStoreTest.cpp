@@ -193,7 +193,7 @@ TEST(SaveSettings, foreignSectionsAndKeysSurviveWithOnlyOurKeysChanged) {
                        "EF_ZbyvaUhr=Zbývá uhradit\r\nEF_Mena=Měna\r\n\r\n[QRPLATBA]\r\n"
                        "QRPlatba=0\r\nQRUcet=\r\nQRBic=\r\nQRZprava=Úhrada dokladu %DOKLADY%\r\n"
                        "QRRezim=1\r\nQRUctyMeny=\r\n\r\n[UROKY]\r\nNahradaNakladu=0\r\nStaryExportDni=3\r\n"
-                       "\r\n[UROVNE]\r\nPocetUrovni=3\r\nNazev1=1. upomínka\r\n"
+                       "\r\n[UROVNE]\r\nPocetUrovni=3\r\nJenPoSplatnosti=0\r\nNazev1=1. upomínka\r\n"
                        "DniOdPredchozi1=14\r\nDniPoSplatnosti1=0\r\nLhuta1=7\r\nNazev2=2. upomínka\r\n")))
         << saved.toStdString();
     EXPECT_TRUE(saved.endsWith(QStringLiteral("DniPoSplatnosti5=45\r\nLhuta5=7\r\n"))) << saved.toStdString();

@@ -32,9 +32,9 @@ struct SettingsCli {
 TEST(CliSettings, printsEveryFieldWithItsDefault) {
     SettingsCli cli;
     const QJsonObject json = cli.json();
-    // 37 fields, and those of the reminder levels: their number, then per level its name and three
+    // 38 fields, and those of the reminder levels: their number, then per level its name and three
     // numbers of days, from the second level on also its subject and body.
-    EXPECT_EQ(json.size(), 37 + 1 + 5 * 4 + 4 * 2);
+    EXPECT_EQ(json.size(), 38 + 1 + 5 * 4 + 4 * 2);
     EXPECT_EQ(json.value(QStringLiteral("PocetUrovni")).toInt(), 3);
     EXPECT_EQ(json.value(QStringLiteral("Nazev3")).toString(), QStringLiteral("Předžalobní výzva"));
     EXPECT_EQ(json.value(QStringLiteral("DniPoSplatnosti2")).toInt(), 30);

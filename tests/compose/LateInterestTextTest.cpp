@@ -1,5 +1,6 @@
 #include "import/LateInterestText.h"
 #include "import/TemplateVariables.h"
+#include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,32 @@ TEST(LateInterestText, bodyVariablesAreReplacedAndTheCompensationOnlyWhenClaimed
         CompensationSentence(claimed, QLatin1Char(',')),
         QStringLiteral("Dále uplatňujeme náhradu nákladů spojených s uplatněním pohledávky ve výši 1 200 Kč "
                        "za každou pohledávku po splatnosti, celkem 2400,00 Kč."));
+}
+
+// The default pre-litigation notice names interest and compensation only when they are claimed,
+// each as a paragraph of its own; with neither it reads as it did before they existed.
+TEST(LateInterestText, thePreLitigationNoticeHasAParagraphForEachClaimAndNoGapWithout) {
+    const QString notice = app::AppSettings::DefaultLevels()[2].Text;
+    const QString before = QStringLiteral("SEZNAM\r\n\r\nTímto Vás vyzýváme");
+    const struct {
+        QString uroky, naklady, expected;
+    } cases[] = {
+        {{}, {}, before},
+        {QStringLiteral("TABULKA\r\n"),
+         {},
+         QStringLiteral("SEZNAM\r\n\r\nTABULKA\r\n\r\nTímto Vás vyzýváme")},
+        {{}, QStringLiteral("NÁHRADA."), QStringLiteral("SEZNAM\r\n\r\nNÁHRADA.\r\n\r\nTímto Vás vyzýváme")},
+        {QStringLiteral("TABULKA\r\n"), QStringLiteral("NÁHRADA."),
+         QStringLiteral("SEZNAM\r\n\r\nTABULKA\r\n\r\nNÁHRADA.\r\n\r\nTímto Vás vyzýváme")},
+    };
+    for (const auto& c : cases) {
+        TemplateValues values{QStringLiteral("15.12.2022"), QStringLiteral("Dodavatel"),
+                              QStringLiteral("Alfa"), QStringLiteral("SEZNAM\r\n")};
+        values.Uroky = c.uroky;
+        values.Naklady = c.naklady;
+        const QString text = ReplaceTemplateVariables(notice, values, DocumentsVariable::Replaced);
+        EXPECT_TRUE(text.contains(c.expected)) << text.toStdString();
+    }
 }
 
 }  // namespace

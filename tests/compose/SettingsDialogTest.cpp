@@ -104,6 +104,42 @@ TEST(TfrmNastaveni, showsTheRecordOnTheRequestedTab) {
                                              "pokud nepřipojujete přílohu)")));
 }
 
+// The levels tab: the first level's texts belong to the message tab; a level beyond those in use is
+// marked so; what is edited on a level is kept when another is chosen, and OK stores it all.
+TEST(TfrmNastaveni, theLevelsTabEditsEachLevelAndTheOverdueOnlyChoice) {
+    DialogFixture f;
+    f.open();
+    auto* tabs = f.child<QTabWidget>("pcNastaveni");
+    tabs->setCurrentWidget(f.child<QWidget>("tsUrovne"));
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("Úrovně upomínek"));
+    auto* level = f.child<QComboBox>("cbUroven");
+    EXPECT_EQ(level->itemText(0), QStringLiteral("1. upomínka"));
+    EXPECT_EQ(level->itemText(3), QStringLiteral("4. úroveň (nepoužita)"));
+    EXPECT_FALSE(f.enabled("edtPredmetUrovne"));
+    EXPECT_TRUE(f.child<QLabel>("lblPrvniUroven")->isVisible());
+
+    level->setCurrentIndex(1);
+    EXPECT_TRUE(f.enabled("edtPredmetUrovne"));
+    EXPECT_EQ(f.child<QLineEdit>("edtPredmetUrovne")->text(), f.settings.Urovne[1].Predmet);
+    f.type("edtNazevUrovne", QStringLiteral("Důrazná upomínka"));
+    f.child<QPlainTextEdit>("edtTextUrovne")->setPlainText(QStringLiteral("řádek\nDruhý"));
+    f.child<QSpinBox>("edtDniPoSplatnosti")->setValue(21);
+    level->setCurrentIndex(2);
+    f.child<QSpinBox>("edtPocetUrovni")->setValue(2);
+    EXPECT_EQ(level->itemText(2), QStringLiteral("Předžalobní výzva (nepoužita)"));
+    EXPECT_FALSE(f.child<QCheckBox>("cbJenPoSplatnosti")->isChecked());
+    f.click("cbJenPoSplatnosti");
+    f.click("btnOk");
+
+    EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(f.settings.PocetUrovni, 2);
+    EXPECT_TRUE(f.settings.JenPoSplatnosti);
+    EXPECT_EQ(f.settings.Urovne[1].Nazev, QStringLiteral("Důrazná upomínka"));
+    EXPECT_EQ(f.settings.Urovne[1].Text, QStringLiteral("řádek\r\nDruhý"));
+    EXPECT_EQ(f.settings.Urovne[1].DniPoSplatnosti, 21);
+    EXPECT_EQ(f.settings.Urovne[2].Nazev, QStringLiteral("Předžalobní výzva"));
+}
+
 TEST(TfrmNastaveni, okWithSmtpRequiresServerAndSenderAndStaysOpen) {
     DialogFixture f;
     f.open(TfrmNastaveni::OdesilaniEmailu);

@@ -1,6 +1,7 @@
 #include "BulkFixture.h"
 
 #include "compose/FillMailClientList.h"
+#include "sending/BulkRunPlan.h"
 
 #include "support/CaseName.h"
 #include "support/MailDesktop.h"
@@ -747,6 +748,12 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
         record.test = test;
         journal.finish(journal.begin(record), state::SendResult::Accepted, QStringLiteral("250 OK"));
     }
+    const sending::DebtorLevels levels(f.session.settings, &journal, kRunTime.date());
+    EXPECT_EQ(sending::BulkRunPlanText(sending::PlanBulkRun(f.session.tables, *f.session.stateTables,
+                                                            &journal, kRunTime.date(), &levels)),
+              QStringLiteral("Bude odesláno upomínek: 1. Vynecháno bude dlužníků: 5 (bez e-mailové adresy 2, "
+                             "vyřazeno z e-mailingu 1, nic k odeslání 1, upomenuto již dnes 0, na další "
+                             "upomínku je ještě brzy 1)."));
 
     EXPECT_EQ(f.run(), 0);
 
@@ -791,6 +798,47 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
         EXPECT_TRUE(text.contains(QStringLiteral("§ 142a občanského soudního řádu"))) << text.toStdString();
     }
     EXPECT_EQ(journal.records(QStringLiteral("ema@ema.cz")).front().level, 3);
+}
+
+// Only overdue documents, the export's 14 days of tolerance counted: on 30.9. Alfa's FV1 (due 15.9.)
+// goes and FV2 (due 16.9.) does not; Ema's only included document (due 21.9.) is not yet overdue.
+TEST(BulkRun, onlyOverdueDocumentsGoAndADebtorWithNoneIsSkipped) {
+    RealSmtpServer server(test::authenticatingServerArguments());
+    BulkFixture f;
+    f.useServer(server);
+    f.session.settings.EText = QStringLiteral("Celkem %CELKEM%\r\n%DOKLADY%");
+    f.load();
+    f.session.tables.OverdueOnlyOn = QDate(2026, 9, 30);
+    state::SendJournal& journal = f.openJournal();
+    EXPECT_EQ(sending::PlanBulkRun(f.session.tables, *f.session.stateTables, &journal, kRunTime.date())
+                  .nothingToSend,
+              2);
+
+    EXPECT_EQ(f.run(), 0);
+
+    EXPECT_EQ(f.protocolLines(),
+              test::runLines(kTime,
+                             {QStringLiteral("Odesílání e-mailu na Alfa (alfa@alfa.cz) - 1. upomínka"),
+                              QStringLiteral("Vynecháno: Ema (ema@ema.cz): žádný doklad po splatnosti")},
+                             1, 5));
+    const QStringList files = server.messageFiles();
+    ASSERT_EQ(files.size(), 1);
+    const QJsonObject alfa = test::readReminder(files[0]);
+    const QString body = alfa.value(QStringLiteral("parts"))
+                             .toArray()
+                             .first()
+                             .toObject()
+                             .value(QStringLiteral("text"))
+                             .toString();
+    EXPECT_TRUE(body.startsWith(QStringLiteral("Celkem 100,00 CZK"))) << body.toStdString();
+    for (const QString& text : {body, alfa.value(QStringLiteral("archive")).toString()}) {
+        EXPECT_TRUE(text.contains(QStringLiteral("FV1"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("FV2"))) << text.toStdString();
+    }
+    const std::vector<state::JournalRecord> records = journal.records(QStringLiteral("alfa@alfa.cz"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records.front().documents,
+              (std::vector<state::JournalDocument>{{QStringLiteral("FV1"), 100, QStringLiteral("CZK")}}));
 }
 
 TEST(BulkRun, theUserStopsTheRunAfterTheReminderBeingSent) {
