@@ -1,8 +1,12 @@
 #include "cli/DebtorCommand.h"
 
 #include "app/LoadExport.h"
+#include "cli/LevelOption.h"
 #include "compose/BuildDocumentList.h"
 #include "compose/SendReminder.h"
+#include "sending/DebtorLevels.h"
+
+#include <QFileInfo>
 
 namespace tervalo::cli {
 
@@ -29,6 +33,45 @@ std::optional<DebtorArguments> parseDebtorArguments(CliContext& context, const Q
     }
     return parsed;
 }
+
+std::optional<DebtorArguments> parseDebtorArgumentsWithLevel(CliContext& context, const QString& usage,
+                                                             bool allowTo) {
+    const LevelOption level = takeLevelOption(context.args, context.session.settings);
+    if (!level.valid) {
+        context.ui.error(QStringLiteral("usage: tervalo-cli [--app-dir DIR] ") + usage);
+        return std::nullopt;
+    }
+    auto parsed = parseDebtorArguments(context, usage, allowTo);
+    if (parsed) {
+        parsed->level = level.level;
+    }
+    return parsed;
+}
+
+namespace {
+
+// The loaded debtor's level today. A folder without a send journal has reminded nobody, and reading
+// one for a message that is not journalled must not make it.
+int debtorLevel(CliContext& context, const DebtorArguments& arguments) {
+    if (arguments.level) {
+        return *arguments.level;
+    }
+    app::AppSession& session = context.session;
+    const QString journalPath = state::SendJournal::pathIn(session.AppDir);
+    std::optional<state::SendJournal> journal;
+    if (QFileInfo::exists(journalPath)) {
+        journal.emplace(journalPath);
+    }
+    const sending::DebtorLevels levels(session.settings, journal ? &*journal : nullptr, QDate::currentDate());
+    const sending::LevelChoice choice = levels.current(session.tables);
+    if (choice.level == 0) {
+        context.ui.warning(sending::NoLevelText(choice) + QStringLiteral("; použita první úroveň."));
+        return 1;
+    }
+    return choice.level;
+}
+
+}  // namespace
 
 bool loadDebtor(CliContext& context, const DebtorArguments& arguments) {
     if (!app::LoadExport(context.session, arguments.exportPath, context.ui)) {
@@ -63,7 +106,8 @@ std::optional<DebtorReminder> composeDebtorReminder(CliContext& context, const D
         context.ui.error(QStringLiteral("Odběratel nemá e-mailovou adresu."));
         return std::nullopt;
     }
-    const compose::ReminderRequest request = compose::DebtorReminderRequest(recipient, archive, settings);
+    const compose::ReminderRequest request = compose::DebtorReminderRequest(
+        recipient, archive, settings, debtorLevel(context, arguments), QDate::currentDate());
     std::optional<compose::ReminderPayments> payments;
     try {
         payments = compose::ReminderPaymentsFor(session.tables, settings, context.ui);

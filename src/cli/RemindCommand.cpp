@@ -1,7 +1,6 @@
 #include "cli/RemindCommand.h"
 
 #include "cli/DebtorCommand.h"
-#include "cli/LevelOption.h"
 #include "sending/SendSingleReminder.h"
 
 #include <QJsonDocument>
@@ -16,13 +15,8 @@ namespace tervalo::cli {
 // --level N it has level N's texts whatever the debtor's own level.
 int runRemind(CliContext& context) {
     const bool smtp = context.args.removeAll(QStringLiteral("--smtp")) > 0;
-    const LevelOption level = takeLevelOption(context.args, context.session.settings);
-    const QString usage = QStringLiteral("remind EXPORT --debtor ID [--smtp] [--level N]");
-    if (!level.valid) {
-        context.ui.error(QStringLiteral("usage: tervalo-cli [--app-dir DIR] ") + usage);
-        return Usage;
-    }
-    const auto arguments = parseDebtorArguments(context, usage, false);
+    const auto arguments = parseDebtorArgumentsWithLevel(
+        context, QStringLiteral("remind EXPORT --debtor ID [--smtp] [--level N]"), false);
     if (!arguments) {
         return Usage;
     }
@@ -37,7 +31,7 @@ int runRemind(CliContext& context) {
     reminder.mailClientErrors = transport::DetachedErrorOutput::Discarded;
     sending::SingleReminderContext single{reminder, *session.stateTables, commands, session.TempDir};
     single.smtpWithoutWindow = smtp;
-    single.forcedLevel = level.level;
+    single.forcedLevel = arguments->level;
     single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
     std::optional<compose::ReminderResult> result;
     try {

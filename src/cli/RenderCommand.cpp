@@ -9,8 +9,8 @@
 namespace tervalo::cli {
 
 int runRender(CliContext& context) {
-    const auto arguments =
-        parseDebtorArguments(context, QStringLiteral("render EXPORT --debtor ID [--to ADDRESS]"), true);
+    const auto arguments = parseDebtorArgumentsWithLevel(
+        context, QStringLiteral("render EXPORT --debtor ID [--to ADDRESS] [--level N]"), true);
     if (!arguments) {
         return Usage;
     }

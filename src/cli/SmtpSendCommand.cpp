@@ -5,8 +5,8 @@
 namespace tervalo::cli {
 
 int runSmtpSend(CliContext& context) {
-    const auto arguments =
-        parseDebtorArguments(context, QStringLiteral("smtp-send EXPORT --debtor ID [--to ADDRESS]"), true);
+    const auto arguments = parseDebtorArgumentsWithLevel(
+        context, QStringLiteral("smtp-send EXPORT --debtor ID [--to ADDRESS] [--level N]"), true);
     if (!arguments) {
         return Usage;
     }

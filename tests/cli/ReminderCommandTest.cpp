@@ -94,6 +94,23 @@ TEST_F(CliReminderTest, renderedMessageReadsBackWithTheSameTextsAndArchive) {
     expectReadableReminder(file);
 }
 
+// A debtor never reminded gets the first level; "--level N" gives level N's texts, and a level not in
+// use is a usage error.
+TEST_F(CliReminderTest, renderTakesTheDebtorsLevelOrTheOneForced) {
+    const QString file = dir.file(QStringLiteral("message.eml"));
+    for (const auto& [extra, subject] :
+         {std::pair{QStringList{},
+                    QStringLiteral("Upomínka pro Bělohradský a syn; stavební firma ke dni 10.12.2026")},
+          std::pair{QStringList{QStringLiteral("--level"), QStringLiteral("3")},
+                    QStringLiteral("Předžalobní výzva k úhradě dlužné částky")}}) {
+        auto result = run(QStringLiteral("render"), extra);
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        dir.write(QStringLiteral("message.eml"), result.out.toUtf8());
+        EXPECT_EQ(summarizeMessage(file).value(QStringLiteral("subject")).toString(), subject);
+    }
+    EXPECT_EQ(run(QStringLiteral("render"), {QStringLiteral("--level"), QStringLiteral("4")}).exitCode, 2);
+}
+
 TEST_F(CliReminderTest, smtpSendDeliversToTheRealServer) {
     RealSmtpServer server(QStringList{});
     ASSERT_TRUE(server.isRunning());
