@@ -300,6 +300,46 @@ TEST(MainWindowBrowser, aRightClickOnAStatusColumnOpensTheMenu) {
     }
 }
 
+// The debtor's level shows in its column; the context menu's level submenu sets another for this run
+// (checked when the menu opens again), and "Podle historie upomínek" gives the debtor his own again.
+TEST(MainWindowBrowser, theLevelSubmenuSetsTheDebtorsLevelForThisRun) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    browser::DataGrid* grid = w.grFirmy();
+    int column = -1;
+    for (int i = 0; i < grid->model()->columnCount(); ++i) {
+        if (grid->model()->headerData(i, Qt::Horizontal).toString() == QStringLiteral("Úroveň")) {
+            column = i;
+        }
+    }
+    ASSERT_GE(column, 0);
+    w.selectDebtorRow(0);
+    EXPECT_EQ(w.cell(grid, 0, column), QStringLiteral("1. upomínka"));
+    const auto openMenu = [&] {
+        auto* frozen = grid->findChild<QTableView*>(QStringLiteral("grFirmyFrozen"));
+        const QPoint position = frozen->visualRect(frozen->model()->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, position,
+                                frozen->viewport()->mapToGlobal(position));
+        QApplication::sendEvent(frozen->viewport(), &event);
+        w.child<QMenu>("popupFirmy")->hide();
+        return w.child<QMenu>("popupUroven");
+    };
+    QMenu* levels = openMenu();
+    ASSERT_EQ(levels->actions().size(), 4);
+    EXPECT_EQ(levels->actions()[0]->text(), QStringLiteral("Podle historie upomínek"));
+    EXPECT_TRUE(levels->actions()[0]->isChecked());
+    EXPECT_EQ(levels->actions()[3]->text(), QStringLiteral("Předžalobní výzva"));
+
+    levels->actions()[3]->trigger();
+    EXPECT_EQ(w.cell(grid, 0, column), QStringLiteral("Předžalobní výzva"));
+    levels = openMenu();
+    EXPECT_TRUE(levels->actions()[3]->isChecked());
+    EXPECT_FALSE(levels->actions()[0]->isChecked());
+
+    levels->actions()[0]->trigger();
+    EXPECT_EQ(w.cell(grid, 0, column), QStringLiteral("1. upomínka"));
+}
+
 TEST(MainWindowBrowser, anExportWithoutDebtorsShowsNoSortMark) {
     Folder folder;
     QFile demo(test::demoExportPath());
