@@ -21,6 +21,7 @@
 #include "sending/DebtorLevels.h"
 #include "sending/EmailingDialog.h"
 #include "sending/HistoryDialog.h"
+#include "sending/ReminderEvidence.h"
 #include "sending/SendSingleReminder.h"
 #include "widgets/MinimizeApplication.h"
 #include "widgets/WindowPlacement.h"
@@ -694,10 +695,16 @@ void TfrmMain::showReminderHistory() {
     runCommand([this] {
         const memtable::MemTable& firmy = m_session.tables.mtFirmy;
         const QString name = firmy.text(u"OdbNazev");
+        const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
         const std::vector<state::JournalRecord> records =
-            state::SendJournal(state::SendJournal::pathIn(m_session.AppDir))
-                .debtorRecords(firmy.text(u"OdbEmail"), firmy.intValue(u"ID"), name);
-        sending::TfrmHistorie history(name, sending::HistoryRowsOf(records, m_session.locale), this);
+            journal.debtorRecords(firmy.text(u"OdbEmail"), firmy.intValue(u"ID"), name);
+        sending::TfrmHistorie history(
+            name, sending::HistoryRowsOf(records, m_session.locale),
+            [this, &journal, &records](std::size_t row) {
+                runCommand(
+                    [&] { sending::SaveReminderEvidence(journal, records[row], m_session.AppDir, *m_ui); });
+            },
+            this);
         history.exec();
     });
 }

@@ -1,5 +1,6 @@
 #include "cli/HistoryCommand.h"
 
+#include "sending/ReminderEvidence.h"
 #include "state/SendJournal.h"
 
 #include <QJsonArray>
@@ -15,6 +16,9 @@ namespace {
 struct HistoryArguments {
     QString address;
     QDate since;
+    // --eml ID FILE: the message kept with record ID written to FILE.
+    std::optional<qint64> emlRecord;
+    QString emlFile;
 };
 
 std::optional<HistoryArguments> parse(const QStringList& args) {
@@ -23,6 +27,13 @@ std::optional<HistoryArguments> parse(const QStringList& args) {
         const bool valueFollows = i + 1 < args.size();
         if (args[i] == QStringLiteral("--address") && valueFollows && parsed.address.isEmpty()) {
             parsed.address = args[++i];
+        } else if (args[i] == QStringLiteral("--eml") && i + 2 < args.size() && !parsed.emlRecord) {
+            bool number = false;
+            parsed.emlRecord = args[++i].toLongLong(&number);
+            parsed.emlFile = args[++i];
+            if (!number || parsed.emlFile.isEmpty()) {
+                return std::nullopt;
+            }
         } else if (args[i] == QStringLiteral("--since") && valueFollows && !parsed.since.isValid()) {
             parsed.since = QDate::fromString(args[++i], Qt::ISODate);
             if (!parsed.since.isValid()) {
@@ -56,19 +67,30 @@ QJsonObject json(const state::JournalRecord& record) {
             {QStringLiteral("result"), state::resultName(record.result)},
             {QStringLiteral("runId"), record.runId},
             {QStringLiteral("test"), record.test},
-            {QStringLiteral("level"), record.level}};
+            {QStringLiteral("level"), record.level},
+            {QStringLiteral("messageKept"), record.messageKept}};
 }
 
 }  // namespace
 
 int runHistory(CliContext& context) {
     const std::optional<HistoryArguments> arguments = parse(context.args);
-    if (!arguments) {
+    if (!arguments ||
+        (arguments->emlRecord && (!arguments->address.isEmpty() || arguments->since.isValid()))) {
         context.ui.error(QStringLiteral(
-            "usage: tervalo-cli [--app-dir DIR] history [--address ADDRESS] [--since YYYY-MM-DD]"));
+            "usage: tervalo-cli [--app-dir DIR] history [--address ADDRESS] [--since YYYY-MM-DD]\n"
+            "       tervalo-cli [--app-dir DIR] history --eml ID FILE"));
         return Usage;
     }
     const state::SendJournal journal(state::SendJournal::pathIn(context.session.AppDir));
+    if (arguments->emlRecord) {
+        if (const std::optional<QString> failure =
+                sending::SaveKeptMessage(journal, *arguments->emlRecord, arguments->emlFile)) {
+            context.ui.error(*failure);
+            return Ended;
+        }
+        return Success;
+    }
     for (const state::JournalRecord& record : journal.records(arguments->address, arguments->since)) {
         context.out << QString::fromUtf8(QJsonDocument(json(record)).toJson(QJsonDocument::Compact)) << '\n';
     }

@@ -87,6 +87,8 @@ int usage(QTextStream& err) {
            "  levels EXPORT     print each debtor's reminder level as JSON lines\n"
            "  history [--address ADDRESS] [--since YYYY-MM-DD]\n"
            "                    print the send journal's records, newest first, as JSON lines\n"
+           "  history --eml ID FILE\n"
+           "                    write the exact message kept with record ID to FILE (.eml)\n"
 
            "  smtp-test [--to ADDRESS]\n"
            "                    send a test e-mail through the stored SMTP server (to the sender by "

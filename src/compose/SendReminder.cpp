@@ -102,14 +102,17 @@ ReminderResult sendThroughMailClient(const ReminderRequest& request, ReminderCon
     }
     transport::MailClientContext mailContext{
         context.ui, transport::MimeEnvironment::forSystem(context.locale), settings.SMTPFromName,
-        settings.SMTPFromAddress, [out = context.messageId](const QString& sender) {
+        settings.SMTPFromAddress, [out = context.handedMessage](const QString& sender) {
             QString identifier = MakeMessageId(sender);
             if (out != nullptr) {
-                *out = identifier;
+                out->messageId = identifier;
             }
             return identifier;
         }};
     mailContext.clientErrorOutput = context.mailClientErrors;
+    if (context.handedMessage != nullptr) {
+        mailContext.keepMessage = [out = context.handedMessage](const QByteArray& text) { out->text = text; };
+    }
     return email.SendThroughMailClient(showDialog, mailContext) ? ReminderResult::Accepted
                                                                 : ReminderResult::NotSent;
 }

@@ -26,6 +26,14 @@ ReminderRequest DebtorReminderRequest(const QString& recipient, const QString& a
 // address from the settings; through the mail client with its compose window.
 ReminderRequest EmptyMessageRequest(const QString& recipient, const app::AppSettings& settings);
 
+// A reminder as the mail-client route handed it over: the message (what the mail program was given,
+// or the same fields rendered as a message for a compose window) and the Message-ID of a message
+// this program rendered itself (a compose window's client makes its own).
+struct HandedMessage {
+    QString messageId;
+    QByteArray text;
+};
+
 // What sending a reminder draws on besides the request. The template values come from the current
 // mtFirmy row; the mail client is chosen in `mtEmailKlient` by the settings.
 struct ReminderContext {
@@ -41,9 +49,8 @@ struct ReminderContext {
     QStringList* paymentNotes = nullptr;
     // Where a mail client started for its compose window writes its errors.
     transport::DetachedErrorOutput mailClientErrors = transport::DetachedErrorOutput::Ours;
-    // Where the Message-ID of a message this program renders for the mail program goes, for the
-    // send journal.
-    QString* messageId = nullptr;
+    // Where the mail-client route puts what it handed over, for the send journal.
+    HandedMessage* handedMessage = nullptr;
 };
 
 // The SMTP route's first half: the reminder to the debtor of the current mtFirmy row rendered, or

@@ -11,7 +11,8 @@
 
 namespace tervalo::sending {
 
-TfrmHistorie::TfrmHistorie(const QString& debtorName, const std::vector<HistoryRow>& rows, QWidget* parent)
+TfrmHistorie::TfrmHistorie(const QString& debtorName, const std::vector<HistoryRow>& rows,
+                           std::function<void(std::size_t row)> saveMessage, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("frmHistorie"));
     setWindowTitle(QStringLiteral("Historie upomínek"));
@@ -52,6 +53,29 @@ TfrmHistorie::TfrmHistorie(const QString& debtorName, const std::vector<HistoryR
     layout->addWidget(grid, 1);
 
     auto* buttons = new QDialogButtonBox(this);
+    QPushButton* save =
+        buttons->addButton(QStringLiteral("Uložit jako důkaz…"), QDialogButtonBox::ActionRole);
+    save->setObjectName(QStringLiteral("btnUlozitDukaz"));
+    save->setToolTip(QStringLiteral(
+        "Uloží zprávu tak, jak byla odeslána, jako soubor .eml, který otevře každý poštovní program."));
+    const auto chosenRow = [grid] { return grid->selectionModel()->selectedRows().value(0).row(); };
+    save->setEnabled(false);
+    std::vector<bool> kept;
+    for (const HistoryRow& row : rows) {
+        kept.push_back(row.messageKept);
+    }
+    connect(grid->selectionModel(), &QItemSelectionModel::selectionChanged, save, [save, chosenRow, kept] {
+        const int row = chosenRow();
+        save->setEnabled(row >= 0 && kept[std::size_t(row)]);
+    });
+    connect(save, &QPushButton::clicked, this, [chosenRow, saveMessage = std::move(saveMessage)] {
+        if (const int row = chosenRow(); row >= 0) {
+            saveMessage(std::size_t(row));
+        }
+    });
+    if (!rows.empty()) {
+        grid->selectRow(0);
+    }
     QPushButton* close = buttons->addButton(QStringLiteral("Zavřít"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("btnZavrit"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -58,7 +58,7 @@ std::vector<HistoryRow> HistoryRowsOf(const std::vector<state::JournalRecord>& r
              routeCaption(record.route), numbers.join(QStringLiteral(", ")),
              amountOf(record.documents, locale.decimalSeparator()),
              resultCaption(record.result) + (reply.isEmpty() ? QString() : QStringLiteral(": ") + reply),
-             record.test ? QStringLiteral("test") : QStringLiteral("ostrý")});
+             record.test ? QStringLiteral("test") : QStringLiteral("ostrý"), record.messageKept});
     }
     return rows;
 }

@@ -101,6 +101,7 @@ compose::ReminderResult SendOwnComposedReminder(const compose::ReminderRequest& 
     }
     state::JournalRecord record = JournalRecordOf(context.tables, sent);
     record.subject = subject;
+    record.message = message->messageText();
     record.time = QDateTime::currentDateTime();
     // Stored before the message goes out, so that a kill leaves it unsure rather than unrecorded.
     const qint64 id = journal->begin(record);

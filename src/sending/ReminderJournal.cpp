@@ -71,12 +71,12 @@ compose::ReminderResult SendJournalled(state::SendJournal* journal, state::Journ
     if (journal == nullptr) {
         return send();
     }
-    QString messageId;
+    compose::HandedMessage handed;
     struct Collecting {
         compose::ReminderContext& context;
-        ~Collecting() { context.messageId = nullptr; }
+        ~Collecting() { context.handedMessage = nullptr; }
     } collecting{context};
-    context.messageId = &messageId;
+    context.handedMessage = &handed;
     if (!record.time.isValid()) {
         record.time = QDateTime::currentDateTime();
     }
@@ -85,12 +85,14 @@ compose::ReminderResult SendJournalled(state::SendJournal* journal, state::Journ
     try {
         result = send();
     } catch (const std::exception& e) {
-        journal->finish(id, state::SendResult::Refused, QString::fromUtf8(e.what()), messageId);
+        journal->finish(id, state::SendResult::Refused, QString::fromUtf8(e.what()), handed.messageId,
+                        handed.text);
         throw;
     }
     const bool accepted = result == compose::ReminderResult::Accepted;
     journal->finish(id, accepted ? state::SendResult::Accepted : state::SendResult::Refused,
-                    accepted ? QStringLiteral("odesláno") : QStringLiteral("neodesláno"), messageId);
+                    accepted ? QStringLiteral("odesláno") : QStringLiteral("neodesláno"), handed.messageId,
+                    handed.text);
     return result;
 }
 

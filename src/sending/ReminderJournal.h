@@ -23,8 +23,8 @@ state::SendResult JournalResultOf(const transport::SmtpOutcome& outcome);
 
 // Sends one reminder through the mail client or the mail program (`send`, Accepted when sent),
 // recorded in `journal` (none: not recorded): the record stored before `send` starts, completed
-// with its outcome after it; the record's time is now unless it has one. An error `send` throws completes the
-// record as refused and goes on.
+// with its outcome and the message handed over after it; the record's time is now unless it has one. An error
+// `send` throws completes the record as refused and goes on.
 compose::ReminderResult SendJournalled(state::SendJournal* journal, state::JournalRecord record,
                                        compose::ReminderContext& context,
                                        const std::function<compose::ReminderResult()>& send);

@@ -329,6 +329,7 @@ private:
             reminder.message = m_c.renderSmtpReminder(reminder.request, context);
             if (reminder.message) {
                 reminder.record.messageId = reminder.message->Header.MessageIdentifier;
+                reminder.record.message = reminder.message->messageText();
             }
         }
         return reminder;

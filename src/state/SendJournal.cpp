@@ -35,12 +35,13 @@ const char* const kSchema =
     " result TEXT NOT NULL,"
     " run_id TEXT NOT NULL,"
     " test INTEGER NOT NULL,"
-    " level INTEGER NOT NULL DEFAULT 1);"
+    " level INTEGER NOT NULL DEFAULT 1,"
+    " message BLOB);"
     "CREATE INDEX IF NOT EXISTS reminders_recipient ON reminders (recipient_key, day);";
 
 const char* const kColumns =
     "id, time, recipient, copy, debtor_name, debtor_id, route, message_id, reply, documents, subject, "
-    "result, run_id, test, level";
+    "result, run_id, test, level, message IS NOT NULL";
 
 SendResult resultOf(const QString& name) {
     if (name == QLatin1String("accepted")) {
@@ -85,6 +86,12 @@ public:
         check(sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT));
     }
     void bind(int index, qint64 value) { check(sqlite3_bind_int64(m_statement, index, value)); }
+    // An empty blob is bound as NULL: no message kept.
+    void bind(int index, const QByteArray& blob) {
+        check(blob.isEmpty() ? sqlite3_bind_null(m_statement, index)
+                             : sqlite3_bind_blob64(m_statement, index, blob.constData(),
+                                                   sqlite3_uint64(blob.size()), SQLITE_TRANSIENT));
+    }
     // True while there is a row.
     bool step() {
         const int rc = sqlite3_step(m_statement);
@@ -101,6 +108,11 @@ public:
                                  sqlite3_column_bytes(m_statement, column));
     }
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    QByteArray blob(int column) const {
+        // The size is asked after the pointer, as SQLite's documentation wants.
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
+    }
 
 private:
     void check(int rc) const {
@@ -132,6 +144,7 @@ JournalRecord recordOf(const Statement& row) {
     record.runId = row.text(12);
     record.test = row.integer(13) != 0;
     record.level = int(row.integer(14));
+    record.messageKept = row.integer(15) != 0;
     return record;
 }
 
@@ -195,12 +208,17 @@ void SendJournal::execute(const char* sql) const {
 void SendJournal::migrate() {
     Statement columns(m_db, "SELECT name FROM pragma_table_info('reminders')", m_path);
     bool hasLevel = false;
+    bool hasMessage = false;
     while (columns.step()) {
         hasLevel = hasLevel || columns.text(0) == QLatin1String("level");
+        hasMessage = hasMessage || columns.text(0) == QLatin1String("message");
     }
     if (!hasLevel) {
         // The reminders sent before there were levels all had the first level's texts.
         execute("ALTER TABLE reminders ADD COLUMN level INTEGER NOT NULL DEFAULT 1");
+    }
+    if (!hasMessage) {
+        execute("ALTER TABLE reminders ADD COLUMN message BLOB");
     }
 }
 
@@ -241,8 +259,8 @@ SendJournal::Pending SendJournal::store(const JournalRecord& record) {
     Statement insert(
         m_db,
         "INSERT INTO reminders (time, day, recipient, recipient_key, copy, copy_key, debtor_name, "
-        "debtor_id, route, message_id, reply, documents, subject, result, run_id, test, level) VALUES "
-        "(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)",
+        "debtor_id, route, message_id, reply, documents, subject, result, run_id, test, level, message) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)",
         m_path);
     insert.bind(1, record.time.toString(Qt::ISODateWithMs));
     insert.bind(2, record.time.date().toString(Qt::ISODate));
@@ -261,20 +279,24 @@ SendJournal::Pending SendJournal::store(const JournalRecord& record) {
     insert.bind(15, record.runId);
     insert.bind(16, qint64(record.test ? 1 : 0));
     insert.bind(17, qint64(record.level));
+    insert.bind(18, record.message);
     insert.step();
     return {sqlite3_last_insert_rowid(m_db), m_flusher->request()};
 }
 
-void SendJournal::finish(qint64 id, SendResult result, const QString& reply, const QString& messageId) {
+void SendJournal::finish(qint64 id, SendResult result, const QString& reply, const QString& messageId,
+                         const QByteArray& message) {
     const std::lock_guard lock(m_mutex);
     Statement update(m_db,
                      "UPDATE reminders SET result = ?1, reply = ?2,"
-                     " message_id = CASE WHEN ?3 = '' THEN message_id ELSE ?3 END WHERE id = ?4",
+                     " message_id = CASE WHEN ?3 = '' THEN message_id ELSE ?3 END,"
+                     " message = COALESCE(?5, message) WHERE id = ?4",
                      m_path);
     update.bind(1, resultName(result));
     update.bind(2, reply);
     update.bind(3, messageId);
     update.bind(4, id);
+    update.bind(5, message);
     update.step();  // flushed with the next record (see the class comment)
 }
 
@@ -316,6 +338,16 @@ std::vector<JournalRecord> SendJournal::debtorRecords(const QString& address, qi
         found.push_back(recordOf(select));
     }
     return found;
+}
+
+std::optional<QByteArray> SendJournal::message(qint64 id) const {
+    const std::lock_guard lock(m_mutex);
+    Statement select(m_db, "SELECT message FROM reminders WHERE id = ?1 AND message IS NOT NULL", m_path);
+    select.bind(1, id);
+    if (!select.step()) {
+        return std::nullopt;
+    }
+    return select.blob(0);
 }
 
 std::optional<SendResult> SendJournal::resultOn(const QString& address, const QDate& day) const {

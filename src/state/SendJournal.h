@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -57,6 +58,11 @@ struct JournalRecord {
     QString runId;  // shared by the reminders of one bulk run; empty for a single reminder
     bool test = false;
     int level = 1;  // the reminder level (1 the first); 0 for an empty message
+    // The message as it went out: the bytes the server accepted, or the message handed to the mail
+    // client or program. Stored with the record; the reads leave it empty and say whether there is
+    // one (`messageKept`), SendJournal::message reads it.
+    QByteArray message;
+    bool messageKept = false;
 };
 
 // The last accepted reminder (not a test, of a level) to an address.
@@ -106,9 +112,10 @@ public:
     void awaitDurable(const Pending& pending);
     // Stores the record as unsure, on the disk when it returns, and returns its id. Throws JournalError.
     qint64 begin(const JournalRecord& record);
-    // Completes a record with the outcome and the reply, and the Message-ID when it was learnt only
-    // while sending. Throws JournalError.
-    void finish(qint64 id, SendResult result, const QString& reply, const QString& messageId = {});
+    // Completes a record with the outcome and the reply, and the Message-ID and the message when they
+    // were learnt only while sending. Throws JournalError.
+    void finish(qint64 id, SendResult result, const QString& reply, const QString& messageId = {},
+                const QByteArray& message = {});
     // Removes a stored record whose message was withdrawn before its end mark: nothing left the
     // program. Throws JournalError.
     void discard(qint64 id);
@@ -127,6 +134,10 @@ public:
     // The last accepted reminder of a level, tests aside, of every recipient address, by the address
     // as addressKey gives it.
     std::map<QString, LastReminder> lastAccepted() const;
+    // The message kept with the record `id`; nothing when the record has none or there is no such
+    // record. Throws JournalError.
+    std::optional<QByteArray> message(qint64 id) const;
+
     // An address as the journal compares it: without blanks around it and upper-cased.
     static QString addressKey(const QString& address);
 

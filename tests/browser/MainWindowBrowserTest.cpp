@@ -6,6 +6,8 @@
 #include "browser/SelectEmailDialog.h"
 #include "compose/FillMailClientList.h"
 #include "compose/SettingsDialog.h"
+#include "sending/HistoryDialog.h"
+#include "state/SendJournal.h"
 #include "support/CheckedGridModels.h"
 #include "support/DemoData.h"
 #include "support/FakeUserInterface.h"
@@ -21,8 +23,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -338,6 +343,50 @@ TEST(MainWindowBrowser, theLevelSubmenuSetsTheDebtorsLevelForThisRun) {
 
     levels->actions()[0]->trigger();
     EXPECT_EQ(w.cell(grid, 0, column), QStringLiteral("1. upomínka"));
+}
+
+// The history lists the debtor's reminders, newest first; the one whose message the journal keeps
+// can be saved as evidence, the older one without a message cannot.
+TEST(MainWindowBrowser, theHistorySavesTheKeptMessageOfAReminderAsEvidence) {
+    Folder folder;
+    LoadedWindow w(folder.dir);
+    w.selectDebtorRow(0);
+    const QString address = w.session.tables.mtFirmy.text(u"OdbEmail");
+    ASSERT_FALSE(address.isEmpty());
+    const QByteArray message("Subject: =?UTF-8?Q?P=C5=99ed=C5=BEalobn=C3=AD_v=C3=BDzva?=\r\n\r\nText\r\n");
+    {
+        state::SendJournal journal(state::SendJournal::pathIn(folder.dir.path()));
+        state::JournalRecord record;
+        record.recipient = address;
+        record.route = QStringLiteral("smtp");
+        record.time = QDateTime(QDate(2026, 11, 20), QTime(10, 0));
+        journal.finish(journal.begin(record), state::SendResult::Refused, QStringLiteral("550 No such user"));
+        record.time = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
+        record.level = 3;
+        record.message = message;
+        journal.finish(journal.begin(record), state::SendResult::Accepted, QStringLiteral("250 OK"));
+    }
+    const QString saved = folder.dir.file(QStringLiteral("dukaz.eml"));
+    w.ui.queueFile(saved);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* history = qobject_cast<sending::TfrmHistorie*>(QApplication::activeModalWidget());
+        ASSERT_NE(history, nullptr);
+        const auto close = qScopeGuard([history] { history->reject(); });
+        auto* grid = history->findChild<QTableWidget*>(QStringLiteral("grHistorie"));
+        auto* save = history->findChild<QPushButton*>(QStringLiteral("btnUlozitDukaz"));
+        ASSERT_EQ(grid->rowCount(), 2);
+        EXPECT_TRUE(save->isEnabled());
+        grid->selectRow(1);
+        EXPECT_FALSE(save->isEnabled());
+        grid->selectRow(0);
+        save->click();
+        seen = true;
+    });
+    w.trigger("acHistorie");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(test::fileBytes(saved), message);
+    EXPECT_EQ(w.ui.messages(), std::vector<Message>());
 }
 
 TEST(MainWindowBrowser, anExportWithoutDebtorsShowsNoSortMark) {

@@ -149,13 +149,25 @@ TEST_F(CliBulkTest, runsOverTheDebtorsWithAnAddressAndShowsTheHintOnlyOnce) {
     // The Message-ID is the one of a message the server stored.
     const QString messageId = newest.value(QStringLiteral("messageId")).toString();
     ASSERT_FALSE(messageId.isEmpty());
+    QByteArray received;
     int carrying = 0;
     for (const QString& file : server.messageFiles()) {
         QFile message(file);
         ASSERT_TRUE(message.open(QIODevice::ReadOnly));
-        carrying += message.readAll().contains(messageId.toUtf8());
+        const QByteArray bytes = message.readAll();
+        if (bytes.contains(messageId.toUtf8())) {
+            received = bytes;
+            ++carrying;
+        }
     }
     EXPECT_EQ(carrying, 1);
+    // The exact message, saved from the journal as evidence, is what the server received.
+    const QString eml = dir.file(QStringLiteral("dukaz.eml"));
+    const test::CliResult saved = test::runCli(
+        {QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"), QStringLiteral("--eml"),
+         QString::number(newest.value(QStringLiteral("id")).toInteger()), eml});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    EXPECT_EQ(test::fileBytes(eml), received);
 }
 
 // An export ten days old: the run asks first; No sends nothing, --yes sends.

@@ -239,6 +239,43 @@ TEST_F(RemindCommandTest, theReminderOpensInTheMailClientAndIsRecordedOnlyWhenSe
     const auto sent = remind(7, true);
     EXPECT_EQ(json(sent), printed(7, address, 0));
     EXPECT_EQ(lastSend(address), QDate::currentDate().toString(Qt::ISODate));
+
+    // What was handed to the client is kept: saved from the journal, a mail reader opens it.
+    const auto history = test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history")});
+    const QJsonObject newest =
+        QJsonDocument::fromJson(history.out.section(QLatin1Char('\n'), 0, 0).toUtf8()).object();
+    ASSERT_EQ(newest.value(QStringLiteral("result")).toString(), QStringLiteral("accepted"));
+    EXPECT_TRUE(newest.value(QStringLiteral("messageKept")).toBool());
+    const QString eml = dir.file(QStringLiteral("dukaz.eml"));
+    const auto saved = test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"),
+                                     QStringLiteral("--eml"),
+                                     QString::number(newest.value(QStringLiteral("id")).toInteger()), eml});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    const QJsonObject message = transport::testing::summarizeMessage(eml);
+    EXPECT_EQ(message.value(QStringLiteral("defects")).toArray(), QJsonArray());
+    EXPECT_EQ(message.value(QStringLiteral("to")).toString(), address);
+    EXPECT_TRUE(message.value(QStringLiteral("parts"))
+                    .toArray()
+                    .first()
+                    .toObject()
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .contains(QStringLiteral("Prijemce: Gastro Řehoř")))
+        << message.value(QStringLiteral("parts"))
+               .toArray()
+               .first()
+               .toObject()
+               .value(QStringLiteral("text"))
+               .toString()
+               .toStdString();
+
+    // A record with no message kept fails with a message that says so.
+    const auto missing = test::runCli({QStringLiteral("--app-dir"), dir.path(), QStringLiteral("history"),
+                                       QStringLiteral("--eml"), QStringLiteral("999"), eml});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(
+        missing.err.contains(QStringLiteral("U záznamu 999 deníku odeslaných upomínek není zpráva uložena")))
+        << missing.err.toStdString();
 }
 
 TEST_F(RemindCommandTest, anErrorOfTheMailClientInterfaceIsReportedAndNothingRecorded) {

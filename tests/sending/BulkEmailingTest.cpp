@@ -2,6 +2,7 @@
 
 #include "compose/FillMailClientList.h"
 #include "sending/BulkRunPlan.h"
+#include "sending/ReminderEvidence.h"
 
 #include "support/CaseName.h"
 #include "support/MailDesktop.h"
@@ -797,7 +798,12 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
                                  .toString();
         EXPECT_TRUE(text.contains(QStringLiteral("§ 142a občanského soudního řádu"))) << text.toStdString();
     }
-    EXPECT_EQ(journal.records(QStringLiteral("ema@ema.cz")).front().level, 3);
+    const state::JournalRecord notice = journal.records(QStringLiteral("ema@ema.cz")).front();
+    EXPECT_EQ(notice.level, 3);
+    // The notice saved as evidence from the journal is the message the server received.
+    f.ui.queueFile(f.dir.file(QStringLiteral("dukaz")));
+    sending::SaveReminderEvidence(journal, notice, f.dir.path(), f.ui);
+    EXPECT_EQ(test::fileBytes(f.dir.file(QStringLiteral("dukaz.eml"))), test::fileBytes(all[2]));
 }
 
 // Only overdue documents, the export's 14 days of tolerance counted: on 30.9. Alfa's FV1 (due 15.9.)

@@ -203,8 +203,40 @@ TEST(SendJournal, knowsTheLastAcceptedReminderOfEachAddress) {
     EXPECT_EQ(journal.records(alfa).front().level, 0);
 }
 
-// A journal written before reminders had levels opens, keeps its records, and counts them as first
-// reminders; new records keep their level.
+// The message as it went out is kept with its record, whether it was known when the record was
+// stored (SMTP) or only when it was handed over (the mail client); the lists only say it is there.
+TEST(SendJournal, keepsTheExactMessageStoredOrHandedOver) {
+    TempAppDir dir;
+    const QString path = SendJournal::pathIn(dir.path());
+    const QByteArray smtp =
+        QByteArray("Subject: =?UTF-8?Q?Upom=C3=ADnka?=\r\n\r\n") + QByteArray(1, '\0') + "\xff any byte\r\n";
+    const QByteArray handed("Subject: handed\r\n\r\ntext\r\n");
+    qint64 stored = 0;
+    qint64 finished = 0;
+    qint64 none = 0;
+    {
+        SendJournal journal(path);
+        JournalRecord record = reminder(QStringLiteral("a@a.cz"), kMorning);
+        record.message = smtp;
+        stored = journal.begin(record);
+        journal.finish(stored, SendResult::Accepted, QStringLiteral("250 OK"));
+        finished = journal.begin(reminder(QStringLiteral("b@b.cz"), kMorning));
+        journal.finish(finished, SendResult::Accepted, QStringLiteral("odesláno"), {}, handed);
+        none = journal.begin(reminder(QStringLiteral("c@c.cz"), kMorning));
+        journal.finish(none, SendResult::Refused, QStringLiteral("neodesláno"));
+    }
+    const SendJournal journal(path);
+    EXPECT_EQ(journal.message(stored), smtp);
+    EXPECT_EQ(journal.message(finished), handed);
+    EXPECT_EQ(journal.message(none), std::nullopt);
+    EXPECT_EQ(journal.message(none + 1), std::nullopt);
+    EXPECT_TRUE(journal.records(QStringLiteral("a@a.cz")).front().messageKept);
+    EXPECT_TRUE(journal.records(QStringLiteral("a@a.cz")).front().message.isEmpty());
+    EXPECT_FALSE(journal.records(QStringLiteral("c@c.cz")).front().messageKept);
+}
+
+// A journal written before reminders had levels or kept messages opens, keeps its records, and
+// counts them as first reminders without a message; new records keep their level and message.
 TEST(SendJournal, aJournalWithoutLevelsOpensWithItsRecordsAsFirstReminders) {
     TempAppDir dir;
     const QString path = SendJournal::pathIn(dir.path());
@@ -227,11 +259,14 @@ TEST(SendJournal, aJournalWithoutLevelsOpensWithItsRecordsAsFirstReminders) {
         ASSERT_EQ(journal.records().size(), 1u);
         EXPECT_EQ(journal.records()[0].level, 1);
         EXPECT_EQ(journal.lastAccepted().at(QStringLiteral("A@A.CZ")).level, 1);
+        EXPECT_FALSE(journal.records()[0].messageKept);
         JournalRecord record = reminder(QStringLiteral("a@a.cz"), kMorning);
         record.level = 3;
+        record.message = "Subject: x\r\n\r\n";
         journal.finish(journal.begin(record), SendResult::Accepted, QStringLiteral("250 OK"));
     }
     const SendJournal reopened(path);
     EXPECT_EQ(reopened.records().front().level, 3);
+    EXPECT_EQ(reopened.message(reopened.records().front().id), QByteArray("Subject: x\r\n\r\n"));
     EXPECT_EQ(reopened.lastAccepted().at(QStringLiteral("A@A.CZ")).level, 3);
 }

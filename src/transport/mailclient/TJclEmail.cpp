@@ -99,12 +99,12 @@ bool TJclEmail::SendThroughMailClient(bool showDialog, const MailClientContext& 
     if (!isSafeAddressText(context.senderAddress)) {
         RaiseMapiError(MAPI_E_INVALID_RECIPS);
     }
-    return showDialog ? sendWithComposeWindow(client, attachments, context.ui, context.clientErrorOutput)
+    return showDialog ? sendWithComposeWindow(client, attachments, context)
                       : sendWithoutWindow(client, attachments, context);
 }
 
-bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui,
-                                      DetachedErrorOutput errorOutput) const {
+bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments,
+                                      const MailClientContext& context) const {
     ComposeFields fields;
     fields.to = addressesOf(m_recipients, rcTo);
     fields.cc = addressesOf(m_recipients, rcCc);
@@ -115,15 +115,38 @@ bool TJclEmail::sendWithComposeWindow(int client, const QStringList& attachments
     const ComposeCommand command = ComposeCommandFor(ClientList()[client], ClientCommand(client), fields);
     // The client keeps running after the compose window opens (it may be the whole client), so it
     // is never waited for.
-    StartDetachedProgram(command.program, command.arguments, errorOutput);
-    return ui.confirm(sentQuestion(fields.to, command.attachmentsPassed, attachments));
+    StartDetachedProgram(command.program, command.arguments, context.clientErrorOutput);
+    const bool sent = context.ui.confirm(sentQuestion(fields.to, command.attachmentsPassed, attachments));
+    if (context.keepMessage) {
+        OutgoingMail mail = renderedMail(command.attachmentsPassed ? attachments : QStringList(), context);
+        mail.images.clear();
+        try {
+            context.keepMessage(BuildReminderMime(mail, context.mimeEnvironment)->messageText());
+        } catch (const AttachmentOpenError&) {
+            // An attachment gone since the client took it: the record keeps no message.
+        }
+    }
+    return sent;
+}
+
+OutgoingMail TJclEmail::renderedMail(const QStringList& attachments, const MailClientContext& context) const {
+    OutgoingMail mail;
+    mail.senderName = context.senderName;
+    mail.senderAddress = context.senderAddress.isEmpty() ? SystemMailAddress() : context.senderAddress;
+    mail.to = addressesOf(m_recipients, rcTo);
+    mail.cc = addressesOf(m_recipients, rcCc);
+    mail.subject = m_subject;
+    // A multipart needs at least one part: a message without attachments keeps its (empty) text.
+    if (!m_body.isEmpty() || attachments.isEmpty()) {
+        mail.body = m_body;
+    }
+    mail.images = m_images;
+    mail.attachments = attachments;
+    return mail;
 }
 
 bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
                                   const MailClientContext& context) const {
-    OutgoingMail mail;
-    mail.senderName = context.senderName;
-    mail.senderAddress = context.senderAddress.isEmpty() ? SystemMailAddress() : context.senderAddress;
     QStringList envelope;
     for (const TJclEmailRecip& recipient : m_recipients) {
         if (recipient.RecipKind == rcOriginator) {
@@ -134,19 +157,8 @@ bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
             RaiseMapiError(MAPI_E_UNKNOWN_RECIPIENT);
         }
         envelope.append(recipient.RecipAddress);
-        if (recipient.RecipKind == rcTo) {
-            mail.to.append(recipient.RecipAddress);
-        } else if (recipient.RecipKind == rcCc) {
-            mail.cc.append(recipient.RecipAddress);
-        }
     }
-    mail.subject = m_subject;
-    // A multipart needs at least one part: a message without attachments keeps its (empty) text.
-    if (!m_body.isEmpty() || attachments.isEmpty()) {
-        mail.body = m_body;
-    }
-    mail.images = m_images;
-    mail.attachments = attachments;
+    OutgoingMail mail = renderedMail(attachments, context);
     if (context.makeMessageIdentifier) {
         mail.messageIdentifier = context.makeMessageIdentifier(mail.senderAddress);
     }
@@ -154,6 +166,9 @@ bool TJclEmail::sendWithoutWindow(int client, const QStringList& attachments,
     try {
         const auto rendered = BuildReminderMime(mail, context.mimeEnvironment);
         message = rendered->MessageLines.join('\n') + '\n';
+        if (context.keepMessage) {
+            context.keepMessage(rendered->messageText());
+        }
     } catch (const AttachmentOpenError&) {
         RaiseMapiError(MAPI_E_ATTACHMENT_OPEN_FAILURE);
     }

@@ -28,6 +28,10 @@ struct MailClientContext {
     std::chrono::milliseconds submissionTimeout = std::chrono::minutes(5);
     // Where a mail client started for its compose window writes its errors.
     DetachedErrorOutput clientErrorOutput = DetachedErrorOutput::Ours;
+    // Given the message as it is handed over, for a record of what was sent: the one the mail
+    // program takes, or the compose window's fields rendered as a message (without the images a
+    // compose window cannot take). None: nothing is kept.
+    std::function<void(const QByteArray& message)> keepMessage = nullptr;
 };
 
 // A message for the user's mail client together with the list of registered clients; one object
@@ -66,10 +70,12 @@ public:
     bool SendThroughMailClient(bool showDialog, const MailClientContext& context);
 
 private:
-    bool sendWithComposeWindow(int client, const QStringList& attachments, UserInterface& ui,
-                               DetachedErrorOutput errorOutput) const;
+    bool sendWithComposeWindow(int client, const QStringList& attachments,
+                               const MailClientContext& context) const;
     bool sendWithoutWindow(int client, const QStringList& attachments,
                            const MailClientContext& context) const;
+    // The message as the windowless route renders it, with its recipients' addresses.
+    OutgoingMail renderedMail(const QStringList& attachments, const MailClientContext& context) const;
 
     QList<TJclEmailRecip> m_recipients;
     QString m_subject;
