@@ -4,18 +4,25 @@
 // saves each window as the display shows it, frame included, to OUTDIR/NAME.png. Used by
 // scripts/screenshot under Xvfb with a window manager; the test run sends by the SMTP settings of
 // APPDIR's Vorbel.ini.
+#include "app/AboutDialog.h"
 #include "app/MainWindow.h"
 #include "app/StartUp.h"
 #include "app/TervaloApplication.h"
+#include "browser/NoteDialog.h"
+#include "browser/SelectEmailDialog.h"
 #include "compose/SettingsDialog.h"
 #include "sending/EmailingDialog.h"
+#include "sending/HistoryDialog.h"
 #include "sending/ProtokolDialog.h"
+#include "sending/TestEmailDialog.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,6 +34,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
+#include <type_traits>
 
 using namespace tervalo;
 
@@ -60,14 +69,38 @@ QWidget* activeModal() {
     return QApplication::activeModalWidget();
 }
 
-// Clicks `button`, which opens a modal window; `inside` runs in that window and must close it.
-void clickIntoModal(QAbstractButton* button, const std::function<void(QWidget*)>& inside) {
-    QTimer::singleShot(900, [inside] {
-        if (QWidget* modal = activeModal()) {
-            inside(modal);
+// Clicks `button`, which opens the modal window `T`; `inside` runs in that window once it is the
+// active one and must close it. Waiting for that window by its class, rather than for a time, keeps a
+// message box that comes first (answered by answerMessageBoxes) from being taken for it.
+// `button` is a push button or a menu action.
+template <class T, class Button>
+void clickIntoModal(Button* button, const std::function<void(QWidget*)>& inside) {
+    if (!button->isEnabled()) {
+        std::fprintf(stderr, "tervalo-screenshots: %s is disabled, its window is not taken\n",
+                     qPrintable(button->objectName()));
+        return;
+    }
+    auto* poll = new QTimer(qApp);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, inside, tries, name = button->objectName()] {
+        auto* modal = dynamic_cast<T*>(activeModal());
+        if (modal == nullptr && ++*tries < 100) {
+            return;
         }
+        poll->stop();
+        poll->deleteLater();
+        if (modal == nullptr) {
+            std::fprintf(stderr, "tervalo-screenshots: the window of %s did not open\n", qPrintable(name));
+            return;
+        }
+        inside(modal);
     });
-    button->click();
+    poll->start(100);
+    if constexpr (std::is_same_v<Button, QAction>) {
+        button->trigger();
+    } else {
+        button->click();
+    }
 }
 
 template <class T>
@@ -126,12 +159,13 @@ void walkThrough(app::TfrmMain& window) {
     bulk.prepareOpen();
     bulk.open();
     shoot(&bulk, QStringLiteral("bulk"));
-    clickIntoModal(child<QAbstractButton>(&bulk, "btnTestovaciRezim"), [](QWidget* test) {
-        shoot(test, QStringLiteral("test-mode"));
-        child<QLineEdit>(test, "edtEmail")->setText(QStringLiteral("ucetni@example.cz"));
-        child<QSpinBox>(test, "edtPocet")->setValue(3);
-        child<QAbstractButton>(test, "btnProvest")->click();
-    });
+    clickIntoModal<sending::TfrmTestEmail>(
+        child<QAbstractButton>(&bulk, "btnTestovaciRezim"), [](QWidget* test) {
+            shoot(test, QStringLiteral("test-mode"));
+            child<QLineEdit>(test, "edtEmail")->setText(QStringLiteral("ucetni@example.cz"));
+            child<QSpinBox>(test, "edtPocet")->setValue(3);
+            child<QAbstractButton>(test, "btnProvest")->click();
+        });
     shoot(&bulk, QStringLiteral("bulk-after-test-run"));
     auto* protocol = child<sending::TfrmProtokol>(&bulk, "frmProtokol");
     protocol->prepareShow();
@@ -150,10 +184,17 @@ void walkThrough(app::TfrmMain& window) {
             closeModal(modal);
         };
     };
-    clickIntoModal(child<QAbstractButton>(&window, "btnUpravitEmail"), modalShot(QStringLiteral("address")));
-    clickIntoModal(child<QAbstractButton>(&window, "btnInfo"), modalShot(QStringLiteral("note")));
-    clickIntoModal(child<QAbstractButton>(&window, "btnExport"), modalShot(QStringLiteral("file-dialog")));
-    clickIntoModal(child<QAbstractButton>(&window, "btnNapoveda"), modalShot(QStringLiteral("about")));
+    clickIntoModal<browser::TfrmSelectEmail>(child<QAbstractButton>(&window, "btnUpravitEmail"),
+                                             modalShot(QStringLiteral("address")));
+    clickIntoModal<browser::TfrmInformace>(child<QAbstractButton>(&window, "btnInfo"),
+                                           modalShot(QStringLiteral("note")));
+    clickIntoModal<QFileDialog>(child<QAbstractButton>(&window, "btnExport"),
+                                modalShot(QStringLiteral("file-dialog")));
+    clickIntoModal<app::TfrmAbout>(child<QAbstractButton>(&window, "btnNapoveda"),
+                                   modalShot(QStringLiteral("about")));
+    // The first debtor's history: the test run's reminder to it, its message kept.
+    clickIntoModal<sending::TfrmHistorie>(child<QAction>(&window, "acHistorie"),
+                                          modalShot(QStringLiteral("history")));
 
     child<QAbstractButton>(&window, "btnNapoveda2")->click();
     if (QWidget* help = window.findChild<QWidget*>(QStringLiteral("frmNapoveda"))) {
@@ -183,9 +224,18 @@ int main(int argc, char** argv) {
     window.armAutoStart();
     window.show();
     answerMessageBoxes();
-    QTimer::singleShot(2000, [&window] {
+    // The walk starts once the load is over (its commands enabled) and what it showed (a missing
+    // interest rate) has been answered: never from inside a message box's own event loop, where the
+    // load would wait for the whole walk.
+    QTimer start;
+    QObject::connect(&start, &QTimer::timeout, [&window, &start] {
+        if (activeModal() != nullptr || !child<QAbstractButton>(&window, "btnEmailBez")->isEnabled()) {
+            return;
+        }
+        start.stop();
         walkThrough(window);
         window.close();
     });
+    start.start(200);
     return app::TervaloApplication::exec();
 }
