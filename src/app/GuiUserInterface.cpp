@@ -26,6 +26,10 @@ void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
 
 }  // namespace
 
+void ShowErrorBox(QWidget* parent, const QString& text) {
+    showBox(parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
+}
+
 GuiUserInterface::GuiUserInterface(QWidget* parent, TfrmWaitMessage& waitWindow, QProgressBar& progressBar)
     : m_parent(parent),
       m_waitWindow(waitWindow),
@@ -84,7 +88,7 @@ void GuiUserInterface::warning(const QString& text) {
 
 void GuiUserInterface::error(const QString& text) {
     hideWaitWindow();
-    showBox(m_parent, QMessageBox::Critical, QStringLiteral("Chyba"), text);
+    ShowErrorBox(m_parent, text);
 }
 
 bool GuiUserInterface::confirm(const QString& text) {

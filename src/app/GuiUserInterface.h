@@ -15,6 +15,9 @@ namespace tervalo::app {
 
 class TfrmWaitMessage;
 
+// The error message box, "Chyba" with a Czech OK button.
+void ShowErrorBox(QWidget* parent, const QString& text);
+
 // The port implemented with widgets: message boxes with Czech buttons, the waiting window (hidden
 // before every message box, question and dialog), the main window's progress bar and the dialogs.
 class GuiUserInterface : public UserInterface {

@@ -17,6 +17,7 @@
 #include "import/CurrencySums.h"
 #include "import/LateInterestRates.h"
 #include "import/ShowNoDocumentsMessage.h"
+#include "platform/Guarded.h"
 #include "platform/ShellOpen.h"
 #include "sending/DebtorLevels.h"
 #include "sending/EmailingDialog.h"
@@ -615,13 +616,7 @@ void TfrmMain::showDocumentMenu(const QPoint& position) {
 // The window's one error boundary: nothing throws out of a slot into the event loop. An error that
 // no operation caught (table layer, mail-client interface, file writes) is shown with its text.
 bool TfrmMain::guarded(const std::function<void()>& command) {
-    try {
-        command();
-        return true;
-    } catch (const std::exception& e) {
-        m_ui->error(QString::fromUtf8(e.what()));
-        return false;
-    }
+    return platform::Guarded(*m_ui, command);
 }
 
 // Commands on rows run only once the tables exist; after an error the program stays usable.

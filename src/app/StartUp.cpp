@@ -23,7 +23,7 @@ bool OpenStateTables(AppSession& session, UserInterface& ui) {
         session.stateTables = std::move(tables);
         return true;
     } catch (const state::StateError& e) {
-        ui.error(e.message());
+        ui.error(e.text());
         return false;
     }
 }
@@ -91,7 +91,7 @@ StartResult StartUp(AppSession& session, const QString& appDir, UserInterface& u
     try {
         LoadSettings(session);
     } catch (const SettingsFileError& e) {
-        ui.error(e.userText());
+        ui.error(e.text());
         return StartResult::Stop;
     }
 
@@ -109,7 +109,7 @@ void ShutDown(AppSession& session, const QString& exportEditText, int debtorRows
             SaveSettings(session);
         }
     } catch (const SettingsFileError& e) {
-        ui.error(e.userText());
+        ui.error(e.text());
     }
     if (session.StartedWithParams && !exportEditText.isEmpty() && debtorRowsShown > 0) {
         QFile::remove(session.ExportFilePath);

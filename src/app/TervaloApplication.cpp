@@ -1,15 +1,14 @@
 #include "app/TervaloApplication.h"
 
 #include "app/CzechQtTranslation.h"
+#include "app/GuiUserInterface.h"
 #include "app/ProgramIcon.h"
+#include "platform/Guarded.h"
 #include "platform/ShellOpen.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QUrl>
-
-#include <exception>
 
 namespace tervalo::app {
 
@@ -26,14 +25,10 @@ TervaloApplication::TervaloApplication(int& argc, char** argv) : QApplication(ar
 }
 
 bool TervaloApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Chyba"), QString::fromUtf8(e.what()));
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        box.exec();
-        return false;
-    }
+    bool result = false;
+    platform::GuardedToTheLast([](const QString& text) { ShowErrorBox(nullptr, text); },
+                               [&] { result = QApplication::notify(receiver, event); });
+    return result;
 }
 
 }  // namespace tervalo::app

@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 #include "app/TervaloApplication.h"
 #include "platform/AppDir.h"
+#include "platform/Guarded.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,13 +36,16 @@ int main(int argc, char** argv) {
     session.arguments = QApplication::arguments().mid(1);
 
     app::TfrmMain window(session);
-    try {
-        if (app::StartUp(session, platform::AppDir::ofExecutable(), window.ui()) == app::StartResult::Stop) {
-            return 0;
-        }
-    } catch (const std::exception& e) {
-        window.ui().error(QString::fromUtf8(e.what()));
+    bool stop = false;
+    if (!platform::GuardedToTheLast([&window](const QString& text) { window.ui().error(text); },
+                                    [&] {
+                                        stop = app::StartUp(session, platform::AppDir::ofExecutable(),
+                                                            window.ui()) == app::StartResult::Stop;
+                                    })) {
         return 1;
+    }
+    if (stop) {
+        return 0;
     }
     window.armAutoStart();
     window.show();

@@ -1,6 +1,7 @@
 #include "cli/RemindCommand.h"
 
 #include "cli/DebtorCommand.h"
+#include "platform/Guarded.h"
 #include "sending/SendSingleReminder.h"
 
 #include <QJsonDocument>
@@ -34,13 +35,11 @@ int runRemind(CliContext& context) {
     single.forcedLevel = arguments->level;
     single.ownWindowAnswer = &session.OwnComposeWindowAnswer;
     std::optional<compose::ReminderResult> result;
-    try {
+    platform::Guarded(context.ui, [&] {
         state::SendJournal journal(state::SendJournal::pathIn(session.AppDir));
         single.journal = &journal;
         result = sending::SendSingleReminder(single);
-    } catch (const std::exception& e) {
-        context.ui.error(QString::fromUtf8(e.what()));
-    }
+    });
     // The recipient is the debtor's address as it stands after the command.
     const QJsonObject printed{{QStringLiteral("debtor"), arguments->debtorId},
                               {QStringLiteral("address"), session.tables.mtFirmy.text(u"OdbEmail")},

@@ -264,7 +264,7 @@ int setField(CliContext& context) {
     try {
         app::SaveSettings(context.session);
     } catch (const app::SettingsFileError& e) {
-        context.ui.error(e.userText());
+        context.ui.error(e.text());
         return Ended;
     }
     return Success;

@@ -21,6 +21,7 @@
 #include "cli/SmtpTestCommand.h"
 #include "cli/StateCommand.h"
 #include "platform/AppDir.h"
+#include "platform/Guarded.h"
 
 #include <QCoreApplication>
 
@@ -124,17 +125,19 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
 
     cli::CliUserInterface ui(answerYes);
-    // The general error handler: an error no operation caught is shown with its text.
-    try {
-        app::AppSession session(platform::SystemLocale::fromEnvironment());
-        // The command line of tervalo-cli names no export for the automatic load: nothing is deleted.
-        if (app::StartUp(session, appDir, ui) == app::StartResult::Stop) {
-            return cli::Ended;
-        }
-        cli::CliContext context{session, ui, out, args};
-        return commands().at(command)(context);
-    } catch (const std::exception& e) {
-        ui.error(QString::fromUtf8(e.what()));
-        return cli::Ended;
-    }
+    // The general error handler: an error no operation caught is shown with its text, and the
+    // command ends.
+    int exitCode = cli::Ended;
+    platform::GuardedToTheLast([&ui](const QString& text) { ui.error(text); },
+                               [&] {
+                                   app::AppSession session(platform::SystemLocale::fromEnvironment());
+                                   // The command line of tervalo-cli names no export for the automatic load:
+                                   // nothing is deleted.
+                                   if (app::StartUp(session, appDir, ui) == app::StartResult::Stop) {
+                                       return;
+                                   }
+                                   cli::CliContext context{session, ui, out, args};
+                                   exitCode = commands().at(command)(context);
+                               });
+    return exitCode;
 }

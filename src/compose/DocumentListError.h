@@ -1,23 +1,16 @@
 #pragma once
 
-#include <QString>
+#include "platform/Error.h"
 
-#include <stdexcept>
+#include <QString>
 
 namespace tervalo::compose {
 
 // A document list file that could not be written; reaches the caller's general error handling.
-class DocumentListError : public std::runtime_error {
+class DocumentListError : public platform::Error {
 public:
     explicit DocumentListError(const QString& path)
-        : std::runtime_error(
-              (QStringLiteral("Soubor ") + path + QStringLiteral(" nelze zapsat.")).toStdString()),
-          m_path(path) {}
-
-    const QString& path() const { return m_path; }
-
-private:
-    QString m_path;
+        : platform::Error(QStringLiteral("Soubor ") + path + QStringLiteral(" nelze zapsat."), path) {}
 };
 
 }  // namespace tervalo::compose

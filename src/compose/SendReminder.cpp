@@ -1,6 +1,7 @@
 #include "compose/SendReminder.h"
 
 #include "compose/MakeMessageId.h"
+#include "platform/Error.h"
 #include "transport/mailclient/MailClientErrors.h"
 #include "transport/mailclient/TJclEmail.h"
 #include "transport/mime/AddressText.h"
@@ -137,11 +138,11 @@ std::unique_ptr<transport::TMimeMess> RenderEditedSmtpReminder(
             return nullptr;
         }
         return transport::BuildReminderMime(mail, transport::MimeEnvironment::forSystem(context.locale));
-    } catch (const std::exception& e) {
+    } catch (const platform::Error& e) {
         // An archive that cannot be read or unusable payment accounts fail this reminder like a
         // failed send, with both messages.
         transport::SmtpOutcome failed;
-        failed.reply = QString::fromUtf8(e.what());
+        failed.reply = e.text();
         failed.sessionError = true;
         ReportSmtpOutcome(failed, request, context.ui);
         return nullptr;

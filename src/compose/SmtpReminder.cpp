@@ -74,15 +74,8 @@ transport::SmtpOutcome TransmitSmtpReminder(const transport::TMimeMess& message,
                                             const ReminderRequest& request, transport::SmtpSender& session,
                                             const app::AppSettings& settings,
                                             const std::function<bool()>& mayCommit) {
-    try {
-        return session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines,
-                            mayCommit);
-    } catch (const std::exception& e) {
-        transport::SmtpOutcome outcome;
-        outcome.reply = QString::fromUtf8(e.what());
-        outcome.sessionError = true;
-        return outcome;
-    }
+    return session.send(settings.SMTPFromAddress, EnvelopeRecipients(request), message.MessageLines,
+                        mayCommit);
 }
 
 ReminderResult ReportSmtpOutcome(const transport::SmtpOutcome& outcome, const ReminderRequest& request,

@@ -1,6 +1,7 @@
 #include "export/ExportDebtorList.h"
 
 #include "export/DebtorListSource.h"
+#include "platform/Error.h"
 #include "report/TemplateReport.h"
 
 #include <QFile>
@@ -74,9 +75,9 @@ bool WriteDebtorList(import::ExportTables& tables, const QString& templatePath, 
         try {
             DebtorListSource source(tables, today, paymentSettings);
             report::renderTemplate(templatePath, outputPath, source);
-        } catch (const std::exception& e) {
+        } catch (const platform::Error& e) {
             failed = true;
-            failure = QString::fromUtf8(e.what());
+            failure = e.text();
         }
     }
     ui.showWaitMessage(QString(), false);

@@ -1,25 +1,21 @@
 #pragma once
 
 #include "import/CellMatrix.h"
+#include "platform/Error.h"
 
 #include <QByteArrayView>
 #include <QString>
 
 #include <optional>
-#include <stdexcept>
 #include <string_view>
 
 namespace tervalo::import {
 
 // The export file cannot be opened or read.
-class ExportReadError : public std::runtime_error {
+class ExportReadError : public platform::Error {
 public:
     explicit ExportReadError(const QString& path)
-        : std::runtime_error("cannot read " + path.toStdString()), m_path(path) {}
-    const QString& path() const { return m_path; }
-
-private:
-    QString m_path;
+        : platform::Error(QStringLiteral("cannot read ") + path, path) {}
 };
 
 namespace ExportReader {

@@ -1,9 +1,10 @@
 #include "payment/QrMatrix.h"
 
+#include "platform/Error.h"
+
 #include <qrencode.h>
 
 #include <memory>
-#include <stdexcept>
 
 namespace tervalo::compose {
 
@@ -11,7 +12,7 @@ QrMatrix EncodeQr(const QByteArray& text) {
     const std::unique_ptr<QRcode, decltype(&QRcode_free)> code(
         QRcode_encodeString(text.constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1), &QRcode_free);
     if (!code) {
-        throw std::runtime_error("QR kód nelze vytvořit: text je příliš dlouhý.");
+        throw platform::Error(QStringLiteral("QR kód nelze vytvořit: text je příliš dlouhý."));
     }
     QrMatrix matrix;
     matrix.width = code->width;

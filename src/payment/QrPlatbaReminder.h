@@ -3,6 +3,7 @@
 #include "import/ExportTables.h"
 #include "import/TemplateVariables.h"
 #include "payment/QrPlatbaCodes.h"
+#include "platform/Error.h"
 #include "platform/UserInterface.h"
 #include "settings/AppSettings.h"
 #include "transport/mime/BuildReminderMime.h"
@@ -12,7 +13,6 @@
 #include <QStringList>
 
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace tervalo::compose {
@@ -52,9 +52,9 @@ ReminderPayments DebtorPayments(const import::ExportTables& tables, const app::A
 TemplateValues WithPaymentDetails(TemplateValues values, const ReminderPayments& payments);
 
 // Unusable accounts in the settings: nothing is sent rather than a code with a wrong account.
-class QrPlatbaError : public std::runtime_error {
+class QrPlatbaError : public platform::Error {
 public:
-    explicit QrPlatbaError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    using platform::Error::Error;
 };
 
 // The payment codes of the reminder to the current mtFirmy row: none while QRPlatba is off.

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <QString>
+#include "platform/Error.h"
 
-#include <stdexcept>
+#include <QString>
 
 namespace tervalo::report {
 
 // Every failure of a report run: a template the engine cannot use, a missing dataset or property,
 // data that does not fit a worksheet, or a file that cannot be read or written. The text is what the
 // user is shown.
-class ReportError : public std::runtime_error {
+class ReportError : public platform::Error {
 public:
-    explicit ReportError(const QString& message) : std::runtime_error(message.toStdString()) {}
-    QString message() const { return QString::fromUtf8(what()); }
+    explicit ReportError(const QString& text, qint64 offset = -1) : platform::Error(text, {}, offset) {}
 };
 
 // The workbook file itself is damaged or of a kind the engine does not read; `offset` is the byte
@@ -24,12 +23,8 @@ public:
               QStringLiteral("Šablona není platný sešit Excel 97–2003: %1 (pozice %2 v datovém proudu "
                              "Workbook)")
                   .arg(what)
-                  .arg(offset)),
-          m_offset(offset) {}
-    qint64 offset() const { return m_offset; }
-
-private:
-    qint64 m_offset;
+                  .arg(offset),
+              offset) {}
 };
 
 }  // namespace tervalo::report

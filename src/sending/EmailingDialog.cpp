@@ -1,6 +1,7 @@
 #include "sending/EmailingDialog.h"
 
 #include "compose/SettingsDialog.h"
+#include "platform/Error.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/FirstEmailingHint.h"
 #include "sending/ProtokolDialog.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -166,7 +168,7 @@ void TfrmEmailing::showPlan() {
         const DebtorLevels levels(m_session.settings, &journal, today, m_session.ChosenLevels);
         m_lblPlan->setText(
             BulkRunPlanText(PlanBulkRun(m_session.tables, *m_session.stateTables, &journal, today, &levels)));
-    } catch (const std::exception&) {
+    } catch (const platform::Error&) {
         m_lblPlan->clear();
     }
 }
@@ -230,15 +232,17 @@ std::optional<QString> TfrmEmailing::run(const std::optional<TestMode>& testMode
     m_running = true;
     // Esc and the close box reach the dialog during the run, as "Zpět" does.
     setProperty("tervaloAliveDuringWork", true);
+    const auto ended = qScopeGuard([this] {
+        setProperty("tervaloAliveDuringWork", false);
+        m_running = false;
+    });
     try {
         state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
         context.journal = &journal;
         RunBulkEmailing(context, testMode);
-    } catch (const std::exception& e) {
-        error = QString::fromUtf8(e.what());
+    } catch (const platform::Error& e) {
+        error = e.text();
     }
-    setProperty("tervaloAliveDuringWork", false);
-    m_running = false;
     return error;
 }
 

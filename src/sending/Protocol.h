@@ -1,11 +1,10 @@
 #pragma once
 
+#include "platform/Error.h"
 #include "platform/UserInterface.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <stdexcept>
 
 namespace tervalo::sending {
 
@@ -27,11 +26,10 @@ private:
 };
 
 // A protocol file that could not be written; reaches the general error handling.
-class ProtocolFileError : public std::runtime_error {
+class ProtocolFileError : public platform::Error {
 public:
     explicit ProtocolFileError(const QString& path)
-        : std::runtime_error(
-              (QStringLiteral("Soubor ") + path + QStringLiteral(" nelze zapsat.")).toStdString()) {}
+        : platform::Error(QStringLiteral("Soubor ") + path + QStringLiteral(" nelze zapsat."), path) {}
 };
 
 // The protocol window's save button: asks for a file (".txt" added to a name without extension) and

@@ -1,5 +1,6 @@
 #include "sending/ProtokolDialog.h"
 
+#include "platform/Guarded.h"
 #include "widgets/MinimizeApplication.h"
 #include "widgets/WindowPlacement.h"
 
@@ -74,11 +75,7 @@ void TfrmProtokol::textEdited() {
 
 // A file that cannot be written is reported like any error no operation caught; the text stays.
 void TfrmProtokol::save() {
-    try {
-        SaveProtocol(m_protocol, m_ui);
-    } catch (const std::exception& e) {
-        m_ui.error(QString::fromUtf8(e.what()));
-    }
+    platform::Guarded(m_ui, [this] { SaveProtocol(m_protocol, m_ui); });
 }
 
 void TfrmProtokol::changeEvent(QEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "import/IncludedDocuments.h"
 #include "import/TemplateVariables.h"
+#include "platform/Error.h"
 
 namespace tervalo::sending {
 
@@ -84,9 +85,8 @@ compose::ReminderResult SendJournalled(state::SendJournal* journal, state::Journ
     auto result = compose::ReminderResult::NotSent;
     try {
         result = send();
-    } catch (const std::exception& e) {
-        journal->finish(id, state::SendResult::Refused, QString::fromUtf8(e.what()), handed.messageId,
-                        handed.text);
+    } catch (const platform::Error& e) {
+        journal->finish(id, state::SendResult::Refused, e.text(), handed.messageId, handed.text);
         throw;
     }
     const bool accepted = result == compose::ReminderResult::Accepted;

@@ -3,6 +3,7 @@
 #include "browser/BrowserCommands.h"
 #include "compose/BuildDocumentList.h"
 #include "compose/DebtorHasNothingToSend.h"
+#include "platform/Error.h"
 #include "platform/SilentUserInterface.h"
 #include "sending/BulkRunPlan.h"
 #include "sending/DebtorLevels.h"
@@ -346,7 +347,7 @@ private:
             if (!silent.spoke()) {
                 return reminder;
             }
-        } catch (const std::exception&) {
+        } catch (const platform::Error&) {
         }
         restoreList(listBefore);
         return std::nullopt;

@@ -1,26 +1,19 @@
 #pragma once
 
 #include "platform/AnsiCodec.h"
+#include "platform/Error.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-#include <stdexcept>
 
 namespace tervalo::app {
 
 // A configuration file that could not be read or written; the text names the file for the user.
-class SettingsFileError : public std::runtime_error {
+class SettingsFileError : public platform::Error {
 public:
-    SettingsFileError(const QString& userText, const QString& path)
-        : std::runtime_error(userText.toStdString()), m_userText(userText), m_path(path) {}
-    const QString& userText() const { return m_userText; }
-    const QString& path() const { return m_path; }
-
-private:
-    QString m_userText;
-    QString m_path;
+    SettingsFileError(const QString& text, const QString& path) : platform::Error(text, path) {}
 };
 
 // An INI file edited line by line, so that everything it holds besides the keys written survives:

@@ -13,6 +13,7 @@ namespace tervalo::state {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
+constexpr const char* kUnusable = "nelze zapsat ani přečíst";
 
 // One record per reminder. `day` is the local date of `time`, the key of the questions about today;
 // the keys are the addresses upper-cased, so that a look-up ignores their case.
@@ -117,8 +118,7 @@ public:
 private:
     void check(int rc) const {
         if (rc != SQLITE_OK) {
-            throw JournalError("Deník odeslaných upomínek " + m_path.toStdString() +
-                               " nelze zapsat ani přečíst: " + sqlite3_errmsg(m_db));
+            throw JournalError(m_path, kUnusable, QString::fromUtf8(sqlite3_errmsg(m_db)));
         }
     }
 
@@ -167,9 +167,9 @@ SendJournal::SendJournal(const QString& path) : m_path(path) {
         sqlite3_open_v2(path.toUtf8().constData(), &m_db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string reason = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+        const QString reason = QString::fromUtf8(m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
         sqlite3_close(m_db);
-        throw JournalError("Deník odeslaných upomínek " + path.toStdString() + " nelze otevřít: " + reason);
+        throw JournalError(path, "nelze otevřít", reason);
     }
     try {
         sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
@@ -198,10 +198,9 @@ QString SendJournal::pathIn(const QString& appDir) {
 void SendJournal::execute(const char* sql) const {
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string reason = message != nullptr ? message : sqlite3_errmsg(m_db);
+        const QString reason = QString::fromUtf8(message != nullptr ? message : sqlite3_errmsg(m_db));
         sqlite3_free(message);
-        throw JournalError("Deník odeslaných upomínek " + m_path.toStdString() +
-                           " nelze zapsat ani přečíst: " + reason);
+        throw JournalError(m_path, kUnusable, reason);
     }
 }
 
@@ -249,8 +248,7 @@ qint64 SendJournal::begin(const JournalRecord& record) {
 
 void SendJournal::awaitDurable(const Pending& pending) {
     if (!m_flusher->await(pending.flush)) {
-        throw JournalError("Deník odeslaných upomínek " + m_path.toStdString() +
-                           " nelze zapsat ani přečíst: zápis na disk selhal");
+        throw JournalError(m_path, kUnusable, QStringLiteral("zápis na disk selhal"));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
@@ -10,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 struct sqlite3;
@@ -20,9 +21,13 @@ namespace tervalo::state {
 class JournalFlusher;
 
 // A journal that cannot be opened or written; the text is the message the user sees.
-class JournalError : public std::runtime_error {
+class JournalError : public platform::Error {
 public:
-    using std::runtime_error::runtime_error;
+    // `failure`: "nelze otevřít" or "nelze zapsat ani přečíst"; `reason` the database's own words.
+    JournalError(const QString& path, const char* failure, const QString& reason)
+        : platform::Error(QStringLiteral("Deník odeslaných upomínek %1 %2: %3")
+                              .arg(path, QString::fromUtf8(failure), reason),
+                          path) {}
 };
 
 // One document a reminder listed: its number and what remained to be paid.

@@ -86,7 +86,7 @@ int runStateCommand(const QStringList& arguments, StateTables& tables, QTextStre
             address ? addressJson(tables.readAddressNote(key)) : documentJson(tables.readDocumentNote(key));
         out << QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)) << '\n';
     } catch (const StateError& error) {
-        errorText = error.message();
+        errorText = error.text();
         return kStateError;
     }
     return 0;

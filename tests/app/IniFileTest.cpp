@@ -118,7 +118,7 @@ TEST(IniFile, failedSaveNamesTheFile) {
         ini.save();
         FAIL() << "no error";
     } catch (const app::SettingsFileError& e) {
-        EXPECT_EQ(e.userText(), QStringLiteral("Chyba : nelze zapsat do souboru ") + path);
+        EXPECT_EQ(e.text(), QStringLiteral("Chyba : nelze zapsat do souboru ") + path);
     }
 }
 

@@ -283,9 +283,9 @@ TEST_P(ExpansionError, stopsWithAClearMessage) {
         FAIL() << "no error";
     } catch (const ReportError& e) {
         if (c.message.startsWith(QLatin1Char('~'))) {
-            EXPECT_TRUE(e.message().contains(c.message.mid(1))) << e.message().toStdString();
+            EXPECT_TRUE(e.text().contains(c.message.mid(1))) << e.text().toStdString();
         } else {
-            EXPECT_EQ(e.message(), c.message);
+            EXPECT_EQ(e.text(), c.message);
         }
     }
 }

@@ -229,7 +229,7 @@ TEST_F(TemplateFile, failedRunLeavesNoFileBehind) {
         renderTemplate(fixturePath(QStringLiteral("report/debtors.xls")), output, source);
         FAIL() << "no error";
     } catch (const ReportError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Can\u00B4t find the dataset mtFirmy"));
+        EXPECT_EQ(e.text(), QStringLiteral("Can\u00B4t find the dataset mtFirmy"));
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
@@ -305,7 +305,7 @@ TEST_F(TemplateFile, commentOnABandRowIsRefused) {
         renderTemplate(fixturePath(QStringLiteral("report/comment-in-band.xls")), output, source);
         FAIL() << "no error";
     } catch (const ReportError& e) {
-        EXPECT_TRUE(e.message().contains(QStringLiteral("komentáře"))) << e.message().toStdString();
+        EXPECT_TRUE(e.text().contains(QStringLiteral("komentáře"))) << e.text().toStdString();
     }
     EXPECT_FALSE(QFile::exists(output));
 }

@@ -177,7 +177,7 @@ TEST_F(DbfFormatTest, deletedIndexIsRebuiltAndDeletedMemoFileIsAnError) {
         FAIL() << "opened without its memo file";
     } catch (const StateError& error) {
         EXPECT_EQ(
-            error.message(),
+            error.text(),
             QStringLiteral("Open: file not found: \"%1\".").arg(dir.file(QStringLiteral("EArchiv.dbt"))));
     }
 }
@@ -240,7 +240,7 @@ TEST(DbfTableOpen, rejectsFilesThatAreNoTables) {
             table.open(tervalo::state::dbf::OpenMode::Shared, false);
             ADD_FAILURE() << c.name << ": opened";
         } catch (const StateError& error) {
-            EXPECT_EQ(error.message(), c.message) << c.name;
+            EXPECT_EQ(error.text(), c.message) << c.name;
         }
     }
 }

@@ -120,7 +120,7 @@ TEST(StateProcesses, anEditMeetsAnotherOpensRecordLock) {
         two.SetDocumentExport(QStringLiteral("FV1"), true);
         FAIL() << "edited a locked record";
     } catch (const tervalo::state::StateError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Record locked."));
+        EXPECT_EQ(error.text(), QStringLiteral("Record locked."));
     }
     one.dtEDoklady().cancel();
     two.SetDocumentExport(QStringLiteral("FV1"), true);

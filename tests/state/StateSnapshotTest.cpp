@@ -120,7 +120,7 @@ TEST_F(StateSnapshotTest, anUnreadableNoteFailsOnlyTheDocumentThatHasIt) {
         tables.documentState(QStringLiteral("BAD"));
         FAIL() << "read a note past the end of the memo file";
     } catch (const StateError& error) {
-        expected = error.message();
+        expected = error.text();
     }
     const tervalo::state::StateSnapshot snapshot = tables.snapshot();
     EXPECT_FALSE(snapshot.documentState(QStringLiteral("fv1")).exportFlag);
@@ -128,7 +128,7 @@ TEST_F(StateSnapshotTest, anUnreadableNoteFailsOnlyTheDocumentThatHasIt) {
         snapshot.documentState(QStringLiteral("bad"));
         FAIL() << "the snapshot hid the unreadable note";
     } catch (const StateError& error) {
-        EXPECT_EQ(error.message(), expected);
+        EXPECT_EQ(error.text(), expected);
     }
 }
 

@@ -171,7 +171,7 @@ TEST_P(StateTableSchemaTest, refusesATableWithoutAFieldItReads) {
         tables.OpenStateTables();
         FAIL() << "opened";
     } catch (const StateError& e) {
-        EXPECT_EQ(e.message(), GetParam().message.arg(path));
+        EXPECT_EQ(e.text(), GetParam().message.arg(path));
         EXPECT_EQ(e.path(), path);
     }
 }

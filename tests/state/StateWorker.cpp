@@ -28,7 +28,7 @@ void retryWhileLocked(Operation operation) {
             operation();
             return;
         } catch (const StateError& error) {
-            if (error.message() != QStringLiteral("Record locked.")) {
+            if (error.text() != QStringLiteral("Record locked.")) {
                 throw;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
         }
         tables.close();
     } catch (const StateError& error) {
-        fprintf(stderr, "%s\n", qPrintable(error.message()));
+        fprintf(stderr, "%s\n", qPrintable(error.text()));
         return 1;
     }
     return 0;

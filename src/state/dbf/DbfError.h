@@ -1,25 +1,19 @@
 #pragma once
 
-#include <QString>
+#include "platform/Error.h"
 
-#include <stdexcept>
+#include <QString>
 
 namespace tervalo::state::dbf {
 
 // An error of the table layer. `message()` is the exact text the user sees; `path` and `offset` say
 // where it went wrong (empty and -1 when not tied to a place in a file).
-class DbfError : public std::runtime_error {
+class DbfError : public platform::Error {
 public:
-    explicit DbfError(const QString& message, QString path = {}, qint64 offset = -1)
-        : std::runtime_error(message.toStdString()),
-          m_message(message),
-          m_path(std::move(path)),
-          m_offset(offset) {}
+    explicit DbfError(const QString& text, QString path = {}, qint64 offset = -1)
+        : platform::Error(text, std::move(path), offset) {}
 
-    const QString& message() const { return m_message; }
-    const QString& path() const { return m_path; }
-    qint64 offset() const { return m_offset; }
-    bool isRecordLocked() const { return m_message == QLatin1String("Record locked."); }
+    bool isRecordLocked() const { return text() == QLatin1String("Record locked."); }
 
     static DbfError invalidFile(const QString& path, qint64 offset) {
         return DbfError(QStringLiteral("Invalid DBF file."), path, offset);
@@ -33,11 +27,6 @@ public:
     static DbfError exclusiveAccessRequired(const QString& path) {
         return DbfError(QStringLiteral("Exclusive access is required for this operation."), path);
     }
-
-private:
-    QString m_message;
-    QString m_path;
-    qint64 m_offset;
 };
 
 }  // namespace tervalo::state::dbf

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QString>
+#include "platform/Error.h"
 
-#include <stdexcept>
+#include <QString>
 
 namespace tervalo::transport {
 
 // A send the SMTP session refuses to go on with: an address that would break the command or header
 // line it is written into, or a server reply beyond any sane size. The text is Czech and meant for
 // the user.
-class SmtpError : public std::runtime_error {
+class SmtpError : public platform::Error {
 public:
-    explicit SmtpError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    using platform::Error::Error;
 };
 
 }  // namespace tervalo::transport
