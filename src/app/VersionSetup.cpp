@@ -3,10 +3,11 @@
 #include "settings/ConfigurationFile.h"
 #include "settings/IniFile.h"
 
+#include "platform/FileWrite.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace tervalo::app {
 
@@ -32,27 +33,12 @@ bool copyFileWithDate(const QString& source, const QString& target) {
     if (!in.open(QIODevice::ReadOnly)) {
         return false;
     }
-    QSaveFile out(target);
-    // Unbuffered: a short write must show in write()'s count, and the date set below must not be
-    // overwritten by a later flush.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
         return false;
     }
-    constexpr qint64 kBlockSize = 64 * 1024;
-    while (!in.atEnd()) {
-        QByteArray block = in.read(kBlockSize);
-        if (in.error() != QFileDevice::NoError || out.write(block) != block.size()) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    const QDateTime modified = in.fileTime(QFileDevice::FileModificationTime);
-    if (!out.setFileTime(modified, QFileDevice::FileModificationTime) ||
-        !out.setFileTime(modified, QFileDevice::FileAccessTime)) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return platform::FileWrite::replaceDurably(target, bytes, platform::FileAccess::usual,
+                                               in.fileTime(QFileDevice::FileModificationTime));
 }
 
 StartResult RunVersionSetup(const AppSession& session, UserInterface& ui) {

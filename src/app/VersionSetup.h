@@ -13,7 +13,7 @@ namespace tervalo::app {
 // the question then comes again at the next start. A front end that cannot ask leaves it due.
 StartResult RunVersionSetup(const AppSession& session, UserInterface& ui);
 
-// Copies `source` over `target` by blocks through a temporary file; the copy gets the source's date
+// Copies `source` over `target` durably (FileWrite::replaceDurably); the copy gets the source's date
 // and time. False on any failure, and `target` is then as it was.
 bool copyFileWithDate(const QString& source, const QString& target);
 

@@ -2,12 +2,14 @@
 
 #include "cli/DebtorCommand.h"
 #include "payment/QrPlatbaReminder.h"
+#include "platform/FileWrite.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace tervalo::cli {
 
@@ -28,10 +30,10 @@ bool writeImages(CliContext& context, const QString& folder, const compose::Remi
         return false;
     }
     for (const transport::InlineImage& image : payments.images) {
-        QSaveFile file(QDir(folder).filePath(image.name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(image.png) != image.png.size() || !file.commit()) {
-            context.ui.error(QStringLiteral("Nelze zapsat soubor ") + file.fileName() + QStringLiteral(": ") +
-                             file.errorString());
+        const QString path = QDir(folder).filePath(image.name);
+        if (!platform::FileWrite::replaceDurably(path, image.png)) {
+            context.ui.error(QStringLiteral("Nelze zapsat soubor ") + path + QStringLiteral(": ") +
+                             qt_error_string(errno));
             return false;
         }
     }

@@ -64,11 +64,11 @@ QString BuildDocumentList(int ID, import::ExportTables& tables, const app::AppSe
     const QString listPath = debtorDir + QStringLiteral("Doklady.txt");
     const QByteArray listBytes = tables.locale.codec().encode(list);
     switch (WriteFileAfresh(listPath, listBytes, ui, platform::FileAccess::ownerOnly)) {
-        case FileWrite::written:
+        case Afresh::written:
             break;
-        case FileWrite::blocked:
+        case Afresh::blocked:
             return {};
-        case FileWrite::failed:
+        case Afresh::failed:
             throw DocumentListError(listPath);
     }
 

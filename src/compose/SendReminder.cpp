@@ -2,6 +2,7 @@
 
 #include "compose/MakeMessageId.h"
 #include "platform/Error.h"
+#include "platform/FileWrite.h"
 #include "transport/mailclient/MailClientErrors.h"
 #include "transport/mailclient/TJclEmail.h"
 #include "transport/mime/AddressText.h"
@@ -9,7 +10,8 @@
 #include "transport/mime/MimeEnvironment.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace tervalo::compose {
 
@@ -51,10 +53,9 @@ void addPaymentImages(transport::TJclEmail& email, const ReminderPayments& payme
     const QString folder = QFileInfo(request.attachmentPath).absolutePath();
     for (const transport::InlineImage& image : payments.images) {
         const QString path = folder + QLatin1Char('/') + image.name;
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(image.png) != image.png.size() || !file.commit()) {
+        if (!platform::FileWrite::replaceDurably(path, image.png)) {
             throw QrPlatbaError(QStringLiteral("Obrázek QR platby nelze zapsat do souboru ") + path +
-                                QStringLiteral(": ") + file.errorString());
+                                QStringLiteral(": ") + qt_error_string(errno));
         }
         email.AddAttachmentPath(path);
     }

@@ -1,25 +1,25 @@
 #include "compose/WriteFileAfresh.h"
 
 #include "compose/PrepareFileForWrite.h"
-#include "platform/TextFile.h"
+#include "platform/FileWrite.h"
 
 namespace tervalo::compose {
 
-FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui,
-                          platform::FileAccess access) {
-    using platform::TextFile::Overwrite;
-    switch (platform::TextFile::overwriteOwnFile(path, bytes, access)) {
+Afresh WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui,
+                       platform::FileAccess access) {
+    using platform::FileWrite::Overwrite;
+    switch (platform::FileWrite::overwriteOwnFile(path, bytes, access)) {
         case Overwrite::written:
-            return FileWrite::written;
+            return Afresh::written;
         case Overwrite::failed:
-            return FileWrite::failed;
+            return Afresh::failed;
         case Overwrite::notApplicable:
             break;
     }
     if (!PrepareFileForWrite(path, ui)) {
-        return FileWrite::blocked;
+        return Afresh::blocked;
     }
-    return platform::TextFile::writeNewFile(path, bytes, access) ? FileWrite::written : FileWrite::failed;
+    return platform::FileWrite::writeNewFile(path, bytes, access) ? Afresh::written : Afresh::failed;
 }
 
 }  // namespace tervalo::compose

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/DurableWrite.h"
+#include "platform/FileWrite.h"
 #include "platform/UserInterface.h"
 
 #include <QByteArray>
@@ -8,14 +8,14 @@
 
 namespace tervalo::compose {
 
-enum class FileWrite { written, blocked, failed };
+enum class Afresh { written, blocked, failed };
 
 // Puts `bytes` in the file at `path` in place of whatever it held, as PrepareFileForWrite followed
 // by the write of a new file would. A file that could be deleted and made again is overwritten in
 // place instead, to the same effect and without a new file being allocated; either way the file ends
 // with the permissions `access` gives a new one. blocked when the name cannot be cleared (the user
 // has been told), failed when the write itself failed (nobody has).
-FileWrite WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui,
-                          platform::FileAccess access = platform::FileAccess::usual);
+Afresh WriteFileAfresh(const QString& path, const QByteArray& bytes, UserInterface& ui,
+                       platform::FileAccess access = platform::FileAccess::usual);
 
 }  // namespace tervalo::compose

@@ -26,12 +26,12 @@ QString ZipDocumentList(const QString& textFilePath, const QByteArray& content, 
         return {};
     }
     switch (WriteFileAfresh(archivePath, *archive, ui, platform::FileAccess::ownerOnly)) {
-        case FileWrite::written:
+        case Afresh::written:
             return archivePath;
-        case FileWrite::failed:
+        case Afresh::failed:
             ui.error(packingFailed);
             return {};
-        case FileWrite::blocked:
+        case Afresh::blocked:
             return {};
     }
     return {};

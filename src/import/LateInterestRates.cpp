@@ -1,5 +1,6 @@
 #include "import/LateInterestRates.h"
 
+#include "platform/FileWrite.h"
 #include "platform/TextFile.h"
 
 #include <QRegularExpression>
@@ -110,7 +111,7 @@ bool SaveUserRates(const QString& appDir, const LateInterestRates& current,
     for (const auto& [start, row] : own) {
         rows.push_back(row);
     }
-    return platform::TextFile::writeBytesAtomically(appDir + UserRatesFile, FormatRates(rows));
+    return platform::FileWrite::replaceDurably(appDir + UserRatesFile, FormatRates(rows));
 }
 
 }  // namespace tervalo::import

@@ -8,7 +8,7 @@
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-stdio.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
@@ -128,13 +128,9 @@ CompoundFile CompoundFile::read(const QString& path) {
     return file;
 }
 
-void CompoundFile::write(const QString& path) const {
+QByteArray CompoundFile::serialize(const QString& path) const {
     ensureLibraryInitialised();
-    GError* error = nullptr;
-    GPtr<GsfOutput> sink(gsf_output_stdio_new(path.toLocal8Bit().constData(), &error));
-    if (!sink) {
-        throw ReportError(QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(path, takeError(error)));
-    }
+    GPtr<GsfOutput> sink(gsf_output_memory_new());
     GPtr<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
     if (classId.size() == 16) {
         gsf_outfile_msole_set_class_id(reinterpret_cast<GsfOutfileMSOle*>(root.get()),
@@ -148,6 +144,8 @@ void CompoundFile::write(const QString& path) const {
     if (!rootClosed || !sinkClosed) {
         throw ReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(path));
     }
+    const guint8* bytes = gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory*>(sink.get()));
+    return QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(gsf_output_size(sink.get())));
 }
 
 CompoundEntry* CompoundFile::find(const QString& name) {

@@ -22,8 +22,9 @@ class CompoundFile {
 public:
     // Throws ReportError when the file cannot be opened or is not a compound file.
     static CompoundFile read(const QString& path);
-    // Writes the tree to `path` (which must not be open elsewhere); throws ReportError on failure.
-    void write(const QString& path) const;
+    // The tree as the bytes of a compound file, for the file at `path` (named in errors); throws
+    // ReportError on failure.
+    QByteArray serialize(const QString& path) const;
 
     // The root's entries and class identifier.
     std::vector<CompoundEntry> entries;

@@ -1,6 +1,6 @@
 #include "report/TemplateReport.h"
 
-#include "platform/DurableWrite.h"
+#include "platform/FileWrite.h"
 
 #include "report/CompoundFile.h"
 #include "report/Formula.h"
@@ -9,11 +9,9 @@
 #include "report/SheetExpander.h"
 #include "report/Workbook.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
+#include <cerrno>
 #include <memory>
 
 namespace tervalo::report {
@@ -114,25 +112,15 @@ void renderTemplate(const QString& templatePath, const QString& outputPath, Repo
     workbook->name = QStringLiteral("Workbook");
     workbook->data = std::move(stream);
 
-    const QFileInfo target(outputPath);
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-    if (!temporary.open()) {
-        throw ReportError(
-            QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(outputPath, temporary.errorString()));
-    }
-    temporary.close();
-    file.write(temporary.fileName());
-    QFile::setPermissions(temporary.fileName(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     // The workbook reaches the disk before it gets its name, so a power loss never leaves a cut file
-    // under it. QFile::rename never replaces an existing file, so a file that appeared meanwhile is
-    // kept.
-    if (!platform::syncToDisk(temporary.fileName()) || !QFile::rename(temporary.fileName(), outputPath)) {
-        throw ReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(outputPath));
+    // under it; a file that appeared under the name meanwhile is kept.
+    if (!platform::FileWrite::createDurably(outputPath, file.serialize(outputPath))) {
+        if (errno == EEXIST) {
+            throw ReportError(QStringLiteral("Soubor %1 nelze zapsat.").arg(outputPath));
+        }
+        throw ReportError(
+            QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(outputPath, qt_error_string(errno)));
     }
-    temporary.setAutoRemove(false);
-    platform::syncToDisk(target.absolutePath());
 }
 
 }  // namespace tervalo::report

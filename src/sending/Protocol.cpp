@@ -1,6 +1,6 @@
 #include "sending/Protocol.h"
 
-#include "platform/TextFile.h"
+#include "platform/FileWrite.h"
 
 #include <QFileInfo>
 
@@ -28,8 +28,7 @@ bool SaveProtocol(const Protocol& protocol, UserInterface& ui) {
         *path += QStringLiteral(".txt");
     }
     // The byte-order mark makes editors on every system take the file for UTF-8.
-    if (!platform::TextFile::writeBytesAtomically(*path,
-                                                  QByteArray("\xEF\xBB\xBF") + protocol.text().toUtf8())) {
+    if (!platform::FileWrite::replaceDurably(*path, QByteArray("\xEF\xBB\xBF") + protocol.text().toUtf8())) {
         throw ProtocolFileError(*path);
     }
     return true;

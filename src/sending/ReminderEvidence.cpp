@@ -1,6 +1,6 @@
 #include "sending/ReminderEvidence.h"
 
-#include "platform/TextFile.h"
+#include "platform/FileWrite.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +15,7 @@ std::optional<QString> SaveKeptMessage(const state::SendJournal& journal, qint64
                    "dříve, než deník zprávy ukládal.")
             .arg(id);
     }
-    if (!platform::TextFile::writeBytesAtomically(path, *message)) {
+    if (!platform::FileWrite::replaceDurably(path, *message)) {
         return QStringLiteral("Soubor %1 nelze zapsat.").arg(QDir::toNativeSeparators(path));
     }
     return std::nullopt;

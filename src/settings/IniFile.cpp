@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include "platform/FileWrite.h"
 #include "platform/TextFile.h"
 
 #include <QFileInfo>
@@ -180,7 +181,7 @@ void IniFile::save() const {
         bytes += m_codec.encode(line);
         bytes += "\r\n";
     }
-    if (!platform::TextFile::writeBytesAtomically(m_path, bytes)) {
+    if (!platform::FileWrite::replaceDurably(m_path, bytes)) {
         throw SettingsFileError(cannotWriteText(m_path), m_path);
     }
 }

@@ -1,5 +1,6 @@
 #include "settings/PasswordStore.h"
 
+#include "platform/FileWrite.h"
 #include "platform/TextFile.h"
 
 #include <QFileInfo>
@@ -65,8 +66,8 @@ int SavePassword(const AppSettings& settings, const QString& appDir, const platf
     file += makeBlock(locale.codec().encode(locale.formatShortDate(today)));
     file += makeBlock(locale.codec().encode(settings.SMTPPassword));
     // The scrambling is no protection: only the file's permissions keep the password to its owner.
-    return platform::TextFile::writeBytesAtomically(appDir + PasswordStore::fileName(), file,
-                                                    platform::FileAccess::ownerOnly)
+    return platform::FileWrite::replaceDurably(appDir + PasswordStore::fileName(), file,
+                                               platform::FileAccess::ownerOnly)
                ? 0
                : -1;
 }

@@ -1,6 +1,6 @@
 #include "state/JournalFlusher.h"
 
-#include "platform/DurableWrite.h"
+#include "platform/FileWrite.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -72,7 +72,7 @@ void JournalFlusher::work() {
         }
         bool synced = syncData(m_path);
         if (synced && !folderSynced) {
-            synced = platform::syncToDisk(QFileInfo(m_path).absolutePath());
+            synced = platform::FileWrite::syncToDisk(QFileInfo(m_path).absolutePath());
             folderSynced = synced;
         }
         {

@@ -2,14 +2,14 @@
 
 #include "state/StateSchema.h"
 
-#include "platform/DurableWrite.h"
+#include "platform/FileWrite.h"
+#include "platform/TextFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <chrono>
-#include <cstdio>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -146,22 +146,19 @@ void StateTables::UpgradeDocumentTable() {
             fresh.post();
         }
     }
-    // The new files reach the disk before they replace the old ones, and the renames after them.
+    // Each built file replaces its old one durably, the table file last.
     const QString base = QFileInfo(Schema::edokladyFile).completeBaseName();
     for (const char* extension : {".dbt", ".mdx", ".dat"}) {
-        const QString built = buildFolder + base + QLatin1String(extension);
-        if (!platform::syncToDisk(built)) {
-            throw StateError(QStringLiteral("Cannot write file \"%1\".").arg(built), built);
-        }
-    }
-    for (const char* extension : {".dbt", ".mdx", ".dat"}) {
         const QString name = base + QLatin1String(extension);
-        if (::rename(QFile::encodeName(buildFolder + name).constData(),
-                     QFile::encodeName(m_appDir + name).constData()) != 0) {
+        const std::optional<QByteArray> built = platform::TextFile::readBytes(buildFolder + name);
+        if (!built) {
+            throw StateError(QStringLiteral("Cannot write file \"%1\".").arg(buildFolder + name),
+                             buildFolder + name);
+        }
+        if (!platform::FileWrite::replaceDurably(m_appDir + name, *built)) {
             throw StateError(QStringLiteral("Cannot replace \"%1\".").arg(m_appDir + name), m_appDir + name);
         }
     }
-    platform::syncToDisk(m_appDir);
     old.close();
     QDir(buildFolder).removeRecursively();
 }

@@ -1,15 +1,21 @@
 // A power loss can keep a rename but lose the data written before it, or lose the rename itself: each
 // file the program replaces whole must reach the disk before its rename, and the rename after it.
-// strace shows the order of the program's own system calls, with the path behind each descriptor.
+// strace shows the order of the program's own system calls, with the path behind each descriptor; the
+// writers that only the windows reach run in file_writer.
 // Likewise a reminder's journal record must be on the disk before the reminder's end mark goes out.
 #include "ProgramFolder.h"
 
+#include "state/StateTestSupport.h"
 #include "support/RealSmtpServer.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <ostream>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,21 +27,17 @@ namespace {
 const QStringList kReplacingCalls{QStringLiteral("-e"),
                                   QStringLiteral("trace=fsync,fdatasync,rename,renameat,renameat2")};
 
-// The traced calls of tervalo-cli run with `args` in `appDir`, of all its threads, traced with
+// The traced calls of `command` (the program, then its arguments), of all its threads, traced with
 // `options`: one call a line (a call another thread's interrupted is on two lines, the first one
 // "<unfinished ...>", the second "<... name resumed>"), descriptors as paths.
-QStringList tracedCalls(const QString& appDir, const QStringList& args,
-                        const QStringList& options = kReplacingCalls) {
+QStringList tracedCommand(const QStringList& command, const QStringList& options = kReplacingCalls) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ASAN_OPTIONS"),
                        QStringLiteral("detect_leaks=0"));  // no leak check under ptrace
     const test::ProcessResult traced = test::runProcess(
         {.program = QStringLiteral("strace"),
          .arguments = QStringList{QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-y")} +
-                      options +
-                      QStringList{QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), QStringLiteral("--app-dir"),
-                                  appDir} +
-                      args,
+                      options + command,
          .environment = environment});
     EXPECT_EQ(traced.exitCode, 0) << traced.err.toStdString();
     QStringList calls = QString::fromUtf8(traced.err).split(u'\n');
@@ -45,47 +47,125 @@ QStringList tracedCalls(const QString& appDir, const QStringList& args,
     return calls;
 }
 
-// The calls replacing `name` in `folder`: flush of the temporary file, rename over the name, flush of the
+QStringList cli(const QString& appDir, const QStringList& args) {
+    return QStringList{QStringLiteral(TERVALO_APP_DIR "/tervalo-cli"), QStringLiteral("--app-dir"), appDir} +
+           args;
+}
+
+// The traced calls of tervalo-cli run with `args` in `appDir`.
+QStringList tracedCalls(const QString& appDir, const QStringList& args,
+                        const QStringList& options = kReplacingCalls) {
+    return tracedCommand(cli(appDir, args), options);
+}
+
+// The calls replacing `target`: flush of the temporary file, rename over the name, flush of the
 // folder, in this order and succeeding.
-void expectReplacedDurably(const QStringList& calls, const QString& folder, const QString& name) {
-    const QString target = folder + name;
+void expectReplacedDurably(const QStringList& calls, const QString& target) {
+    const QString folder = QFileInfo(target).absolutePath();
     const QRegularExpression flushTemporary(QStringLiteral(".*f(data)?sync\\(\\d+<%1\\.tmp-[^>]*>\\) = 0.*")
                                                 .arg(QRegularExpression::escape(target)));
     const QRegularExpression rename(
         QStringLiteral(".*rename(at2?)?\\(.*\"%1\\.tmp-[^\"]*\".*\"%1\".*\\) = 0.*")
             .arg(QRegularExpression::escape(target)));
     const QRegularExpression flushFolder(
-        QStringLiteral(".*fsync\\(\\d+<%1>\\) = 0.*").arg(QRegularExpression::escape(folder.chopped(1))));
+        QStringLiteral(".*fsync\\(\\d+<%1>\\) = 0.*").arg(QRegularExpression::escape(folder)));
     const qsizetype renamed = calls.indexOf(rename);
-    ASSERT_GE(renamed, 0) << name.toStdString() << " not renamed into place:\n"
+    ASSERT_GE(renamed, 0) << target.toStdString() << " not renamed into place:\n"
                           << calls.join(u'\n').toStdString();
     const qsizetype flushed = calls.lastIndexOf(flushTemporary, renamed);
-    EXPECT_GE(flushed, 0) << name.toStdString() << " renamed before it reached the disk";
+    EXPECT_GE(flushed, 0) << target.toStdString() << " renamed before it reached the disk";
     EXPECT_GT(calls.indexOf(flushFolder, renamed), renamed)
-        << "the rename of " << name.toStdString() << " not flushed";
+        << "the rename of " << target.toStdString() << " not flushed";
 }
 
-TEST(PowerLoss, theSettingsFilesReachTheDiskBeforeAndAfterTheirRename) {
+// A writer of whole files: what it needs in a program folder with the demo definition file, the
+// command that runs it there, and the files (below the folder) it writes.
+struct WholeFileWriter {
+    const char* name;
+    std::function<QStringList(const test::TempAppDir&)> prepare;
+    QStringList files;
+};
+
+void PrintTo(const WholeFileWriter& writer, std::ostream* out) {
+    *out << writer.name;
+}
+
+class PowerLossOfAWrite : public ::testing::TestWithParam<WholeFileWriter> {};
+
+TEST_P(PowerLossOfAWrite, eachWrittenFileReachesTheDiskBeforeAndAfterItsRename) {
     test::TempAppDir dir;
     test::writeDemoDefFile(dir);
-    const QStringList calls =
-        tracedCalls(dir.path(), {QStringLiteral("settings"), QStringLiteral("set"),
-                                 QStringLiteral("SMTPHost"), QStringLiteral("smtp.firma.cz")});
-    for (const char* name : {"Vorbel.ini", "rdata1.dti", "EText"}) {
-        expectReplacedDurably(calls, dir.path(), QString::fromLatin1(name));
+    const QStringList calls = tracedCommand(GetParam().prepare(dir));
+    for (const QString& file : GetParam().files) {
+        expectReplacedDurably(calls, dir.file(file));
     }
 }
 
-TEST(PowerLoss, newStateTablesReachTheDiskBeforeAndAfterTheirRename) {
-    test::TempAppDir dir;
-    test::writeDemoDefFile(dir);
-    const QStringList calls =
-        tracedCalls(dir.path(), {QStringLiteral("state"), QStringLiteral("document"), QStringLiteral("FV1")});
-    for (const char* name :
-         {"EArchiv.dbt", "EArchiv.mdx", "EArchiv.dat", "EDoklady.dbt", "EDoklady.mdx", "EDoklady.dat"}) {
-        expectReplacedDurably(calls, dir.path(), QString::fromLatin1(name));
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    WholeFileWriters, PowerLossOfAWrite,
+    ::testing::Values(
+        WholeFileWriter{
+            "settingsFiles",
+            [](const test::TempAppDir& dir) {
+                return cli(dir.path(), {QStringLiteral("settings"), QStringLiteral("set"),
+                                        QStringLiteral("SMTPHost"), QStringLiteral("smtp.firma.cz")});
+            },
+            {QStringLiteral("Vorbel.ini"), QStringLiteral("rdata1.dti"), QStringLiteral("EText")}},
+        WholeFileWriter{
+            "newStateTables",
+            [](const test::TempAppDir& dir) {
+                return cli(dir.path(),
+                           {QStringLiteral("state"), QStringLiteral("document"), QStringLiteral("FV1")});
+            },
+            {QStringLiteral("EArchiv.dbt"), QStringLiteral("EArchiv.mdx"), QStringLiteral("EArchiv.dat"),
+             QStringLiteral("EDoklady.dbt"), QStringLiteral("EDoklady.mdx"), QStringLiteral("EDoklady.dat")}},
+        WholeFileWriter{
+            "upgradedDocumentTable",
+            [](const test::TempAppDir& dir) {
+                test::writeOldDocumentTable(dir.path(), test::oldDocumentRows(3));
+                return cli(dir.path(),
+                           {QStringLiteral("state"), QStringLiteral("document"), QStringLiteral("OLD1")});
+            },
+            {QStringLiteral("EDoklady.dbt"), QStringLiteral("EDoklady.mdx"), QStringLiteral("EDoklady.dat")}},
+        WholeFileWriter{"exportedWorkbook",
+                        [](const test::TempAppDir& dir) {
+                            return cli(dir.path(), {QStringLiteral("export-xls"), test::demoExportPath(),
+                                                    dir.file(QStringLiteral("Dluznici.xls")),
+                                                    QStringLiteral("--template"),
+                                                    QStringLiteral(TERVALO_APP_DIR "/TERVALO.XL")});
+                        },
+                        {QStringLiteral("Dluznici.xls")}},
+        WholeFileWriter{"paymentImages",
+                        [](const test::TempAppDir& dir) {
+                            for (const auto& [field, value] :
+                                 {std::pair{"QRPlatba", "1"}, {"QRUcet", "19-2000145399/0800"}}) {
+                                EXPECT_EQ(
+                                    test::cliIn(dir.path(),
+                                                {QStringLiteral("settings"), QStringLiteral("set"),
+                                                 QString::fromLatin1(field), QString::fromLatin1(value)})
+                                        .exitCode,
+                                    0);
+                            }
+                            return cli(dir.path(), {QStringLiteral("qr"), test::demoExportPath(),
+                                                    QStringLiteral("--debtor"), QStringLiteral("1"),
+                                                    QStringLiteral("--png-dir"), dir.path()});
+                        },
+                        {QStringLiteral("qr-platba.png")}},
+        WholeFileWriter{"savedProtocol",
+                        [](const test::TempAppDir& dir) {
+                            return QStringList{QStringLiteral(FILE_WRITER), QStringLiteral("protocol"),
+                                               dir.file(QStringLiteral("Protokol.txt"))};
+                        },
+                        {QStringLiteral("Protokol.txt")}},
+        WholeFileWriter{"helpCopy",
+                        [](const test::TempAppDir& dir) {
+                            dir.write(QStringLiteral("Napoveda2.chm"), "help");
+                            return QStringList{QStringLiteral(FILE_WRITER), QStringLiteral("help"),
+                                               dir.file(QStringLiteral("Napoveda2.chm")),
+                                               dir.file(QStringLiteral("Tervalo.chm"))};
+                        },
+                        {QStringLiteral("Tervalo.chm")}}),
+    [](const ::testing::TestParamInfo<WholeFileWriter>& writer) { return std::string(writer.param.name); });
 
 // A system call of a trace taken with -ttt -T: from when to when it ran, and its text with the
 // arguments and the result.

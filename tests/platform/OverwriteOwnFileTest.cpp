@@ -1,4 +1,4 @@
-#include "platform/TextFile.h"
+#include "platform/FileWrite.h"
 #include "support/TempAppDir.h"
 
 #include <QFile>
@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-using tervalo::platform::TextFile::Overwrite;
-using tervalo::platform::TextFile::overwriteOwnFile;
+using tervalo::platform::FileWrite::Overwrite;
+using tervalo::platform::FileWrite::overwriteOwnFile;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // tervalo-defgen SOURCE OUTPUT: writes a definition file from its text source.
 #include "defgen/DefFileBuilder.h"
 
-#include "platform/TextFile.h"
+#include "platform/FileWrite.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,8 +22,7 @@ int main(int argc, char** argv) {
     }
     try {
         auto content = tervalo::tools::parseDefSource(QString::fromUtf8(source.readAll()));
-        if (!tervalo::platform::TextFile::writeBytesAtomically(args[2],
-                                                               tervalo::tools::buildDefFile(content))) {
+        if (!tervalo::platform::FileWrite::replaceDurably(args[2], tervalo::tools::buildDefFile(content))) {
             std::fprintf(stderr, "tervalo-defgen: cannot write %s\n", qPrintable(args[2]));
             return 1;
         }

@@ -4,7 +4,7 @@
 #include "state/dbf/KeyCollation.h"
 #include "state/dbf/LanguageDriver.h"
 
-#include "platform/DurableWrite.h"
+#include "platform/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,7 +54,7 @@ private:
 
 // Replaces a whole file so that a crash or a power loss leaves the old file or the new one.
 void replaceWholeFile(const QString& path, const QByteArray& bytes) {
-    if (!platform::replaceFileDurably(path, bytes)) {
+    if (!platform::FileWrite::replaceDurably(path, bytes)) {
         throw DbfError(QStringLiteral("Cannot write file \"%1\": %2.")
                            .arg(path, QString::fromLocal8Bit(strerror(errno))),
                        path);
