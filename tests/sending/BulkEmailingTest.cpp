@@ -769,12 +769,7 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
     EXPECT_EQ(alfa.value(QStringLiteral("defects")).toArray(), QJsonArray());
     EXPECT_EQ(alfa.value(QStringLiteral("subject")).toString(),
               QStringLiteral("2. upomínka: neuhrazené doklady ke dni 10.12.2026"));
-    const QString body = alfa.value(QStringLiteral("parts"))
-                             .toArray()
-                             .first()
-                             .toObject()
-                             .value(QStringLiteral("text"))
-                             .toString();
+    const QString body = test::bodyOf(alfa);
     EXPECT_TRUE(body.contains(QStringLiteral("celkem 300,00 CZK."))) << body.toStdString();
     EXPECT_TRUE(body.contains(QStringLiteral("nejpozději do 17.12.2026."))) << body.toStdString();
     EXPECT_EQ(journal.records(QStringLiteral("alfa@alfa.cz")).front().level, 2);
@@ -790,12 +785,7 @@ TEST(BulkRun, eachDebtorGetsTheTextsOfHisLevelAndOneNotYetDueIsSkipped) {
         const QJsonObject notice = test::readReminder(file);
         EXPECT_EQ(notice.value(QStringLiteral("subject")).toString(),
                   QStringLiteral("Předžalobní výzva k úhradě dlužné částky"));
-        const QString text = notice.value(QStringLiteral("parts"))
-                                 .toArray()
-                                 .first()
-                                 .toObject()
-                                 .value(QStringLiteral("text"))
-                                 .toString();
+        const QString text = test::bodyOf(notice);
         EXPECT_TRUE(text.contains(QStringLiteral("§ 142a občanského soudního řádu"))) << text.toStdString();
     }
     const state::JournalRecord notice = journal.records(QStringLiteral("ema@ema.cz")).front();
@@ -830,12 +820,7 @@ TEST(BulkRun, onlyOverdueDocumentsGoAndADebtorWithNoneIsSkipped) {
     const QStringList files = server.messageFiles();
     ASSERT_EQ(files.size(), 1);
     const QJsonObject alfa = test::readReminder(files[0]);
-    const QString body = alfa.value(QStringLiteral("parts"))
-                             .toArray()
-                             .first()
-                             .toObject()
-                             .value(QStringLiteral("text"))
-                             .toString();
+    const QString body = test::bodyOf(alfa);
     EXPECT_TRUE(body.startsWith(QStringLiteral("Celkem 100,00 CZK"))) << body.toStdString();
     for (const QString& text : {body, alfa.value(QStringLiteral("archive")).toString()}) {
         EXPECT_TRUE(text.contains(QStringLiteral("FV1"))) << text.toStdString();

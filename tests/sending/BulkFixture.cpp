@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 #include "support/DemoData.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
@@ -118,6 +119,15 @@ QJsonObject readReminder(const QString& messageFile) {
          messageFile});
     summary.insert(QStringLiteral("archive"), QString::fromUtf8(archive));
     return summary;
+}
+
+QString bodyOf(const QJsonObject& reminder) {
+    return reminder.value(QStringLiteral("parts"))
+        .toArray()
+        .first()
+        .toObject()
+        .value(QStringLiteral("text"))
+        .toString();
 }
 
 QStringList runLines(const QString& time, const QStringList& middle, int generated, int skipped,

@@ -62,6 +62,8 @@ QStringList authenticatingServerArguments(const QStringList& more = {});
 // What a mail reader sees in a stored message, plus "archive": the text of Doklady.txt inside the
 // attached Doklady.zip, decoded from Windows-1250 (empty without an attachment).
 QJsonObject readReminder(const QString& messageFile);
+// The text of a read reminder's first part: its body.
+QString bodyOf(const QJsonObject& reminder);
 
 // The protocol lines of a run that started at `time`, with its per-reminder lines in between.
 QStringList runLines(const QString& time, const QStringList& middle, int generated, int skipped,
