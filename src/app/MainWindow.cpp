@@ -645,7 +645,8 @@ void TfrmMain::sendSingleReminder() {
     refreshLevels();
 }
 
-// The debtors' levels and last reminders in the grid, as the journal and the user's choices stand.
+// The settings dialog on `tab`; what its changes mean for the loaded debtors (interest, compensation,
+// levels) is applied after it closes.
 void TfrmMain::editSettings(int tab) {
     guarded([this, tab] {
         const DebtSettings before = DebtSettingsOf(m_session);
@@ -659,6 +660,7 @@ void TfrmMain::editSettings(int tab) {
     }
 }
 
+// The debtors' levels and last reminders in the grid, as the journal and the user's choices stand.
 void TfrmMain::refreshLevels() {
     guarded([this] {
         const state::SendJournal journal(state::SendJournal::pathIn(m_session.AppDir));
@@ -696,7 +698,7 @@ void TfrmMain::showReminderHistory() {
         sending::TfrmHistorie history(
             name, sending::HistoryRowsOf(records, m_session.locale),
             [this, &journal, &records](std::size_t row) {
-                runCommand(
+                guarded(
                     [&] { sending::SaveReminderEvidence(journal, records[row], m_session.AppDir, *m_ui); });
             },
             this);
